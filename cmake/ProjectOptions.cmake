@@ -1,0 +1,22 @@
+# One interface target carries the language standard, warnings and the
+# sanitizer switch; every target of the project links it.
+add_library(vantor_options INTERFACE)
+target_compile_features(vantor_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+option(VANTOR_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+option(VANTOR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+target_compile_options(vantor_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
+if(VANTOR_WARNINGS_AS_ERRORS)
+  target_compile_options(vantor_options INTERFACE -Werror)
+endif()
+target_compile_definitions(vantor_options INTERFACE _FILE_OFFSET_BITS=64)
+
+if(VANTOR_SANITIZE)
+  target_compile_options(vantor_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(vantor_options INTERFACE -fsanitize=address,undefined)
+endif()

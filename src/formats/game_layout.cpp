@@ -1,0 +1,16 @@
+#include "formats/game_layout.h"
+
+#include "platform/platform.h"
+
+namespace vantor::layout {
+
+std::string path_in(std::string_view folder, std::initializer_list<std::string_view> parts) {
+  std::string path(folder);
+  for (auto part : parts) {
+    path += platform::path_separator;
+    path += part;
+  }
+  return path;
+}
+
+}  // namespace vantor::layout

@@ -1,0 +1,165 @@
+#pragma once
+// The one place where the program touches the operating system's files and
+// processes. platform_posix.cpp implements it for Linux; a Win32 file can
+// implement the same declarations later. Nothing above this layer uses
+// system headers for files.
+//
+// Every path given here is resolved without regard to ASCII letter case when
+// it does not exist exactly (see resolve_path), because game folders copied
+// from Windows or installed under Wine differ in case from the names the
+// program uses.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor::platform {
+
+/// The separator between the parts of a path.
+extern const char path_separator;
+
+/// Joins a folder and a relative part with one separator.
+std::string join_path(std::string_view folder, std::string_view part);
+
+/// The folder part of a path (everything before its last separator), or
+/// empty when there is none.
+std::string parent_folder(std::string_view path);
+
+/// The last part of a path.
+std::string_view file_name(std::string_view path);
+
+/// Why an operation failed; the platform's own codes are mapped onto these.
+enum class failure { none, not_found, exists, not_a_file, no_space, io_error, no_permission, other };
+
+/// The failure of the last operation on this thread that failed.
+failure last_failure();
+
+/// What a path names. Symbolic links are reported as links, not followed.
+enum class entry_kind { none, file, folder, link, other };
+
+/// Resolves a path whose parts may differ in ASCII letter case from the
+/// entries on disk: the longest prefix that exists exactly is kept, and each
+/// further part is replaced by the one entry of its folder that matches it
+/// without regard to case. A part with no match, or with more than one,
+/// ends the resolution and the rest is kept as given, so a new file is
+/// created under the name asked for.
+std::string resolve_path(std::string_view path);
+
+/// The kind of entry at a path (after resolve_path).
+entry_kind kind_of(std::string_view path);
+
+/// Names in a folder, without "." and "..". Empty when it cannot be read.
+std::vector<std::string> list_folder(std::string_view folder);
+
+/// How open_file opens.
+enum class open_mode {
+  read,            ///< existing file, read only
+  write_existing,  ///< existing file, write only, contents kept
+  replace,         ///< create or truncate, write only
+  create_new,      ///< create; fails when anything exists at the path
+};
+
+/// An open file. Closing it explicitly reports the result; the destructor
+/// closes silently.
+class file {
+ public:
+  file() = default;
+  file(const file&) = delete;
+  file& operator=(const file&) = delete;
+  file(file&& other) noexcept;
+  file& operator=(file&& other) noexcept;
+  ~file();
+
+  bool is_open() const { return handle_ >= 0; }
+  const std::string& path() const { return path_; }
+
+  /// Reads up to size bytes; the count read (0 at the end) or -1.
+  std::int64_t read(void* buffer, std::size_t size);
+  /// Writes all bytes, retrying short writes of the system; false on failure.
+  bool write(const void* data, std::size_t size);
+  /// Moves the position to offset bytes from the start.
+  bool seek(std::int64_t offset);
+  /// The current position, or -1.
+  std::int64_t position();
+  /// The size of the file, or -1.
+  std::int64_t size();
+  /// Makes the written data durable (fsync).
+  bool flush();
+  /// Closes the file; false when the system reports a failure.
+  bool close();
+
+ private:
+  friend file open_file(std::string_view path, open_mode mode);
+  file(int handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  int handle_ = -1;
+  std::string path_;
+};
+
+/// Opens a file. Writing modes never follow a symbolic link at the path
+/// (they fail instead) and create files with the usual permissions. The file
+/// is not opened when is_open() is false afterwards.
+///
+/// Windows can deny other openers with share modes; POSIX has no mandatory
+/// locks, so other programs may still read or write while a file is open.
+file open_file(std::string_view path, open_mode mode);
+
+/// Renames from over to (replacing it) in the same file system.
+bool rename_over(std::string_view from, std::string_view to);
+/// Removes a file (not a folder).
+bool remove_file(std::string_view path);
+/// Copies a file's bytes to a target, replacing an existing target.
+bool copy_file(std::string_view from, std::string_view to);
+/// Creates one folder; its parent must exist.
+bool create_folder(std::string_view path);
+/// Makes the entries of a folder (creations, renames, removals) durable.
+bool flush_folder(std::string_view path);
+
+/// Gives the owner write permission, or takes every write permission away.
+bool set_writable(std::string_view path, bool writable);
+/// Sets the last-access and last-write times, in seconds and nanoseconds
+/// since 1970-01-01 UTC.
+struct file_time {
+  std::int64_t seconds = 0;
+  std::int32_t nanoseconds = 0;
+};
+bool set_file_times(std::string_view path, file_time access, file_time modification);
+
+/// The folder of the running program, without a trailing separator.
+std::string executable_folder();
+/// Makes a folder the current directory.
+bool set_current_folder(std::string_view path);
+/// The program that opens an address in the desktop's browser.
+extern const std::string_view browser_command;
+/// Starts a program from a command line whose first word names it (looked
+/// up on the search path) without waiting for it; false when it cannot be
+/// started.
+bool start_program(std::string_view command_line);
+
+// ---------------------------------------------------------------------------
+// Fault switch, for tests only: the program never sets a hook. Each file
+// operation asks the hook first; a failure other than none makes that
+// operation fail as if the system had refused it.
+
+enum class operation { open, read, write, flush, close, rename, remove, copy, create_folder };
+
+/// What the hook asks of one operation.
+struct fault {
+  failure error = failure::none;  ///< none lets the operation run
+  bool partial = false;           ///< for a write: write half the bytes, then fail
+};
+
+class fault_hook {
+ public:
+  virtual ~fault_hook() = default;
+  /// Called before each operation with its path, and the target path of a
+  /// rename or copy.
+  virtual fault before(operation op, std::string_view path, std::string_view other_path) = 0;
+};
+
+/// Installs a hook (nullptr removes it).
+void set_fault_hook(fault_hook* hook);
+
+}  // namespace vantor::platform

@@ -1,0 +1,99 @@
+#include "services/staged_file.h"
+
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+std::optional<staged_file> staged_file::begin(std::string_view target) {
+  if (target.empty()) return std::nullopt;
+  // Resolve first, so a target that differs only in letter case is the one
+  // replaced, and its temporary lies beside it.
+  std::string resolved = platform::resolve_path(target);
+  std::string temporary = resolved + std::string(temporary_suffix);
+  if (platform::kind_of(temporary) == platform::entry_kind::file) platform::remove_file(temporary);
+  return staged_file(std::move(resolved), std::move(temporary));
+}
+
+std::optional<staged_file> staged_file::prepare(std::string_view target, std::span<const byte_view> pieces) {
+  auto staged = begin(target);
+  if (!staged) return std::nullopt;
+  platform::file out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
+  if (!out.is_open()) {
+    staged->pending_ = false;  // nothing was created
+    return std::nullopt;
+  }
+  for (const auto& piece : pieces)
+    if (!piece.empty() && !out.write(piece.data(), piece.size())) return std::nullopt;
+  if (!out.flush() || !out.close()) return std::nullopt;
+  return staged;
+}
+
+std::optional<staged_file> staged_file::prepare(std::string_view target, const byte_string& bytes) {
+  const byte_view pieces[] = {byte_view(bytes)};
+  return prepare(target, pieces);
+}
+
+std::optional<staged_file> staged_file::prepare_copy(std::string_view target, std::string_view source) {
+  auto staged = begin(target);
+  if (!staged) return std::nullopt;
+  if (!platform::copy_file(source, staged->temporary_)) return std::nullopt;
+  platform::file out = platform::open_file(staged->temporary_, platform::open_mode::write_existing);
+  if (!out.is_open() || !out.flush() || !out.close()) return std::nullopt;
+  return staged;
+}
+
+staged_file::staged_file(staged_file&& other) noexcept
+    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)), pending_(other.pending_) {
+  other.pending_ = false;
+}
+
+staged_file& staged_file::operator=(staged_file&& other) noexcept {
+  if (this != &other) {
+    discard();
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    pending_ = std::exchange(other.pending_, false);
+  }
+  return *this;
+}
+
+staged_file::~staged_file() { discard(); }
+
+void staged_file::discard() {
+  if (!pending_) return;
+  pending_ = false;
+  platform::remove_file(temporary_);
+}
+
+bool staged_file::commit() {
+  if (!pending_) return false;
+  if (!platform::rename_over(temporary_, target_)) {
+    discard();
+    return false;
+  }
+  pending_ = false;
+  return platform::flush_folder(platform::parent_folder(target_));
+}
+
+bool replace_file_atomically(std::string_view target, std::span<const byte_view> pieces) {
+  auto staged = staged_file::prepare(target, pieces);
+  return staged && staged->commit();
+}
+
+bool replace_file_atomically(std::string_view target, const byte_string& bytes) {
+  const byte_view pieces[] = {byte_view(bytes)};
+  return replace_file_atomically(target, pieces);
+}
+
+void remove_stale_temporaries(std::string_view folder) {
+  const std::string resolved = platform::resolve_path(folder);
+  for (const auto& name : platform::list_folder(resolved)) {
+    if (name.size() <= temporary_suffix.size() || !name.ends_with(temporary_suffix)) continue;
+    const std::string path = platform::join_path(resolved, name);
+    if (platform::kind_of(path) == platform::entry_kind::file) platform::remove_file(path);
+  }
+}
+
+}  // namespace vantor

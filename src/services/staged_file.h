@@ -1,0 +1,63 @@
+#pragma once
+// Replacing a file so that it is never torn: the new bytes go to a temporary
+// file beside the target, are flushed to disk, and one rename puts them in
+// place. Until the rename the old file is untouched; after it (and the
+// folder flush) the new one is durable.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "services/bytes.h"
+
+namespace vantor {
+
+/// Every temporary file the program makes ends with this, so the leftovers of
+/// an interrupted run can be recognised and removed.
+inline constexpr std::string_view temporary_suffix = ".vantor-tmp";
+
+/// A new version of a file, written and flushed beside its target but not yet
+/// in place. Destroying it without commit() removes the temporary file.
+class staged_file {
+ public:
+  /// Writes the pieces to the temporary file and flushes it. Nothing is left
+  /// behind on failure (the folder missing, a write or flush failing).
+  static std::optional<staged_file> prepare(std::string_view target, std::span<const byte_view> pieces);
+  static std::optional<staged_file> prepare(std::string_view target, const byte_string& bytes);
+  /// The same, with a copy of another file's bytes.
+  static std::optional<staged_file> prepare_copy(std::string_view target, std::string_view source);
+
+  staged_file(staged_file&& other) noexcept;
+  staged_file& operator=(staged_file&& other) noexcept;
+  staged_file(const staged_file&) = delete;
+  ~staged_file();
+
+  const std::string& target_path() const { return target_; }
+  const std::string& temporary_path() const { return temporary_; }
+
+  /// Renames the temporary file over the target and flushes the folder.
+  /// False when the rename fails (the target is then unchanged and the
+  /// temporary file removed) or when the folder cannot be flushed (the new
+  /// file is then in place but perhaps not yet durable).
+  bool commit();
+  /// Removes the temporary file.
+  void discard();
+
+ private:
+  staged_file(std::string target, std::string temporary) : target_(std::move(target)), temporary_(std::move(temporary)) {}
+  static std::optional<staged_file> begin(std::string_view target);
+  std::string target_;
+  std::string temporary_;
+  bool pending_ = true;
+};
+
+/// prepare() and commit() in one step; false leaves the old file as it was
+/// (unless only the final folder flush failed).
+bool replace_file_atomically(std::string_view target, std::span<const byte_view> pieces);
+bool replace_file_atomically(std::string_view target, const byte_string& bytes);
+
+/// Removes the temporary files that an interrupted run left in a folder.
+void remove_stale_temporaries(std::string_view folder);
+
+}  // namespace vantor

@@ -1,0 +1,28 @@
+#pragma once
+// Text operations and the number-to-text rules.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "services/values.h"
+
+namespace vantor {
+
+/// The pieces one after the other.
+text join_texts(std::initializer_list<std::string_view> pieces);
+
+/// Signed decimal ("%d").
+text to_text(std::int32_t value);
+/// The "%.13g" form: an integral value below 10^13 prints without a point.
+text to_text(double value);
+/// The bytes up to, not including, the first zero byte.
+text to_text(const byte_string& bytes);
+
+/// Turns the bytes of a description file into UTF-8 for display. Valid UTF-8
+/// stays as it is (without a byte-order mark); anything else is taken as
+/// GB18030, the superset of the GBK that Chinese Windows writes. Bytes that
+/// decode to nothing become U+FFFD.
+text decode_description(std::string_view bytes);
+
+}  // namespace vantor

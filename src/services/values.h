@@ -1,0 +1,35 @@
+#pragma once
+// The value model shared by every part of the program.
+//
+// A text is a run of bytes (UTF-8 on Linux) and a byte string a run of bytes
+// that may hold zeros. Both are plain values: an empty one stands for the
+// missing value, so "missing" and "empty" never need to be told apart.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace vantor {
+
+using text = std::string;
+using byte_string = std::vector<std::uint8_t>;
+
+/// Compares two texts byte by byte, each byte unsigned, up to the first zero
+/// byte of either. Returns -1, 0 or 1; a proper prefix compares smaller.
+int compare_texts(std::string_view a, std::string_view b);
+
+/// Truncates toward zero and keeps the low 32 bits (wrapping modulo 2^32).
+/// NaN and values outside the 64-bit signed range give 0.
+std::int32_t to_integer(double x);
+
+/// A number as read out of a byte string, with its kind.
+using typed_value = std::variant<std::uint8_t, std::int16_t, std::int32_t, std::int64_t, float, double>;
+
+/// Converts a typed number to a 32-bit integer: bytes and 16-bit values are
+/// widened, 64-bit values keep their low 32 bits, floating values go through
+/// to_integer.
+std::int32_t to_integer_value(const typed_value& value);
+
+}  // namespace vantor

@@ -1,0 +1,36 @@
+#pragma once
+// Putting a set of prepared files in place together.
+
+#include <optional>
+#include <vector>
+
+#include "services/staged_file.h"
+#include "services/values.h"
+
+namespace vantor {
+
+/// Files written beside their targets, put in place one rename each, in the
+/// order added. When a rename fails, the files already put in place that
+/// were added as undoable get their old contents back, so a failed command
+/// leaves the game as it was. Only small files should be undoable (their old
+/// bytes are held in memory); add the large one last.
+class installation {
+ public:
+  void add(staged_file file, bool undoable);
+  /// Puts every file in place; false when one could not be.
+  bool commit_all();
+
+ private:
+  struct step {
+    staged_file file;
+    bool undoable;
+  };
+  struct undo {
+    std::string target;
+    std::optional<byte_string> old_bytes;  // none: the file did not exist
+  };
+  void roll_back(const std::vector<undo>& done);
+  std::vector<step> steps_;
+};
+
+}  // namespace vantor

@@ -1,0 +1,16 @@
+#pragma once
+// The texts the workflow shows, exactly as players know them.
+
+#include <string_view>
+
+namespace vantor::messages {
+
+inline constexpr std::string_view not_in_game_folder = "此程序必须置于Vantor主目录下运行!";
+inline constexpr std::string_view bundle_modified = "动画文件被修改过，非原版";
+inline constexpr std::string_view frame_count_failed = "写出帧数时失败！";
+inline constexpr std::string_view upgrade_succeeded = "升级成功！";
+inline constexpr std::string_view upgrade_failed = "升级失败！";
+inline constexpr std::string_view restore_succeeded = "复原成功!";
+inline constexpr std::string_view restore_failed = "复原失败！";
+
+}  // namespace vantor::messages

@@ -1,0 +1,45 @@
+// The "复原" command.
+
+#include "formats/game_layout.h"
+#include "formats/restore_payloads.h"
+#include "services/files.h"
+#include "services/staged_file.h"
+#include "workflow/installation.h"
+#include "workflow/messages.h"
+#include "workflow/session.h"
+
+namespace vantor {
+
+void patch_session::on_restore_clicked() {
+  ports_.messages.show_message(run_restore() ? messages::restore_succeeded : messages::restore_failed);
+}
+
+bool patch_session::run_restore() {
+  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
+  remove_stale_temporaries(state_.common_folder);
+  remove_stale_temporaries(model_folder);
+
+  // A damaged backup is never installed; checked first, so nothing changes.
+  const bool has_backup = file_exists(state_.backup_path);
+  if (has_backup && check_bundle(state_.backup_path) != bundle_check::stock) return false;
+
+  const byte_view pose_pieces[] = {pose_restore_payload()};
+  auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), pose_pieces);
+  if (!pose) return false;  // no model folder: the restore does not create one
+  const byte_view action_pieces[] = {action_restore_payload()};
+  auto action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), action_pieces);
+  if (!action) return false;
+  std::optional<staged_file> bundle;
+  if (has_backup) {
+    bundle = staged_file::prepare_copy(state_.bundle_path, state_.backup_path);
+    if (!bundle) return false;
+  }
+
+  installation install;
+  install.add(std::move(*pose), true);
+  install.add(std::move(*action), true);
+  if (bundle) install.add(std::move(*bundle), false);
+  return install.commit_all();
+}
+
+}  // namespace vantor

@@ -1,0 +1,57 @@
+// The "开始升级" command.
+
+#include "formats/game_layout.h"
+#include "services/files.h"
+#include "services/staged_file.h"
+#include "workflow/installation.h"
+#include "workflow/messages.h"
+#include "workflow/rebuild.h"
+#include "workflow/session.h"
+
+namespace vantor {
+
+void patch_session::on_upgrade_clicked() {
+  ports_.messages.show_message(run_upgrade() ? messages::upgrade_succeeded : messages::upgrade_failed);
+}
+
+bool patch_session::ensure_model_folder() {
+  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
+  if (file_exists(model_folder)) return true;
+  const text package = layout::path_in(state_.run_folder, {layout::model_package});
+  if (!file_exists(package)) return false;
+  // The package is unpacked silently; whatever it gives, the upgrade goes on.
+  extract_archive(&archive_, package, model_folder);
+  return true;
+}
+
+bool patch_session::run_upgrade() {
+  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
+  remove_stale_temporaries(state_.common_folder);
+  remove_stale_temporaries(model_folder);
+
+  // An incomplete update package would install empty files over the game's.
+  if (state_.pose_update.empty() || state_.action_update.empty() || !state_.frame_package_read) return false;
+
+  if (!ensure_model_folder()) return false;
+
+  auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages);
+  if (!prepared) prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages);
+  if (!prepared) return false;
+
+  auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
+  if (!pose) return false;
+  auto action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}),
+                                     state_.action_update);
+  if (!action) return false;
+
+  // The backup goes in first: from then on the stock prefix is safe whatever
+  // happens to the live bundle, which is replaced last.
+  installation install;
+  if (prepared->backup) install.add(std::move(*prepared->backup), false);
+  install.add(std::move(*pose), true);
+  install.add(std::move(*action), true);
+  install.add(std::move(prepared->bundle), false);
+  return install.commit_all();
+}
+
+}  // namespace vantor
