@@ -28,7 +28,7 @@ TEST(JoinBytes, EmptyPiecesAddNothing) {
 struct value_case {
   std::vector<std::uint8_t> data;
   std::int32_t position;
-  std::int32_t expected;
+  std::int32_t expected;  friend void PrintTo(const value_case& c, std::ostream* os) { *os << "position " << c.position << " of " << c.data.size() << " bytes"; }
 };
 
 class ReadValueAt : public ::testing::TestWithParam<value_case> {};
@@ -73,7 +73,7 @@ TEST(JoinTexts, JoinsInOrder) {
 struct decode_case {
   const char* name;
   std::string input;
-  std::string expected;
+  std::string expected;  friend void PrintTo(const decode_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class DecodeDescription : public ::testing::TestWithParam<decode_case> {};

@@ -67,7 +67,7 @@ TEST_F(FileServices, WriteWholeFileReportsAFailedWrite) {
 
 struct exists_case {
   const char* path;
-  bool expected;
+  bool expected;  friend void PrintTo(const exists_case& c, std::ostream* os) { *os << '"' << c.path << '"'; }
 };
 
 class FileExists : public FileServices, public ::testing::WithParamInterface<exists_case> {};
@@ -181,7 +181,7 @@ TEST_F(FileServices, StagedReplacementLeavesNoTemporary) {
 
 struct staged_fault_case {
   const char* name;
-  platform::operation op;
+  platform::operation op;  friend void PrintTo(const staged_fault_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class StagedFault : public FileServices, public ::testing::WithParamInterface<staged_fault_case> {};

@@ -11,7 +11,7 @@ namespace {
 struct compare_case {
   const char* a;
   const char* b;
-  int expected;
+  int expected;  friend void PrintTo(const compare_case& c, std::ostream* os) { *os << '"' << c.a << "\" vs \"" << c.b << '"'; }
 };
 
 class CompareTexts : public ::testing::TestWithParam<compare_case> {};
@@ -37,7 +37,7 @@ TEST(CompareTexts, StopsAtZeroByte) {
 
 struct integer_case {
   double input;
-  std::int32_t expected;
+  std::int32_t expected;  friend void PrintTo(const integer_case& c, std::ostream* os) { *os << c.input; }
 };
 
 class ToInteger : public ::testing::TestWithParam<integer_case> {};

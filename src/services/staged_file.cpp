@@ -45,7 +45,10 @@ std::optional<staged_file> staged_file::prepare_copy(std::string_view target, st
 }
 
 staged_file::staged_file(staged_file&& other) noexcept
-    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)), pending_(other.pending_) {
+    : target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      pending_(other.pending_),
+      in_place_(other.in_place_) {
   other.pending_ = false;
 }
 
@@ -55,6 +58,7 @@ staged_file& staged_file::operator=(staged_file&& other) noexcept {
     target_ = std::move(other.target_);
     temporary_ = std::move(other.temporary_);
     pending_ = std::exchange(other.pending_, false);
+    in_place_ = other.in_place_;
   }
   return *this;
 }
@@ -74,6 +78,7 @@ bool staged_file::commit() {
     return false;
   }
   pending_ = false;
+  in_place_ = true;
   return platform::flush_folder(platform::parent_folder(target_));
 }
 

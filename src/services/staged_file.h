@@ -43,6 +43,9 @@ class staged_file {
   bool commit();
   /// Removes the temporary file.
   void discard();
+  /// Whether the new file has been renamed into place (even when the folder
+  /// flush after it failed).
+  bool in_place() const { return in_place_; }
 
  private:
   staged_file(std::string target, std::string temporary) : target_(std::move(target)), temporary_(std::move(temporary)) {}
@@ -50,6 +53,7 @@ class staged_file {
   std::string target_;
   std::string temporary_;
   bool pending_ = true;
+  bool in_place_ = false;
 };
 
 /// prepare() and commit() in one step; false leaves the old file as it was

@@ -9,18 +9,27 @@ void installation::add(staged_file file, bool undoable) { steps_.push_back(step{
 
 bool installation::commit_all() {
   std::vector<undo> done;
+  bool durable = true;
   for (auto& current : steps_) {
-    undo before{current.file.target_path(), std::nullopt};
-    if (current.undoable && platform::kind_of(before.target) == platform::entry_kind::file) {
-      before.old_bytes = read_whole_file(before.target);
+    if (current.undoable) {
+      undo before{current.file.target_path(), std::nullopt};
+      if (platform::kind_of(before.target) == platform::entry_kind::file) before.old_bytes = read_whole_file(before.target);
+      // Recorded before the commit, so a failed rename is undone along with
+      // the earlier ones (rewriting the old bytes changes nothing then).
+      done.push_back(std::move(before));
     }
     if (!current.file.commit()) {
+      if (current.file.in_place()) {
+        // Renamed, but its folder could not be flushed: the new file is in
+        // place, so the set is finished and only reported as not done.
+        durable = false;
+        continue;
+      }
       roll_back(done);
       return false;
     }
-    if (current.undoable) done.push_back(std::move(before));
   }
-  return true;
+  return durable;
 }
 
 void installation::roll_back(const std::vector<undo>& done) {

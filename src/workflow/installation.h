@@ -12,7 +12,8 @@ namespace vantor {
 /// Files written beside their targets, put in place one rename each, in the
 /// order added. When a rename fails, the files already put in place that
 /// were added as undoable get their old contents back, so a failed command
-/// leaves the game as it was. Only small files should be undoable (their old
+/// leaves the game as it was. When only a folder flush fails, every file
+/// still goes in place and the result is false. Only small files should be undoable (their old
 /// bytes are held in memory); add the large one last.
 class installation {
  public:

@@ -1,0 +1,61 @@
+#include "support/game_folder.h"
+
+#include <filesystem>
+
+#include "services/bytes.h"
+#include "services/digest.h"
+
+namespace vantor::testing {
+
+stock_identity synthetic_stock::identity() const {
+  return stock_identity{static_cast<std::int32_t>(bundle.size()), digest, 13, 17061};
+}
+
+const synthetic_stock& small_stock() {
+  static const synthetic_stock stock = [] {
+    synthetic_stock s;
+    s.bundle = random_bytes(4096, 1);
+    store_le32(s.bundle.data() + 13, 17061);
+    s.digest = md5_text_digest(s.bundle);
+    return s;
+  }();
+  return stock;
+}
+
+byte_string frame_package(const byte_string& frames, std::int32_t count) {
+  byte_string package = frames;
+  package.resize(frames.size() + 4);
+  store_le32(package.data() + frames.size(), count);
+  return package;
+}
+
+byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames, std::int32_t count) {
+  byte_string bundle = join_bytes({stock, frames});
+  store_le32(bundle.data() + 13, 17061 + count);
+  return bundle;
+}
+
+game_folder::game_folder()
+    : new_frames(random_bytes(39 * 16, 2)), pose_update(bytes_of("\r\nPose 0\r\n{}\r\n")),
+      action_update(bytes_of("group(0)\r\n0(1,2)")) {
+  put_file(path("Vantor.exe"), bytes_of("MZ"));
+  put_file(bundle(), small_stock().bundle);
+  put_file(action(), bytes_of("old action"));
+  put_file(pose(), bytes_of("old pose"));
+  put_file(path("updatefile/p0.pos"), pose_update);
+  put_file(path("updatefile/character.act"), action_update);
+  put_file(path("updatefile/new.amb.out"), frame_package(new_frames, new_count));
+  put_file(path("updatefile/封面图片.jpg"), bytes_of("\xFF\xD8\xFF\xE0 cover"));
+  put_file(path("updatefile/界面说明.txt"), bytes_of("v0.5\xCB\xB5\xC3\xF7"));  // GBK "说明"
+}
+
+std::map<std::string, byte_string> game_folder::snapshot() const {
+  std::map<std::string, byte_string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+    const auto relative = std::filesystem::relative(entry.path(), root()).string();
+    files[relative] = entry.is_regular_file() ? file_bytes(entry.path().string()) : bytes_of("<folder>");
+  }
+  return files;
+}
+
+}  // namespace vantor::testing

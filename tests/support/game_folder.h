@@ -1,0 +1,51 @@
+#pragma once
+// A small game folder with a synthetic stock bundle, for workflow tests.
+
+#include <map>
+#include <string>
+
+#include "formats/stock_identity.h"
+#include "support/temp_folder.h"
+
+namespace vantor::testing {
+
+/// A few KB stand-in for the stock bundle, and the identity that accepts it.
+struct synthetic_stock {
+  byte_string bundle;
+  std::string digest;
+  stock_identity identity() const;
+};
+const synthetic_stock& small_stock();
+
+/// The bytes of new.amb.out: frames, then their count.
+byte_string frame_package(const byte_string& frames, std::int32_t count);
+
+/// What the live bundle must hold after an upgrade from the stock prefix.
+byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames, std::int32_t count);
+
+class game_folder {
+ public:
+  /// A stock game: Vantor.exe, the stock bundle, an action file, a model
+  /// folder with a pose file, and a complete update package (39 frames).
+  game_folder();
+
+  std::string path(std::string_view relative) const { return dir_ / relative; }
+  const std::string& root() const { return dir_.path(); }
+  std::string bundle() const { return path("Common/character.amb"); }
+  std::string backup() const { return path("Common/原始动画备份.amb"); }
+  std::string pose() const { return path("pmodel/P0.POS"); }
+  std::string action() const { return path("Common/character.act"); }
+
+  /// Every file under the folder with its bytes, for "nothing changed" checks.
+  std::map<std::string, byte_string> snapshot() const;
+
+  byte_string new_frames;
+  std::int32_t new_count = 39;
+  byte_string pose_update;
+  byte_string action_update;
+
+ private:
+  temp_folder dir_;
+};
+
+}  // namespace vantor::testing

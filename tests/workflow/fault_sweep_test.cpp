@@ -1,0 +1,143 @@
+// Makes every file operation of an upgrade and a restore fail in turn, in
+// each starting state, and checks what the player is left with.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "formats/restore_payloads.h"
+#include "services/bytes.h"
+#include "support/fake_ports.h"
+#include "support/fault_injector.h"
+#include "support/game_folder.h"
+#include "workflow/session.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::file_bytes;
+using testing::put_file;
+namespace fs = std::filesystem;
+
+const byte_string& stock() { return testing::small_stock().bundle; }
+
+enum class command { upgrade, restore };
+
+struct sweep_case {
+  const char* name;
+  command run;
+  std::function<void(testing::game_folder&)> arrange;  friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
+};
+
+std::vector<std::string> click(const testing::game_folder& game, command run) {
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  if (!session.start_session(game.root())) return {"<ended>"};
+  run == command::upgrade ? session.on_upgrade_clicked() : session.on_restore_clicked();
+  return fake.messages;
+}
+
+// The three installed files, as one value.
+struct installed {
+  byte_string bundle, pose, action;
+  bool operator==(const installed&) const = default;
+};
+
+installed read_installed(const testing::game_folder& game) {
+  return {file_bytes(game.bundle()), file_bytes(game.pose()), file_bytes(game.action())};
+}
+
+installed expected_after(const testing::game_folder& game, command run, const installed& old) {
+  if (run == command::upgrade)
+    return {testing::upgraded_bundle(stock(), game.new_frames, game.new_count), game.pose_update, game.action_update};
+  const bool has_backup = fs::exists(game.backup());
+  return {has_backup ? stock() : old.bundle,
+          byte_string(pose_restore_payload().begin(), pose_restore_payload().end()),
+          byte_string(action_restore_payload().begin(), action_restore_payload().end())};
+}
+
+bool stock_survives(const testing::game_folder& game) {
+  return left_bytes(file_bytes(game.bundle()), static_cast<std::int32_t>(stock().size())) == stock() ||
+         file_bytes(game.backup()) == stock();
+}
+
+bool no_temporaries(const testing::game_folder& game) {
+  for (const auto& [name, bytes] : game.snapshot())
+    if (name.find(".vantor-tmp") != std::string::npos) return false;
+  return true;
+}
+
+int count_operations(const sweep_case& c) {
+  testing::game_folder game;
+  c.arrange(game);
+  testing::fault_injector counter([](auto, auto) { return false; });
+  click(game, c.run);
+  return counter.operations_seen();
+}
+
+class FaultSweep : public ::testing::TestWithParam<sweep_case> {};
+
+TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
+  const sweep_case& c = GetParam();
+  const int operations = count_operations(c);
+  ASSERT_GT(operations, 5);
+  const std::string success = c.run == command::upgrade ? "升级成功！" : "复原成功!";
+
+  for (const bool once : {true, false}) {
+    for (int k = 1; k <= operations; ++k) {
+      SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations << (once ? " fails once" : " and all later fail"));
+      testing::game_folder game;
+      c.arrange(game);
+      const installed old = read_installed(game);
+      const installed wanted = expected_after(game, c.run, old);
+      std::vector<std::string> messages;
+      {
+        testing::fault_injector fault(testing::fault_injector::any(), k, once, platform::failure::io_error);
+        messages = click(game, c.run);
+      }
+      const installed now = read_installed(game);
+      ASSERT_FALSE(messages.empty());
+      EXPECT_TRUE(now.bundle == old.bundle || now.bundle == wanted.bundle) << "the live bundle is torn";
+      EXPECT_TRUE(stock_survives(game)) << "the stock prefix is gone";
+      if (messages.back() == success) {
+        EXPECT_EQ(now, wanted) << "success was reported for files that were not written";
+      } else if (once) {
+        // One failure can always be undone: all old or, if only the final
+        // folder flush failed, all new.
+        EXPECT_TRUE(now == old || now == wanted) << "half installed";
+      }
+      // Run again without faults: it must end in the right state.
+      EXPECT_EQ(click(game, c.run).back(), success);
+      EXPECT_EQ(read_installed(game), expected_after(game, c.run, old));
+      EXPECT_TRUE(no_temporaries(game));
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+}
+
+void upgrade_once(testing::game_folder& game) {
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  session.start_session(game.root());
+  session.on_upgrade_clicked();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, FaultSweep,
+    ::testing::Values(
+        sweep_case{"first_upgrade", command::upgrade, [](auto&) {}},
+        sweep_case{"second_upgrade", command::upgrade, [](auto& g) { upgrade_once(g); }},
+        sweep_case{"upgrade_over_modified_backup", command::upgrade,
+                   [](auto& g) {
+                     auto damaged = stock();
+                     damaged[50] ^= 1;
+                     put_file(g.backup(), damaged);
+                   }},
+        sweep_case{"restore_after_upgrade", command::restore, [](auto& g) { upgrade_once(g); }},
+        sweep_case{"restore_never_upgraded", command::restore, [](auto&) {}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "services/bytes.h"
+#include "support/fake_ports.h"
+#include "support/game_folder.h"
+#include "workflow/session.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::put_file;
+
+TEST(StartSession, OutsideTheGameFolderItEndsWithoutReadingAnything) {
+  testing::game_folder game;
+  std::filesystem::remove(game.path("Vantor.exe"));
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  EXPECT_FALSE(session.start_session(game.root()));
+  EXPECT_EQ(fake.messages, std::vector<std::string>{"此程序必须置于Vantor主目录下运行!"});
+  EXPECT_EQ(fake.exit_codes, std::vector<std::int32_t>{0});
+  EXPECT_TRUE(fake.contents.empty());
+  EXPECT_TRUE(fake.pictures.empty());
+  EXPECT_TRUE(session.state().pose_update.empty());
+}
+
+TEST(StartSession, LoadsThePackageIntoTheWindow) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_TRUE(fake.messages.empty());
+  EXPECT_EQ(fake.contents["编辑框2"], "总帧数=39， 起始帧=17061， 结束帧=17100");
+  EXPECT_EQ(fake.contents["编辑框1"], "v0.5说明");  // GBK shown as UTF-8
+  EXPECT_EQ(fake.pictures["图片框1"], bytes_of("\xFF\xD8\xFF\xE0 cover"));
+  const auto& state = session.state();
+  EXPECT_EQ(state.new_frames, game.new_frames);
+  EXPECT_EQ(state.new_frame_count, 39);
+  EXPECT_EQ(state.pose_update, game.pose_update);
+  EXPECT_EQ(state.bundle_path, game.root() + "/Common/character.amb");
+  EXPECT_EQ(state.backup_path, game.root() + "/Common/原始动画备份.amb");
+  EXPECT_EQ(state.update_folder, game.root() + "/updatefile/");
+}
+
+struct frame_file_case {
+  const char* name;
+  std::optional<byte_string> file;  // none: new.amb.out is missing
+  std::int32_t count;
+  std::size_t block_length;
+  const char* summary;  friend void PrintTo(const frame_file_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class FramePackage : public ::testing::TestWithParam<frame_file_case> {};
+
+TEST_P(FramePackage, CountAndBlockComeFromTheFile) {
+  testing::game_folder game;
+  std::filesystem::remove(game.path("updatefile/new.amb.out"));
+  if (GetParam().file) put_file(game.path("updatefile/new.amb.out"), *GetParam().file);
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_EQ(session.state().new_frame_count, GetParam().count);
+  EXPECT_EQ(session.state().new_frames.size(), GetParam().block_length);
+  EXPECT_EQ(fake.contents["编辑框2"], GetParam().summary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FramePackage,
+    ::testing::Values(
+        frame_file_case{"missing", std::nullopt, 0, 0, "总帧数=0， 起始帧=17061， 结束帧=17061"},
+        frame_file_case{"three_bytes", byte_string{5, 0, 0}, 0, 0, "总帧数=0， 起始帧=17061， 结束帧=17061"},
+        frame_file_case{"count_only", byte_string{0, 0, 0, 0}, 0, 0, "总帧数=0， 起始帧=17061， 结束帧=17061"},
+        frame_file_case{"one_frame", byte_string{9, 9, 1, 0, 0, 0}, 1, 2, "总帧数=1， 起始帧=17061， 结束帧=17062"},
+        frame_file_case{"negative", byte_string{0xFF, 0xFF, 0xFF, 0xFF}, -1, 0,
+                        "总帧数=-1， 起始帧=17061， 结束帧=17060"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(StartSession, MissingPackageFilesLeaveEmptyUnits) {
+  testing::game_folder game;
+  std::filesystem::remove_all(game.path("updatefile"));
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_TRUE(fake.messages.empty());
+  EXPECT_TRUE(fake.pictures["图片框1"].empty());
+  EXPECT_EQ(fake.contents["编辑框1"], "");
+}
+
+TEST(OpenHomepage, LaunchesTheBrowserWithTheLinkCaption) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  fake.captions["标签2"] = "https://orlo.example.com/vantor/";
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  session.open_homepage(3, 4, 0);
+  session.open_homepage(3, 4, 0);  // every release launches again
+  EXPECT_EQ(fake.command_lines, (std::vector<std::string>(2, "xdg-open https://orlo.example.com/vantor/")));
+}
+
+TEST(ReleaseSession, DropsEverything) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  session.release_session();
+  EXPECT_TRUE(session.state().new_frames.empty());
+  EXPECT_TRUE(session.state().run_folder.empty());
+}
+
+TEST(FrameSummary, EndFrameUsesTheFloatingRule) {
+  EXPECT_EQ(frame_summary(39, 17061), "总帧数=39， 起始帧=17061， 结束帧=17100");
+  EXPECT_EQ(frame_summary(2147483647, 17061), "总帧数=2147483647， 起始帧=17061， 结束帧=2147500708");
+}
+
+}  // namespace
+}  // namespace vantor

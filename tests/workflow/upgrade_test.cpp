@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "services/bytes.h"
+#include "support/fake_ports.h"
+#include "support/fault_injector.h"
+#include "support/game_folder.h"
+#include "support/zip_writer.h"
+#include "workflow/session.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::file_bytes;
+using testing::put_file;
+namespace fs = std::filesystem;
+
+constexpr const char* modified = "动画文件被修改过，非原版";
+constexpr const char* succeeded = "升级成功！";
+constexpr const char* failed = "升级失败！";
+constexpr const char* count_failed = "写出帧数时失败！";
+
+const byte_string& stock() { return testing::small_stock().bundle; }
+
+byte_string altered(byte_string bytes) {
+  bytes[100] ^= 0x01;
+  return bytes;
+}
+
+// Runs one click of "开始升级" on a game folder and returns the messages.
+std::vector<std::string> click_upgrade(const testing::game_folder& game) {
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  if (!session.start_session(game.root())) return {"<ended>"};
+  session.on_upgrade_clicked();
+  return fake.messages;
+}
+
+void expect_upgraded(const testing::game_folder& game) {
+  EXPECT_EQ(file_bytes(game.bundle()), testing::upgraded_bundle(stock(), game.new_frames, game.new_count));
+  EXPECT_EQ(file_bytes(game.backup()), stock());
+  EXPECT_EQ(file_bytes(game.pose()), game.pose_update);
+  EXPECT_EQ(file_bytes(game.action()), game.action_update);
+}
+
+struct upgrade_case {
+  const char* name;
+  std::function<void(testing::game_folder&)> arrange;
+  std::vector<std::string> messages;  friend void PrintTo(const upgrade_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class UpgradeMessages : public ::testing::TestWithParam<upgrade_case> {};
+
+TEST_P(UpgradeMessages, FollowTheStartingState) {
+  testing::game_folder game;
+  GetParam().arrange(game);
+  const auto before = game.snapshot();
+  EXPECT_EQ(click_upgrade(game), GetParam().messages);
+  if (GetParam().messages.back() == succeeded) {
+    expect_upgraded(game);
+  } else {
+    EXPECT_EQ(game.snapshot(), before) << "a failed upgrade changed the game folder";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UpgradeMessages,
+    ::testing::Values(
+        upgrade_case{"no_model_folder_no_package", [](auto& g) { fs::remove_all(g.path("pmodel")); }, {failed}},
+        upgrade_case{"first_upgrade", [](auto&) {}, {succeeded}},
+        upgrade_case{"backup_valid_live_upgraded",
+                     [](auto& g) {
+                       put_file(g.backup(), stock());
+                       put_file(g.bundle(), testing::upgraded_bundle(stock(), bytes_of("old frames"), 2));
+                     },
+                     {succeeded}},
+        upgrade_case{"backup_modified_live_stock", [](auto& g) { put_file(g.backup(), altered(stock())); },
+                     {modified, succeeded}},
+        upgrade_case{"no_backup_live_modified", [](auto& g) { put_file(g.bundle(), altered(stock())); },
+                     {modified, failed}},
+        upgrade_case{"no_backup_live_already_upgraded",
+                     [](auto& g) { put_file(g.bundle(), testing::upgraded_bundle(stock(), {}, 5)); },
+                     {modified, failed}},
+        upgrade_case{"no_backup_live_truncated",
+                     [](auto& g) { put_file(g.bundle(), left_bytes(stock(), 4000)); }, {modified, failed}},
+        upgrade_case{"backup_and_live_modified",
+                     [](auto& g) {
+                       put_file(g.backup(), altered(stock()));
+                       put_file(g.bundle(), altered(stock()));
+                     },
+                     {modified, modified, failed}},
+        upgrade_case{"no_backup_no_live", [](auto& g) { fs::remove(g.bundle()); }, {failed}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Upgrade, SecondUpgradeStartsFromTheBackupAndLeavesItAlone) {
+  testing::game_folder game;
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  const auto backup_time = fs::last_write_time(game.backup());
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  expect_upgraded(game);
+  EXPECT_EQ(fs::last_write_time(game.backup()), backup_time);
+}
+
+TEST(Upgrade, NoNewFramesGivesTheStockPrefixWithTheStockCount) {
+  testing::game_folder game;
+  put_file(game.path("updatefile/new.amb.out"), byte_string{0, 0, 0, 0});
+  game.new_frames.clear();
+  game.new_count = 0;
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  expect_upgraded(game);
+  EXPECT_EQ(file_bytes(game.bundle()), stock());  // 17061 was already there
+}
+
+TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
+  testing::game_folder game;
+  fs::remove_all(game.path("pmodel"));
+  testing::write_zip(game.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")},
+                                                {"parts/", {}},
+                                                {"parts/body.mdl", bytes_of("mesh")}});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  expect_upgraded(game);
+  EXPECT_EQ(file_bytes(game.path("pmodel/parts/body.mdl")), bytes_of("mesh"));
+}
+
+TEST(Upgrade, DamagedModelPackageStillLeavesAFolderToInstallInto) {
+  testing::game_folder game;
+  fs::remove_all(game.path("pmodel"));
+  put_file(game.path("pmodel.pak"), bytes_of("not a zip archive at all, just text"));
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(file_bytes(game.pose()), game.pose_update);
+}
+
+TEST(Upgrade, FindsFilesWhoseLetterCaseDiffers) {
+  testing::game_folder game;
+  fs::rename(game.path("Common"), game.path("common"));
+  fs::rename(game.path("pmodel/P0.POS"), game.path("pmodel/p0.pos"));
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(file_bytes(game.path("pmodel/p0.pos")), game.pose_update);
+  EXPECT_FALSE(fs::exists(game.path("pmodel/P0.POS")));
+  EXPECT_FALSE(fs::exists(game.path("Common")));
+  EXPECT_EQ(file_bytes(game.path("common/原始动画备份.amb")), stock());
+}
+
+// An incomplete update package must not install empty files over the game's.
+struct incomplete_case {
+  const char* name;
+  const char* file;
+  std::optional<byte_string> content;  // none: the file is removed  friend void PrintTo(const incomplete_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class IncompletePackage : public ::testing::TestWithParam<incomplete_case> {};
+
+TEST_P(IncompletePackage, IsRefusedAndChangesNothing) {
+  testing::game_folder game;
+  fs::remove_all(game.path("pmodel"));  // the model package must not be extracted either
+  testing::write_zip(game.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")}});
+  const std::string path = game.path(std::string("updatefile/") + GetParam().file);
+  fs::remove(path);
+  if (GetParam().content) put_file(path, *GetParam().content);
+  const auto before = game.snapshot();
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IncompletePackage,
+                         ::testing::Values(incomplete_case{"pose_missing", "p0.pos", std::nullopt},
+                                           incomplete_case{"pose_empty", "p0.pos", byte_string{}},
+                                           incomplete_case{"action_missing", "character.act", std::nullopt},
+                                           incomplete_case{"action_empty", "character.act", byte_string{}},
+                                           incomplete_case{"frames_missing", "new.amb.out", std::nullopt},
+                                           incomplete_case{"frames_short", "new.amb.out", byte_string{1, 2, 3}}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Upgrade, UnwritableBundleShowsTheCountMessageAndTriesTheNextSource) {
+  testing::game_folder game;
+  put_file(game.backup(), stock());
+  const auto before = game.snapshot();
+  // A folder where the new bundle's temporary file would go.
+  fs::create_directory(game.bundle() + ".vantor-tmp");
+  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{count_failed, count_failed, failed}));
+  fs::remove(game.bundle() + ".vantor-tmp");
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+struct step_fault_case {
+  const char* name;
+  platform::operation op;
+  const char* path_fragment;
+  std::vector<std::string> messages;  friend void PrintTo(const step_fault_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class UpgradeStepFault : public ::testing::TestWithParam<step_fault_case> {};
+
+TEST_P(UpgradeStepFault, IsReportedAndLeavesTheGameAsItWas) {
+  testing::game_folder game;
+  const auto before = game.snapshot();
+  {
+    testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
+                                  platform::failure::no_space);
+    EXPECT_EQ(click_upgrade(game), GetParam().messages);
+  }
+  auto after = game.snapshot();
+  // A backup of the verified stock prefix may stay: it is the stock bytes.
+  if (after.count("Common/原始动画备份.amb") && !before.count("Common/原始动画备份.amb")) {
+    EXPECT_EQ(after["Common/原始动画备份.amb"], stock());
+    after.erase("Common/原始动画备份.amb");
+  }
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  expect_upgraded(game);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UpgradeStepFault,
+    ::testing::Values(
+        step_fault_case{"bundle_write", platform::operation::write, "character.amb.", {count_failed, failed}},
+        step_fault_case{"bundle_flush", platform::operation::flush, "character.amb.", {count_failed, failed}},
+        step_fault_case{"backup_write", platform::operation::write, "备份", {failed}},
+        step_fault_case{"pose_write", platform::operation::write, "P0.POS", {failed}},
+        step_fault_case{"action_write", platform::operation::write, "character.act", {failed}},
+        step_fault_case{"pose_rename", platform::operation::rename, "P0.POS", {failed}},
+        step_fault_case{"action_rename", platform::operation::rename, "character.act", {failed}},
+        step_fault_case{"bundle_rename", platform::operation::rename, "character.amb", {failed}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Upgrade, BackupThatDoesNotReadBackAsStockIsNeverTrusted) {
+  testing::game_folder game;
+  const auto before = game.snapshot();
+  // The backup's temporary file loses its end after the flush, as a disk
+  // that lies about a write would leave it.
+  testing::fault_injector truncate_backup(
+      [&](platform::operation op, std::string_view path) {
+        if (op == platform::operation::close && path.find("备份") != std::string_view::npos)
+          fs::resize_file(std::string(path), 10);
+        return false;
+      });
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+TEST(Upgrade, StaleTemporariesFromAnInterruptedRunAreCleanedUp) {
+  testing::game_folder game;
+  put_file(game.bundle() + ".vantor-tmp", bytes_of("half a bundle"));
+  put_file(game.pose() + ".vantor-tmp", bytes_of("half a pose"));
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  expect_upgraded(game);
+  EXPECT_FALSE(fs::exists(game.bundle() + ".vantor-tmp"));
+  EXPECT_FALSE(fs::exists(game.pose() + ".vantor-tmp"));
+}
+
+}  // namespace
+}  // namespace vantor
