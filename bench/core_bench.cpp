@@ -100,7 +100,7 @@ class ratio_reporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const auto& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
   }
   void Finalize() override {
     ConsoleReporter::Finalize();

@@ -129,6 +129,9 @@ bool set_file_times(std::string_view path, file_time access, file_time modificat
 
 /// The folder of the running program, without a trailing separator.
 std::string executable_folder();
+/// The path made absolute against the current directory (not otherwise
+/// normalised).
+std::string absolute_path(std::string_view path);
 /// Makes a folder the current directory.
 bool set_current_folder(std::string_view path);
 /// The program that opens an address in the desktop's browser.

@@ -387,6 +387,16 @@ std::string executable_folder() {
   return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last));
 }
 
+std::string absolute_path(std::string_view path) {
+  if (path.empty() || path.front() == '/') return std::string(path);
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return std::string(path);
+  std::string_view relative = path;
+  while (relative.starts_with("./")) relative.remove_prefix(2);
+  if (relative == ".") return buffer;
+  return join_path(buffer, relative);
+}
+
 bool set_current_folder(std::string_view path) {
   if (path.empty()) return fail_with(failure::not_found);
   if (::chdir(std::string(path).c_str()) != 0) return fail_with_errno();

@@ -17,14 +17,19 @@ inline std::uint32_t load_le32(const std::uint8_t* p) {
   return value;
 }
 
-// The four rounds, in the forms that need the fewest operations:
-// F = (b & c) | (~b & d) as d ^ (b & (c ^ d)); G = (d & b) | (~d & c) as
-// c ^ (d & (b ^ c)); H = b ^ c ^ d; I = c ^ (b | ~d).
+// The four rounds, in the forms that need the fewest operations after b
+// is known: F = (b & c) | (~b & d) as d ^ (b & (c ^ d)); G (below) split
+// in two additions; H = b ^ c ^ d; I = c ^ (b | ~d).
 #define VANTOR_MD5_STEP(f, a, b, c, d, x, k, s) \
   a += f(b, c, d) + (x) + (k);                  \
   a = rotate_left(a, s) + (b)
+// G's two terms share no bits, so they can be added separately: the term
+// without b is ready before b is, which shortens the chain between steps.
+#define VANTOR_MD5_STEP_G(a, b, c, d, x, k, s) \
+  a += ((c) & ~(d)) + (x) + (k);               \
+  a += (b) & (d);                              \
+  a = rotate_left(a, s) + (b)
 #define VANTOR_F(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
-#define VANTOR_G(b, c, d) ((c) ^ ((d) & ((b) ^ (c))))
 #define VANTOR_H(b, c, d) ((b) ^ (c) ^ (d))
 #define VANTOR_I(b, c, d) ((c) ^ ((b) | ~(d)))
 
@@ -56,22 +61,22 @@ void md5::compress_blocks(const std::uint8_t* block, std::size_t count) {
     VANTOR_MD5_STEP(VANTOR_F, c, d, a, b, x[14], 0xa679438eu, 17);
     VANTOR_MD5_STEP(VANTOR_F, b, c, d, a, x[15], 0x49b40821u, 22);
 
-    VANTOR_MD5_STEP(VANTOR_G, a, b, c, d, x[1], 0xf61e2562u, 5);
-    VANTOR_MD5_STEP(VANTOR_G, d, a, b, c, x[6], 0xc040b340u, 9);
-    VANTOR_MD5_STEP(VANTOR_G, c, d, a, b, x[11], 0x265e5a51u, 14);
-    VANTOR_MD5_STEP(VANTOR_G, b, c, d, a, x[0], 0xe9b6c7aau, 20);
-    VANTOR_MD5_STEP(VANTOR_G, a, b, c, d, x[5], 0xd62f105du, 5);
-    VANTOR_MD5_STEP(VANTOR_G, d, a, b, c, x[10], 0x02441453u, 9);
-    VANTOR_MD5_STEP(VANTOR_G, c, d, a, b, x[15], 0xd8a1e681u, 14);
-    VANTOR_MD5_STEP(VANTOR_G, b, c, d, a, x[4], 0xe7d3fbc8u, 20);
-    VANTOR_MD5_STEP(VANTOR_G, a, b, c, d, x[9], 0x21e1cde6u, 5);
-    VANTOR_MD5_STEP(VANTOR_G, d, a, b, c, x[14], 0xc33707d6u, 9);
-    VANTOR_MD5_STEP(VANTOR_G, c, d, a, b, x[3], 0xf4d50d87u, 14);
-    VANTOR_MD5_STEP(VANTOR_G, b, c, d, a, x[8], 0x455a14edu, 20);
-    VANTOR_MD5_STEP(VANTOR_G, a, b, c, d, x[13], 0xa9e3e905u, 5);
-    VANTOR_MD5_STEP(VANTOR_G, d, a, b, c, x[2], 0xfcefa3f8u, 9);
-    VANTOR_MD5_STEP(VANTOR_G, c, d, a, b, x[7], 0x676f02d9u, 14);
-    VANTOR_MD5_STEP(VANTOR_G, b, c, d, a, x[12], 0x8d2a4c8au, 20);
+    VANTOR_MD5_STEP_G(a, b, c, d, x[1], 0xf61e2562u, 5);
+    VANTOR_MD5_STEP_G(d, a, b, c, x[6], 0xc040b340u, 9);
+    VANTOR_MD5_STEP_G(c, d, a, b, x[11], 0x265e5a51u, 14);
+    VANTOR_MD5_STEP_G(b, c, d, a, x[0], 0xe9b6c7aau, 20);
+    VANTOR_MD5_STEP_G(a, b, c, d, x[5], 0xd62f105du, 5);
+    VANTOR_MD5_STEP_G(d, a, b, c, x[10], 0x02441453u, 9);
+    VANTOR_MD5_STEP_G(c, d, a, b, x[15], 0xd8a1e681u, 14);
+    VANTOR_MD5_STEP_G(b, c, d, a, x[4], 0xe7d3fbc8u, 20);
+    VANTOR_MD5_STEP_G(a, b, c, d, x[9], 0x21e1cde6u, 5);
+    VANTOR_MD5_STEP_G(d, a, b, c, x[14], 0xc33707d6u, 9);
+    VANTOR_MD5_STEP_G(c, d, a, b, x[3], 0xf4d50d87u, 14);
+    VANTOR_MD5_STEP_G(b, c, d, a, x[8], 0x455a14edu, 20);
+    VANTOR_MD5_STEP_G(a, b, c, d, x[13], 0xa9e3e905u, 5);
+    VANTOR_MD5_STEP_G(d, a, b, c, x[2], 0xfcefa3f8u, 9);
+    VANTOR_MD5_STEP_G(c, d, a, b, x[7], 0x676f02d9u, 14);
+    VANTOR_MD5_STEP_G(b, c, d, a, x[12], 0x8d2a4c8au, 20);
 
     VANTOR_MD5_STEP(VANTOR_H, a, b, c, d, x[5], 0xfffa3942u, 4);
     VANTOR_MD5_STEP(VANTOR_H, d, a, b, c, x[8], 0x8771f681u, 11);
@@ -117,7 +122,7 @@ void md5::compress_blocks(const std::uint8_t* block, std::size_t count) {
 
 #undef VANTOR_MD5_STEP
 #undef VANTOR_F
-#undef VANTOR_G
+#undef VANTOR_MD5_STEP_G
 #undef VANTOR_H
 #undef VANTOR_I
 

@@ -63,6 +63,23 @@ text file_start_digest(std::string_view path, std::int64_t max_bytes) {
   return hex_text(hasher.finish());
 }
 
+bool file_holds(std::string_view path, byte_view expected) {
+  platform::file in = platform::open_file(path, platform::open_mode::read);
+  if (!in.is_open() || in.size() != static_cast<std::int64_t>(expected.size())) return false;
+  byte_string buffer(std::size_t{1} << 20);
+  std::size_t checked = 0;
+  while (checked < expected.size()) {
+    const std::int64_t got = in.read(buffer.data(), std::min(buffer.size(), expected.size() - checked));
+    if (got <= 0) return false;
+    const auto count = static_cast<std::size_t>(got);
+    if (!std::equal(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count),
+                    expected.begin() + static_cast<std::ptrdiff_t>(checked)))
+      return false;
+    checked += count;
+  }
+  return true;
+}
+
 bool write_whole_file(std::string_view path, std::initializer_list<byte_view> pieces) {
   if (path.empty()) return false;
   // Truncating in place is what this service promises; callers that must
@@ -168,7 +185,7 @@ text& run_folder_storage() {
 void fix_run_folder() { fix_run_folder(platform::executable_folder()); }
 
 void fix_run_folder(std::string_view folder) {
-  text fixed(folder);
+  text fixed = platform::absolute_path(folder);
   while (fixed.size() > 1 && fixed.back() == platform::path_separator) fixed.pop_back();
   run_folder_storage() = fixed;
   if (!fixed.empty()) platform::set_current_folder(fixed);

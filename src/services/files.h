@@ -24,6 +24,9 @@ byte_string read_file_start(std::string_view path, std::int64_t max_bytes);
 /// in small pieces; empty when the file cannot be read.
 text file_start_digest(std::string_view path, std::int64_t max_bytes);
 
+/// True when the file holds exactly the expected bytes; read in small pieces.
+bool file_holds(std::string_view path, byte_view expected);
+
 /// Creates or truncates the file and writes the pieces. False when the path
 /// is empty, its folder is missing (no folder is created) or the file cannot
 /// be opened, and then nothing changed; false also when a write fails part

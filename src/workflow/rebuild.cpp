@@ -54,8 +54,9 @@ std::optional<prepared_bundle> rebuild_bundle(const workflow_state& state, const
     // must be proved on disk before the live bundle may be replaced.
     backup = staged_file::prepare(state.backup_path, stock);
     if (!backup) return std::nullopt;
-    if (compare_texts(file_start_digest(backup->temporary_path(), identity.prefix_length), identity.digest) != 0)
-      return std::nullopt;
+    // Read back from the file and compared with the bytes just proved by
+    // their digest: a short or garbled write shows up here.
+    if (!file_holds(backup->temporary_path(), stock)) return std::nullopt;
   }
 
   std::array<std::uint8_t, 4> count{};

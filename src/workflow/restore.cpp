@@ -10,8 +10,10 @@
 
 namespace vantor {
 
-void patch_session::on_restore_clicked() {
-  ports_.messages.show_message(run_restore() ? messages::restore_succeeded : messages::restore_failed);
+bool patch_session::on_restore_clicked() {
+  const bool restored = run_restore();
+  ports_.messages.show_message(restored ? messages::restore_succeeded : messages::restore_failed);
+  return restored;
 }
 
 bool patch_session::run_restore() {

@@ -38,10 +38,10 @@ class patch_session {
   bool start_session(std::string_view run_folder);
   /// The link label's handler: opens the homepage in the browser.
   void open_homepage(std::int32_t x, std::int32_t y, std::int32_t key_state);
-  /// The "开始升级" button's handler.
-  void on_upgrade_clicked();
-  /// The "复原" button's handler.
-  void on_restore_clicked();
+  /// The "开始升级" button's handler; true when it reported success.
+  bool on_upgrade_clicked();
+  /// The "复原" button's handler; true when it reported success.
+  bool on_restore_clicked();
   /// The exit routine: drops everything the session holds.
   void release_session();
 

@@ -10,8 +10,10 @@
 
 namespace vantor {
 
-void patch_session::on_upgrade_clicked() {
-  ports_.messages.show_message(run_upgrade() ? messages::upgrade_succeeded : messages::upgrade_failed);
+bool patch_session::on_upgrade_clicked() {
+  const bool upgraded = run_upgrade();
+  ports_.messages.show_message(upgraded ? messages::upgrade_succeeded : messages::upgrade_failed);
+  return upgraded;
 }
 
 bool patch_session::ensure_model_folder() {

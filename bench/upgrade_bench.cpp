@@ -1,0 +1,207 @@
+// A whole upgrade on a bundle of the real stock size with 1 MB of new frames,
+// against hashing the stock prefix alone, in the same run; and the heap the
+// upgrade needs at its peak, against the bundle size.
+//
+// The game folder lies in /dev/shm when there is one, so the figures are the
+// program's own work, not the disk's; set VANTOR_BENCH_DIR to measure on
+// another file system.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <new>
+#include <random>
+#include <string>
+
+#include "services/bytes.h"
+#include "services/digest.h"
+#include "workflow/ports.h"
+#include "workflow/session.h"
+
+// --- heap accounting ------------------------------------------------------------
+
+namespace {
+std::atomic<std::size_t> heap_now{0};
+std::atomic<std::size_t> heap_peak{0};
+
+void* counted_allocation(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) throw std::bad_alloc();
+  const std::size_t now = heap_now += malloc_usable_size(block);
+  std::size_t peak = heap_peak.load();
+  while (now > peak && !heap_peak.compare_exchange_weak(peak, now)) {
+  }
+  return block;
+}
+
+void counted_release(void* block) {
+  if (block == nullptr) return;
+  heap_now -= malloc_usable_size(block);
+  std::free(block);
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return counted_allocation(size); }
+void* operator new[](std::size_t size) { return counted_allocation(size); }
+void operator delete(void* block) noexcept { counted_release(block); }
+void operator delete[](void* block) noexcept { counted_release(block); }
+void operator delete(void* block, std::size_t) noexcept { counted_release(block); }
+void operator delete[](void* block, std::size_t) noexcept { counted_release(block); }
+
+namespace {
+
+namespace fs = std::filesystem;
+using vantor::byte_string;
+
+constexpr std::size_t stock_length = 11908599;
+constexpr std::size_t new_frames_length = 1 << 20;
+
+struct quiet_ports final : vantor::window_port, vantor::message_port, vantor::program_port, vantor::launcher_port {
+  void set_picture(std::string_view, const byte_string&) override {}
+  void set_content(std::string_view, std::string_view) override {}
+  vantor::text get_caption(std::string_view) override { return {}; }
+  void show_message(std::string_view) override {}
+  void end_program(std::int32_t) override {}
+  bool run_command_line(std::string_view, bool, std::int32_t) override { return false; }
+  vantor::workflow_ports ports() { return {*this, *this, *this, *this}; }
+};
+
+void put(const fs::path& path, const byte_string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct bench_game {
+  fs::path root;
+  byte_string stock;
+  std::string digest;
+
+  bench_game() {
+    const char* chosen = std::getenv("VANTOR_BENCH_DIR");
+    const fs::path base = chosen ? fs::path(chosen) : fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    root = base / ("vantor-upgrade-bench-" + std::to_string(::getpid()));
+    stock.resize(stock_length);
+    std::mt19937 generator(3);
+    for (auto& b : stock) b = static_cast<std::uint8_t>(generator());
+    vantor::store_le32(stock.data() + 13, 17061);
+    digest = vantor::md5_text_digest(stock);
+    byte_string frames(new_frames_length + 4);
+    for (auto& b : frames) b = static_cast<std::uint8_t>(generator());
+    vantor::store_le32(frames.data() + new_frames_length, 1000);
+    put(root / "Vantor.exe", {'M', 'Z'});
+    put(root / "pmodel" / "P0.POS", {'p'});
+    put(root / "Common" / "character.act", {'a'});
+    put(root / "updatefile" / "p0.pos", byte_string(300000, 'p'));
+    put(root / "updatefile" / "character.act", byte_string(7000, 'a'));
+    put(root / "updatefile" / "new.amb.out", frames);
+    reset();
+  }
+  ~bench_game() { fs::remove_all(root); }
+
+  // Back to a stock game without a backup.
+  void reset() {
+    fs::remove(root / "Common" / "原始动画备份.amb");
+    put(root / "Common" / "character.amb", stock);
+  }
+
+  vantor::stock_identity identity() const {
+    return {static_cast<std::int32_t>(stock_length), digest, 13, 17061};
+  }
+};
+
+bench_game& game() {
+  static bench_game instance;
+  return instance;
+}
+
+void hash_prefix_reference(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(vantor::md5_text_digest(game().stock));
+}
+
+void upgrade_again(benchmark::State& state) {
+  quiet_ports ports;
+  vantor::patch_session session(ports.ports(), game().identity());
+  session.start_session(game().root.string());
+  if (!session.run_upgrade()) state.SkipWithError("upgrade failed");
+  for (auto _ : state) {
+    if (!session.run_upgrade()) state.SkipWithError("upgrade failed");
+  }
+}
+
+void first_upgrade(benchmark::State& state) {
+  quiet_ports ports;
+  vantor::patch_session session(ports.ports(), game().identity());
+  session.start_session(game().root.string());
+  for (auto _ : state) {
+    state.PauseTiming();
+    game().reset();
+    state.ResumeTiming();
+    if (!session.run_upgrade()) state.SkipWithError("upgrade failed");
+  }
+}
+
+// Heap in use at the peak of one first upgrade, beyond what the session held
+// before it.
+void upgrade_peak_heap(benchmark::State& state) {
+  quiet_ports ports;
+  vantor::patch_session session(ports.ports(), game().identity());
+  session.start_session(game().root.string());
+  double ratio = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    game().reset();
+    const std::size_t before = heap_now.load();
+    heap_peak = before;
+    state.ResumeTiming();
+    session.run_upgrade();
+    ratio = static_cast<double>(heap_peak.load() - before) / static_cast<double>(stock_length);
+  }
+  state.counters["peak_heap_per_bundle"] = ratio;
+}
+
+BENCHMARK(hash_prefix_reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(upgrade_again)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(first_upgrade)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(upgrade_peak_heap)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+class ratio_reporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& run : runs) {
+      seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
+      if (auto found = run.counters.find("peak_heap_per_bundle"); found != run.counters.end())
+        peak_ = found->second.value;
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const double reference = seconds_["hash_prefix_reference"];
+    std::printf("upgrade from the backup / MD5 of the prefix: %.2f (goal <= 1.5)\n",
+                seconds_["upgrade_again"] / reference);
+    std::printf("first upgrade (backup written and read back) / MD5 of the prefix: %.2f\n",
+                seconds_["first_upgrade"] / reference);
+    std::printf("peak heap of an upgrade / bundle size: %.2f (goal <= 1.5)\n", peak_);
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+  double peak_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  ratio_reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

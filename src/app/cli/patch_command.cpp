@@ -1,0 +1,129 @@
+#include "app/cli/patch_command.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/cli/console_ports.h"
+#include "services/files.h"
+#include "workflow/session.h"
+#include "workflow/status.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* usage_text =
+    "Usage: %s [--game DIR] status | upgrade | restore\n"
+    "\n"
+    "Installs the animation update in DIR/updatefile into the game in DIR, or puts\n"
+    "the original animation files back. Without --game, DIR is the folder that\n"
+    "holds this program.\n"
+    "\n"
+    "  status    show the state of the game's animation files; changes nothing\n"
+    "  upgrade   install the update (开始升级)\n"
+    "  restore   put the original files back (复原)\n"
+    "\n"
+    "  --game DIR  the game folder (the one holding Vantor.exe)\n"
+    "  --help      show this text\n"
+    "  --version   show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 the command failed, 2 usage error or not a game folder.\n";
+
+struct parsed_command {
+  std::string command;
+  std::optional<std::string> game_folder;
+  bool help = false;
+  bool version = false;
+};
+
+std::optional<parsed_command> parse(std::span<char* const> arguments, std::string& error) {
+  parsed_command parsed;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view word = arguments[i];
+    if (word == "--help" || word == "-h") {
+      parsed.help = true;
+    } else if (word == "--version") {
+      parsed.version = true;
+    } else if (word == "--game" || word.starts_with("--game=")) {
+      if (parsed.game_folder) {
+        error = "--game given twice";
+        return std::nullopt;
+      }
+      if (word == "--game") {
+        if (i + 1 >= arguments.size()) {
+          error = "--game needs a folder";
+          return std::nullopt;
+        }
+        parsed.game_folder = arguments[++i];
+      } else {
+        parsed.game_folder = std::string(word.substr(7));
+      }
+      if (parsed.game_folder->empty()) {
+        error = "--game needs a folder";
+        return std::nullopt;
+      }
+    } else if (word.starts_with("-")) {
+      error = "unknown option " + std::string(word);
+      return std::nullopt;
+    } else if (!parsed.command.empty()) {
+      error = "more than one command";
+      return std::nullopt;
+    } else if (word == "status" || word == "upgrade" || word == "restore") {
+      parsed.command = word;
+    } else {
+      error = "unknown command " + std::string(word);
+      return std::nullopt;
+    }
+  }
+  if (parsed.command.empty() && !parsed.help && !parsed.version) {
+    error = "no command given";
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+}  // namespace
+
+int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out,
+                      std::FILE* err) {
+  const char* program = arguments.empty() ? "vantor-patch" : arguments[0];
+  std::string error;
+  const auto parsed = parse(arguments, error);
+  if (!parsed) {
+    std::fprintf(err, "%s: %s\n\n", program, error.c_str());
+    std::fprintf(err, usage_text, program);
+    return patch_usage_error;
+  }
+  if (parsed->help) {
+    std::fprintf(out, usage_text, program);
+    return patch_succeeded;
+  }
+  if (parsed->version) {
+    std::fprintf(out, "vantor-patch %s\n", VANTOR_VERSION);
+    return patch_succeeded;
+  }
+
+  if (parsed->game_folder)
+    fix_run_folder(*parsed->game_folder);
+  else
+    fix_run_folder();
+
+  console_ports console(out);
+  patch_session session(console.ports(), identity);
+  const bool started = session.start_session(get_run_folder());
+  if (!started || console.ended()) return patch_usage_error;
+
+  int status = patch_succeeded;
+  if (parsed->command == "status") {
+    for (const auto& line : describe_status(read_status(session))) std::fprintf(out, "%s\n", line.c_str());
+  } else if (parsed->command == "upgrade") {
+    status = session.on_upgrade_clicked() ? patch_succeeded : patch_failed;
+  } else {
+    status = session.on_restore_clicked() ? patch_succeeded : patch_failed;
+  }
+  session.release_session();
+  return status;
+}
+
+}  // namespace vantor

@@ -1,0 +1,31 @@
+#pragma once
+// Where a game folder stands, for the command-line patcher's status command.
+// Reading it changes nothing.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "workflow/session.h"
+
+namespace vantor {
+
+enum class bundle_state { missing, stock, upgraded, modified };
+enum class model_state { present, missing_with_package, missing };
+
+struct game_status {
+  text game_folder;
+  bundle_state live = bundle_state::missing;
+  std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
+  bundle_state backup = bundle_state::missing;
+  model_state model = model_state::missing;
+  text frame_summary;
+};
+
+/// Reads the state of the session's game folder (after start_session).
+game_status read_status(const patch_session& session);
+
+/// One line per item, as the command-line patcher prints them.
+std::vector<std::string> describe_status(const game_status& status);
+
+}  // namespace vantor

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/cli/patch_command.h"
+#include "support/game_folder.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::put_file;
+namespace fs = std::filesystem;
+
+struct run_result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string drain(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  while (const auto got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+run_result run(std::vector<std::string> words) {
+  words.insert(words.begin(), "vantor-patch");
+  std::vector<char*> arguments;
+  for (auto& word : words) arguments.push_back(word.data());
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = run_patch_command(arguments, testing::small_stock().identity(), out, err);
+  return {status, drain(out), drain(err)};
+}
+
+struct usage_case {
+  const char* name;
+  std::vector<std::string> words;
+  int status;
+  const char* out_contains;
+  const char* err_contains;
+  friend void PrintTo(const usage_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class CommandLine : public ::testing::TestWithParam<usage_case> {};
+
+TEST_P(CommandLine, ParsesAndAnswers) {
+  const auto& c = GetParam();
+  const auto result = run(c.words);
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_NE(result.out.find(c.out_contains), std::string::npos) << result.out;
+  EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLine,
+    ::testing::Values(usage_case{"help", {"--help"}, 0, "Usage:", ""},
+                      usage_case{"version", {"--version"}, 0, "vantor-patch 0.", ""},
+                      usage_case{"nothing", {}, 2, "", "no command given"},
+                      usage_case{"unknown_command", {"patch"}, 2, "", "unknown command patch"},
+                      usage_case{"unknown_option", {"--force", "upgrade"}, 2, "", "unknown option --force"},
+                      usage_case{"two_commands", {"upgrade", "restore"}, 2, "", "more than one command"},
+                      usage_case{"game_without_folder", {"upgrade", "--game"}, 2, "", "--game needs a folder"},
+                      usage_case{"game_twice", {"--game", "a", "--game=b", "status"}, 2, "", "--game given twice"},
+                      usage_case{"not_a_game_folder", {"--game", "/", "status"}, 2, "此程序必须置于Vantor主目录下运行!\n",
+                                 ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
+  testing::game_folder game;
+  auto result = run({"--game", game.root(), "upgrade"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "升级成功！\n");
+  result = run({"upgrade", "--game=" + game.root()});
+  EXPECT_EQ(result.status, 0);  // again, from the backup
+  result = run({"--game", game.root(), "restore"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "复原成功!\n");
+
+  fs::remove(game.backup());
+  auto damaged = testing::small_stock().bundle;
+  damaged[200] ^= 0x10;
+  put_file(game.bundle(), damaged);
+  result = run({"--game", game.root(), "upgrade"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "动画文件被修改过，非原版\n升级失败！\n");
+  fs::remove_all(game.path("pmodel"));
+  result = run({"--game", game.root(), "restore"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "复原失败！\n");
+}
+
+struct status_case {
+  const char* name;
+  std::function<void(testing::game_folder&)> arrange;
+  std::vector<std::string> lines;  // bundle, backup and model folder lines
+  friend void PrintTo(const status_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class StatusCommand : public ::testing::TestWithParam<status_case> {};
+
+TEST_P(StatusCommand, ReportsEachStateAndChangesNothing) {
+  testing::game_folder game;
+  GetParam().arrange(game);
+  const auto before = game.snapshot();
+  const auto result = run({"--game", game.root(), "status"});
+  EXPECT_EQ(result.status, 0);
+  std::string expected = "game folder: " + game.root() + "\n";
+  for (const auto& line : GetParam().lines) expected += line + "\n";
+  expected += "update package: 总帧数=39， 起始帧=17061， 结束帧=17100\n";
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+void upgraded(testing::game_folder& game) { run({"--game", game.root(), "upgrade"}); }
+
+INSTANTIATE_TEST_SUITE_P(
+    States, StatusCommand,
+    ::testing::Values(
+        status_case{"stock", [](auto&) {}, {"bundle: stock", "backup: missing", "model folder: present"}},
+        status_case{"upgraded", upgraded,
+                    {"bundle: upgraded, frame count 17100", "backup: stock", "model folder: present"}},
+        status_case{"modified",
+                    [](auto& g) {
+                      auto bytes = testing::small_stock().bundle;
+                      bytes[300] ^= 1;
+                      put_file(g.bundle(), bytes);
+                      put_file(g.backup(), bytes);
+                    },
+                    {"bundle: modified (not the stock bundle)", "backup: modified (not the stock bundle)",
+                     "model folder: present"}},
+        status_case{"missing",
+                    [](auto& g) {
+                      fs::remove(g.bundle());
+                      fs::remove_all(g.path("pmodel"));
+                    },
+                    {"bundle: missing", "backup: missing", "model folder: missing"}},
+        status_case{"package_only",
+                    [](auto& g) {
+                      fs::remove_all(g.path("pmodel"));
+                      put_file(g.path("pmodel.pak"), bytes_of("PK"));
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)"}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace vantor
