@@ -1,0 +1,50 @@
+#pragma once
+// Simulated power loss. The hook watches every file operation under a game
+// folder and remembers what a real disk would have made durable: a file's
+// bytes when it is flushed, a folder's entries when the folder is flushed.
+// At the chosen operation the machine "stops": the durable state is taken
+// at that moment and every later operation fails, so nothing more reaches
+// the disk. What the player finds after the reboot is that durable state.
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+#include "services/values.h"
+
+namespace vantor::testing {
+
+class power_loss final : public platform::fault_hook {
+ public:
+  /// Watches root (whose files are all durable now) and stops the machine
+  /// at operation stop_at (from 1); 0 never stops it.
+  power_loss(std::string root, int stop_at);
+  ~power_loss() override;
+
+  platform::fault before(platform::operation op, std::string_view path, std::string_view other) override;
+
+  int operations_seen() const { return seen_; }
+  /// Stops the machine now (after the command has returned).
+  void stop_now() { after_reboot_ = durable_state(); }
+  bool stopped() const { return after_reboot_.has_value(); }
+  /// Relative path -> bytes, as found after the reboot.
+  const std::map<std::string, byte_string>& after_reboot() const { return *after_reboot_; }
+
+ private:
+  using inode = unsigned long;
+  void remember_folder(const std::string& folder);
+  void remember_file(const std::string& path);
+  std::map<std::string, byte_string> durable_state() const;
+
+  std::string root_;
+  int stop_at_;
+  int seen_ = 0;
+  std::map<std::string, std::map<std::string, inode>> durable_entries_;  // folder -> name -> inode
+  std::map<inode, byte_string> durable_bytes_;
+  std::set<inode> folders_;
+  std::optional<std::map<std::string, byte_string>> after_reboot_;
+};
+
+}  // namespace vantor::testing
