@@ -1,0 +1,169 @@
+// Speed of extract_archive against Info-ZIP's `unzip -q`, measured in the
+// same run on the same archive: a model package of about 100 MB holding a
+// few hundred deflated entries in a handful of folders, built at start in a
+// temporary folder and removed at the end. Each iteration extracts into a
+// fresh empty folder with both, one after the other; the time reported is
+// ours, with unzip's time, the ratio and the peak memory as counters.
+
+#include <benchmark/benchmark.h>
+#include <minizip/zip.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "services/archive.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int folder_count = 10;
+constexpr int files_per_folder = 30;
+constexpr std::size_t file_size = 560 * 1024;  // deflates to about 58%, so the archive is about 100 MB
+
+struct package {
+  fs::path folder;
+  fs::path archive;
+  int entries = 0;
+};
+
+// Animation-like data: a slowly drifting signal with noise, which deflates
+// to a little over half its size (not a run of zeros, not white noise).
+void fill_entry(std::vector<std::uint8_t>& data, std::uint64_t seed) {
+  std::uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
+  std::uint8_t level = 0;
+  for (auto& byte : data) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    if ((state & 0xFFF) == 0) level = static_cast<std::uint8_t>(level + ((state >> 12) & 1 ? 1 : -1));
+    byte = static_cast<std::uint8_t>(level + ((state >> 20) & 0x0F));
+  }
+}
+
+package build_package() {
+  package built;
+  std::string pattern = (fs::temp_directory_path() / "vantor-archive-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  built.folder = pattern;
+  built.archive = built.folder / "pmodel.pak";
+
+  zipFile zip = zipOpen64(built.archive.c_str(), APPEND_STATUS_CREATE);
+  if (zip == nullptr) throw std::runtime_error("cannot create the archive");
+  std::vector<std::uint8_t> data(file_size);
+  const auto add = [&](const std::string& name, const std::vector<std::uint8_t>* contents) {
+    zip_fileinfo info{};
+    info.dosDate = 0x52A46B2A;
+    info.external_fa = contents ? (0100644u << 16) : ((040755u << 16) | 0x10);
+    if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, contents ? Z_DEFLATED : 0,
+                              Z_DEFAULT_COMPRESSION, 0) != ZIP_OK ||
+        (contents && zipWriteInFileInZip(zip, contents->data(), static_cast<unsigned>(contents->size())) != ZIP_OK) ||
+        zipCloseFileInZip(zip) != ZIP_OK)
+      throw std::runtime_error("cannot add " + name);
+    ++built.entries;
+  };
+  for (int f = 0; f < folder_count; ++f) {
+    const std::string folder = "set" + std::to_string(f) + "/";
+    add(folder, nullptr);
+    for (int i = 0; i < files_per_folder; ++i) {
+      fill_entry(data, static_cast<std::uint64_t>(f * files_per_folder + i));
+      add(folder + "P" + std::to_string(i) + ".POS", &data);
+    }
+  }
+  if (zipClose(zip, nullptr) != ZIP_OK) throw std::runtime_error("cannot close the archive");
+  return built;
+}
+
+const package& model_package() {
+  static const package built = build_package();
+  return built;
+}
+
+std::uintmax_t bytes_below(const fs::path& folder) {
+  std::uintmax_t total = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) total += entry.file_size();
+  return total;
+}
+
+fs::path fresh_folder(const fs::path& path) {
+  fs::remove_all(path);
+  fs::create_directory(path);
+  return path;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double peak_memory_mb() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void extract_against_unzip(benchmark::State& state) {
+  const package& pack = model_package();
+  const fs::path ours = pack.folder / "ours";
+  const fs::path theirs = pack.folder / "unzip";
+  const std::string unzip_command = "unzip -q '" + pack.archive.string() + "' -d '" + theirs.string() + "'";
+  const double memory_before = peak_memory_mb();
+
+  double ours_total = 0;
+  double unzip_total = 0;
+  for (auto _ : state) {
+    fresh_folder(theirs);
+    auto start = std::chrono::steady_clock::now();
+    const int unzip_status = std::system(unzip_command.c_str());
+    const double unzip_seconds = seconds_since(start);
+
+    fresh_folder(ours);
+    start = std::chrono::steady_clock::now();
+    const std::int32_t result = vantor::extract_archive(nullptr, pack.archive.string(), ours.string());
+    const double ours_seconds = seconds_since(start);
+
+    if (unzip_status != 0 || result != 1) {
+      state.SkipWithError("an extraction failed");
+      break;
+    }
+    state.SetIterationTime(ours_seconds);
+    ours_total += ours_seconds;
+    unzip_total += unzip_seconds;
+  }
+  if (unzip_total <= 0) return;
+  if (bytes_below(ours) != bytes_below(theirs)) state.SkipWithError("the two extractions differ");
+
+  const double iterations = static_cast<double>(state.iterations());
+  const double ratio = ours_total / unzip_total;
+  state.counters["unzip_ms"] = unzip_total / iterations * 1000.0;
+  state.counters["ratio"] = ratio;
+  state.counters["archive_MB"] = static_cast<double>(fs::file_size(pack.archive)) / 1e6;
+  state.counters["entries"] = pack.entries;
+  state.counters["peak_memory_growth_MB"] = peak_memory_mb() - memory_before;
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes_below(ours)));
+  std::printf("extract_archive / unzip -q = %.2f (ours %.0f ms, unzip %.0f ms per run, %d entries, %.1f MB archive)\n",
+              ratio, ours_total / iterations * 1000.0, unzip_total / iterations * 1000.0, pack.entries,
+              static_cast<double>(fs::file_size(pack.archive)) / 1e6);
+}
+
+BENCHMARK(extract_against_unzip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  model_package();  // built before any timing
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::error_code ignored;
+  fs::remove_all(model_package().folder, ignored);
+  return 0;
+}
