@@ -20,3 +20,10 @@ if(VANTOR_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(vantor_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# The fuzzers' build instruments every target for coverage and memory errors;
+# the harnesses themselves add libFuzzer's main.
+if(VANTOR_BUILD_FUZZERS)
+  target_compile_options(vantor_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(vantor_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,117 @@
+// Loads an arbitrary update package (frame package, description, cover
+// picture, pose file) into a session and runs an upgrade on a small stock
+// bundle; checks what the window is given and what the upgrade installs.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "services/bytes.h"
+#include "services/digest.h"
+#include "workflow/session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct quiet_ports final : vantor::window_port, vantor::message_port, vantor::program_port, vantor::launcher_port {
+  void set_picture(std::string_view, const vantor::byte_string&) override {}
+  void set_content(std::string_view unit, std::string_view content) override {
+    if (unit == "编辑框1") description = content;
+    if (unit == "编辑框2") summary = content;
+  }
+  vantor::text get_caption(std::string_view) override { return {}; }
+  void show_message(std::string_view message) override { last_message = message; }
+  void end_program(std::int32_t) override {}
+  bool run_command_line(std::string_view, bool, std::int32_t) override { return false; }
+  std::string description, summary, last_message;
+};
+
+void check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "broken: %s\n", what);
+    std::abort();
+  }
+}
+
+void put(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+const vantor::byte_string& stock() {
+  static const vantor::byte_string bytes = [] {
+    vantor::byte_string b(512);
+    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 7);
+    return b;
+  }();
+  return bytes;
+}
+
+bool valid_utf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const fs::path root = [] {
+    std::string pattern = (fs::temp_directory_path() / "vantor-fuzz-package-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    return fs::path(pattern);
+  }();
+  std::error_code ignored;
+  fs::remove_all(root / "game", ignored);
+  const fs::path game = root / "game";
+
+  // The first three bytes split the input into the four package files.
+  std::size_t cuts[3] = {0, 0, 0};
+  for (std::size_t i = 0; i < 3 && i < size; ++i) cuts[i] = data[i];
+  const std::size_t start = size < 3 ? size : 3;
+  std::size_t offset = start;
+  const char* names[] = {"new.amb.out", "界面说明.txt", "封面图片.jpg", "p0.pos"};
+  std::size_t frame_file_size = 0;
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t length = part < 3 ? std::min(cuts[part], size - offset) : size - offset;
+    put(game / "updatefile" / names[part], data + offset, length);
+    if (part == 0) frame_file_size = length;
+    offset += length;
+  }
+  put(game / "updatefile" / "character.act", reinterpret_cast<const std::uint8_t*>("act"), 3);
+  put(game / "Vantor.exe", reinterpret_cast<const std::uint8_t*>("MZ"), 2);
+  put(game / "Common" / "character.amb", stock().data(), stock().size());
+  fs::create_directories(game / "pmodel");
+
+  quiet_ports ports;
+  const std::string digest = vantor::md5_text_digest(stock());
+  vantor::patch_session session({ports, ports, ports, ports}, vantor::stock_identity{512, digest, 13, 17061});
+  check(session.start_session(game.string()), "the session ended");
+  check(valid_utf8(ports.description), "the description is not UTF-8");
+  const auto& state = session.state();
+  check(state.new_frames.size() == (frame_file_size > 4 ? frame_file_size - 4 : 0), "wrong frame block");
+  check(ports.summary.starts_with("总帧数="), "no frame summary");
+
+  const bool upgraded = session.on_upgrade_clicked();
+  if (upgraded) {
+    vantor::byte_string expected = vantor::join_bytes({stock(), state.new_frames});
+    vantor::store_le32(expected.data() + 13, vantor::to_integer(state.new_frame_count + 17061.0));
+    std::ifstream in(game / "Common" / "character.amb", std::ios::binary);
+    const vantor::byte_string bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    check(bundle == expected, "the upgraded bundle is wrong");
+    check(ports.last_message == "升级成功！", "success not reported");
+  } else {
+    check(ports.last_message == "升级失败！", "failure not reported");
+  }
+  return 0;
+}

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz harnesses into corpus/ beside this file.
+
+Small, deterministic inputs: ZIP archives of the kinds the model package can
+take (and hostile ones), update packages, and picture headers.
+"""
+import io
+import pathlib
+import struct
+import zipfile
+
+HERE = pathlib.Path(__file__).resolve().parent / "corpus"
+
+
+def zip_bytes(entries):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as archive:
+        for name, data, method, attributes, extra in entries:
+            info = zipfile.ZipInfo(name, date_time=(2024, 6, 15, 12, 30, 0))
+            info.compress_type = method
+            info.external_attr = attributes
+            info.extra = extra
+            archive.writestr(info, data)
+    return buffer.getvalue()
+
+
+def ut_block(mtime, atime, ctime):
+    return b"UT" + struct.pack("<HBIII", 13, 7, mtime, atime, ctime)
+
+
+def archives():
+    S, D = zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED
+    yield "stored", zip_bytes([("P0.POS", b"\r\nPose 0\r\n{}\r\n", S, 0x20, b"")])
+    yield "deflated_tree", zip_bytes([("mesh/", b"", S, 0x10, b""),
+                                      ("mesh/hero.msh", b"mesh " * 40, D, 0x20, b""),
+                                      ("P0.POS", b"pose " * 50, D, 0x21, b"")])
+    yield "unix_modes", zip_bytes([("dir/", b"", S, (0o040755 << 16) | 0x10, b""),
+                                   ("dir/file", b"x", S, (0o100444 << 16), b"")])
+    yield "ut_times", zip_bytes([("t.txt", b"times", S, 0x20, ut_block(1700000000, 1700000100, 1600000000))])
+    yield "parent", zip_bytes([("../evil", b"evil", S, 0x20, b"")])
+    yield "backslash_parent", zip_bytes([("a\\..\\..\\evil", b"evil", S, 0x20, b"")])
+    yield "absolute", zip_bytes([("/abs", b"evil", S, 0x20, b"")])
+    yield "drive", zip_bytes([("C:/x", b"evil", S, 0x20, b"")])
+    yield "symlink", zip_bytes([("link", b"../outside", S, (0o120777 << 16), b""),
+                                ("link/sentinel", b"evil", S, 0x20, b"")])
+    whole = zip_bytes([("a.txt", b"abc" * 30, D, 0x20, b""), ("b.txt", b"def", S, 0x20, b"")])
+    yield "truncated_directory", whole[: len(whole) - 30]
+    yield "short", whole[:20]
+
+
+def packages():
+    frames = bytes(range(64)) * 3 + struct.pack("<i", 3)
+    description = "v0.5说明：新增3帧\r\n".encode("gbk")
+    cover = b"\xFF\xD8\xFF\xE0\x00\x10JFIF\x00" + b"\x00" * 20
+    pose = b"\r\nPose 0\r\n{\r\n\tStart 17061\r\n}\r\n"
+    def package(parts):
+        return bytes([min(len(parts[0]), 255), min(len(parts[1]), 255), min(len(parts[2]), 255)]) + b"".join(parts)
+    yield "typical", package([frames[:200], description, cover, pose])
+    yield "count_only", package([struct.pack("<i", 0), b"", b"", pose])
+    yield "short_frames", package([b"\x01\x02", b"text", b"BM", b""])
+    yield "utf8_bom", package([struct.pack("<i", 7), "\ufeff说明".encode("utf-8"), b"GIF89a", pose])
+
+
+def pictures():
+    yield "bmp", b"BM" + b"\x00" * 30
+    yield "jpeg", b"\xFF\xD8\xFF\xE0\x00\x10JFIF"
+    yield "icon", b"\x00\x00\x01\x00\x01\x00" + b"\x00" * 16
+    yield "cursor", b"\x00\x00\x02\x00\x02\x00" + b"\x00" * 16
+    yield "gif87", b"GIF87a" + b"\x00" * 10
+    yield "pcx8", b"\x0A\x05\x01\x08" + b"\x00" * 10
+    yield "pcx1", b"\x0A\x03\x01\x01" + b"\x00" * 10
+    yield "text", b"not a picture"
+
+
+def main():
+    for folder, generator in (("archive", archives), ("package", packages), ("picture", pictures)):
+        target = HERE / folder
+        target.mkdir(parents=True, exist_ok=True)
+        for name, data in generator():
+            (target / name).write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()
