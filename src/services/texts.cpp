@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,8 +31,8 @@ text to_text(double value) {
 }
 
 text to_text(const byte_string& bytes) {
-  const auto* data = reinterpret_cast<const char*>(bytes.data());
-  return text(data, strnlen(data, bytes.size()));
+  const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+  return text(bytes.begin(), end);
 }
 
 namespace {
