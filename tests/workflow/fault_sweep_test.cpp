@@ -11,6 +11,7 @@
 #include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/zip_writer.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -28,7 +29,9 @@ enum class command { upgrade, restore };
 struct sweep_case {
   const char* name;
   command run;
-  std::function<void(testing::game_folder&)> arrange;  friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
+  std::function<void(testing::game_folder&)> arrange;
+  bool can_succeed = true;     ///< the game holds the stock bytes to start from
+  bool pose_from_package = false;  ///< the model folder is unpacked first, and stays  friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
 };
 
 std::vector<std::string> click(const testing::game_folder& game, command run) {
@@ -83,34 +86,57 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
   const sweep_case& c = GetParam();
   const int operations = count_operations(c);
   ASSERT_GT(operations, 5);
+  RecordProperty("operations", operations);
   const std::string success = c.run == command::upgrade ? "升级成功！" : "复原成功!";
+  const std::string failure = c.run == command::upgrade ? "升级失败！" : "复原失败！";
 
-  for (const bool once : {true, false}) {
+  struct fault_kind {
+    platform::failure error;
+    bool once;
+    bool partial;
+  };
+  const fault_kind kinds[] = {{platform::failure::io_error, true, false},
+                              {platform::failure::no_space, true, true},
+                              {platform::failure::no_permission, false, false},
+                              {platform::failure::no_space, false, true}};
+  for (const auto& kind : kinds) {
+    const bool once = kind.once;
     for (int k = 1; k <= operations; ++k) {
-      SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations << (once ? " fails once" : " and all later fail"));
+      SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations << (once ? " fails once" : " and all later fail")
+                                        << " with failure " << static_cast<int>(kind.error)
+                                        << (kind.partial ? ", writes half done" : ""));
       testing::game_folder game;
       c.arrange(game);
       const installed old = read_installed(game);
       const installed wanted = expected_after(game, c.run, old);
       std::vector<std::string> messages;
       {
-        testing::fault_injector fault(testing::fault_injector::any(), k, once, platform::failure::io_error);
+        testing::fault_injector fault(testing::fault_injector::any(), k, once, kind.error, kind.partial);
         messages = click(game, c.run);
       }
       const installed now = read_installed(game);
       ASSERT_FALSE(messages.empty());
       EXPECT_TRUE(now.bundle == old.bundle || now.bundle == wanted.bundle) << "the live bundle is torn";
-      EXPECT_TRUE(stock_survives(game)) << "the stock prefix is gone";
+      EXPECT_TRUE(!c.can_succeed || stock_survives(game)) << "the stock prefix is gone";
       if (messages.back() == success) {
         EXPECT_EQ(now, wanted) << "success was reported for files that were not written";
       } else if (once) {
         // One failure can always be undone: all old or, if only the final
         // folder flush failed, all new.
-        EXPECT_TRUE(now == old || now == wanted) << "half installed";
+        // The unpacked model folder stays whatever happens next, as a
+        // package that cannot be unpacked leaves what it could.
+        const installed now_compared{now.bundle, c.pose_from_package ? byte_string() : now.pose, now.action};
+        const installed old_compared{old.bundle, c.pose_from_package ? byte_string() : old.pose, old.action};
+        const installed wanted_compared{wanted.bundle, c.pose_from_package ? byte_string() : wanted.pose,
+                                        wanted.action};
+        EXPECT_TRUE(now_compared == old_compared || now_compared == wanted_compared) << "half installed";
       }
-      // Run again without faults: it must end in the right state.
-      EXPECT_EQ(click(game, c.run).back(), success);
-      EXPECT_EQ(read_installed(game), expected_after(game, c.run, old));
+      // Run again without faults: it must end in the right state (or, where
+      // the command cannot succeed from this state, fail the same way).
+      EXPECT_EQ(click(game, c.run).back(), c.can_succeed ? success : failure);
+      if (c.can_succeed) {
+        EXPECT_EQ(read_installed(game), expected_after(game, c.run, old));
+      }
       EXPECT_TRUE(no_temporaries(game));
       if (::testing::Test::HasFailure()) return;
     }
@@ -135,6 +161,22 @@ INSTANTIATE_TEST_SUITE_P(
                      damaged[50] ^= 1;
                      put_file(g.backup(), damaged);
                    }},
+        sweep_case{"first_upgrade_with_model_package", command::upgrade,
+                   [](auto& g) {
+                     fs::remove_all(g.path("pmodel"));
+                     testing::write_zip(g.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")},
+                                                               {"mesh/", {}},
+                                                               {"mesh/a.msh", bytes_of("mesh")}});
+                   },
+                   true, true},
+        sweep_case{"upgrade_with_both_modified", command::upgrade,
+                   [](auto& g) {
+                     auto damaged = stock();
+                     damaged[60] ^= 1;
+                     put_file(g.backup(), damaged);
+                     put_file(g.bundle(), damaged);
+                   },
+                   false},
         sweep_case{"restore_after_upgrade", command::restore, [](auto& g) { upgrade_once(g); }},
         sweep_case{"restore_never_upgraded", command::restore, [](auto&) {}}),
     [](const auto& row) { return std::string(row.param.name); });
