@@ -30,8 +30,9 @@ struct sweep_case {
   const char* name;
   command run;
   std::function<void(testing::game_folder&)> arrange;
-  bool can_succeed = true;     ///< the game holds the stock bytes to start from
-  bool pose_from_package = false;  ///< the model folder is unpacked first, and stays  friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
+  bool can_succeed = true;         ///< the game holds the stock bytes to start from
+  bool pose_from_package = false;  ///< the model folder is unpacked first, and stays
+  friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
 };
 
 std::vector<std::string> click(const testing::game_folder& game, command run) {
