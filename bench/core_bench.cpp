@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ratio_reporter.h"
 #include "services/digest.h"
 #include "services/files.h"
 
@@ -95,34 +96,16 @@ BENCHMARK(md5_openssl)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(read_whole_file_ours)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(read_loop_reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Prints each pair as a ratio of throughputs (ours / reference).
-class ratio_reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    print("MD5 throughput, ours / OpenSSL", "md5_openssl", "md5_ours", "goal >= 0.95");
-    print("read_whole_file time / plain read() loop", "read_whole_file_ours", "read_loop_reference",
-          "goal <= 1.2");
-  }
-
- private:
-  void print(const char* label, const std::string& a, const std::string& b, const char* goal) {
-    if (!seconds_.count(a) || !seconds_.count(b)) return;
-    std::printf("%s: %.3f (%s)\n", label, seconds_[a] / seconds_[b], goal);
-  }
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  ratio_reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return vantor::bench::run_with_summary(argc, argv, [](const vantor::bench::ratio_reporter& results) {
+    // Throughput of ours over OpenSSL's is the inverse ratio of their times.
+    vantor::bench::ratio_reporter::print("MD5 throughput, ours / OpenSSL",
+                                         results.time_of("md5_openssl") / results.time_of("md5_ours"),
+                                         "goal >= 0.95");
+    vantor::bench::ratio_reporter::print("read_whole_file time / plain read() loop",
+                                         results.time_of("read_whole_file_ours") / results.time_of("read_loop_reference"),
+                                         "goal <= 1.2");
+  });
 }

@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 
+#include "ratio_reporter.h"
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "workflow/ports.h"
@@ -171,37 +172,17 @@ BENCHMARK(upgrade_again)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(first_upgrade)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(upgrade_peak_heap)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class ratio_reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) {
-      seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      if (auto found = run.counters.find("peak_heap_per_bundle"); found != run.counters.end())
-        peak_ = found->second.value;
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double reference = seconds_["hash_prefix_reference"];
-    std::printf("upgrade from the backup / MD5 of the prefix: %.2f (goal <= 1.5)\n",
-                seconds_["upgrade_again"] / reference);
-    std::printf("first upgrade (backup written and read back) / MD5 of the prefix: %.2f\n",
-                seconds_["first_upgrade"] / reference);
-    std::printf("peak heap of an upgrade / bundle size: %.2f (goal <= 1.5)\n", peak_);
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-  double peak_ = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  ratio_reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return vantor::bench::run_with_summary(argc, argv, [](const vantor::bench::ratio_reporter& results) {
+    using vantor::bench::ratio_reporter;
+    const double reference = results.time_of("hash_prefix_reference");
+    ratio_reporter::print("upgrade from the backup / MD5 of the prefix", results.time_of("upgrade_again") / reference,
+                          "goal <= 1.5");
+    ratio_reporter::print("first upgrade (backup written and read back) / MD5 of the prefix",
+                          results.time_of("first_upgrade") / reference, "the backup is written once");
+    ratio_reporter::print("peak heap of an upgrade / bundle size",
+                          results.counter("upgrade_peak_heap.peak_heap_per_bundle"), "goal <= 1.5");
+  });
 }
