@@ -12,12 +12,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 #include <optional>
 
 #include "demo_folder.h"
 #include "formats/demo_bundle.h"
+#include "formats/restore_payloads.h"
 #include "services/bytes.h"
 #include "support/temp_folder.h"
 
@@ -93,6 +95,29 @@ void expect_bundle_whole(const game_state& now, const byte_string& old_bundle, c
   const byte_string stock = make_demo_stock_bundle();
   EXPECT_TRUE(now.bundle == old_bundle || now.bundle == new_bundle) << "torn: " << now.bundle.size() << " bytes";
   EXPECT_TRUE(left_bytes(now.bundle, demo_bundle_length) == stock || now.backup == stock) << "stock prefix lost";
+}
+
+// The model folder as the package would give it, without unpacking it.
+bool put_original_model_folder(const std::string& game) {
+  std::error_code failed;
+  if (!fs::create_directory(game + "/pmodel", failed)) return false;
+  const auto pose = pose_restore_payload();
+  std::ofstream out(game + "/pmodel/P0.POS", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(pose.data()), static_cast<std::streamsize>(pose.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+// A run under a full disk either installed everything (exit 0) or nothing
+// (exit 1); returns whether it failed.
+int expect_all_or_nothing(int status, const game_state& before, const game_state& now, const game_state& upgraded) {
+  expect_bundle_whole(now, before.bundle, upgraded.bundle);
+  const game_state& wanted = status == 0 ? upgraded : before;
+  EXPECT_TRUE(status == 0 || status == 1) << status;
+  EXPECT_EQ(now.bundle, wanted.bundle);
+  EXPECT_EQ(now.pose, wanted.pose);
+  EXPECT_EQ(now.action, wanted.action);
+  return status == 0 ? 0 : 1;
 }
 
 struct crash_case {
@@ -185,29 +210,19 @@ TEST(FullDisk, FileSizeLimitsNeverLeaveAHalfUpgrade) {
   ASSERT_EQ(patch(reference, "upgrade", 0).status, 0);
   const game_state upgraded = read_state(reference);
 
+  int failures = 0;
   for (const rlim_t limit : {rlim_t{1000}, rlim_t{8000}, rlim_t{65536}, rlim_t{70000}, rlim_t{200000}, rlim_t{400000}}) {
     SCOPED_TRACE(::testing::Message() << "file size limit " << limit);
     const std::string game = dir / ("game" + std::to_string(limit));
     write_demo(game);
-    fs::create_directory(game + "/pmodel");  // extracted files would hit the limit first
-    fs::copy_file(reference + "/pmodel/P0.POS", game + "/pmodel/P0.POS");
+    ASSERT_TRUE(put_original_model_folder(game));  // extracted files would hit the limit first
     const game_state before = read_state(game);
-    const auto result = patch(game, "upgrade", 0, limit);
-    const game_state now = read_state(game);
-    expect_bundle_whole(now, old_bundle, upgraded.bundle);
-    if (result.status == 0) {
-      EXPECT_EQ(now.bundle, upgraded.bundle);
-      EXPECT_EQ(now.pose, upgraded.pose);
-      EXPECT_EQ(now.action, upgraded.action);
-    } else {
-      EXPECT_EQ(result.status, 1);
-      EXPECT_EQ(now.bundle, before.bundle);
-      EXPECT_EQ(now.pose, before.pose);
-      EXPECT_EQ(now.action, before.action);
-    }
+    const int status = patch(game, "upgrade", 0, limit).status;
+    failures += expect_all_or_nothing(status, before, read_state(game), upgraded);
     EXPECT_EQ(patch(game, "upgrade", 0).status, 0);
     EXPECT_EQ(read_state(game).bundle, upgraded.bundle);
   }
+  EXPECT_GT(failures, 0) << "no limit was low enough to make the upgrade fail";
 }
 
 TEST(FullDisk, SmallFileSystemsNeverLeaveAHalfUpgrade) {
@@ -224,6 +239,7 @@ TEST(FullDisk, SmallFileSystemsNeverLeaveAHalfUpgrade) {
   ASSERT_EQ(patch(reference, "upgrade", 0).status, 0);
   const game_state upgraded = read_state(reference);
 
+  int failures = 0;
   for (const int kilobytes : {520, 560, 640, 720, 900, 1200}) {
     SCOPED_TRACE(::testing::Message() << "tmpfs of " << kilobytes << " KB");
     const std::string mount_point = dir / ("disk" + std::to_string(kilobytes));
@@ -232,21 +248,14 @@ TEST(FullDisk, SmallFileSystemsNeverLeaveAHalfUpgrade) {
     ASSERT_EQ(::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, options.c_str()), 0);
     const std::string game = mount_point + "/game";
     std::string error;
-    if (make_demo_folder(game, error) == demo_result::written) {
-      const auto result = patch(game, "upgrade", 0);
-      const game_state now = read_state(game);
-      expect_bundle_whole(now, old_bundle, upgraded.bundle);
-      if (result.status == 0) {
-        EXPECT_EQ(now.bundle, upgraded.bundle);
-        EXPECT_EQ(now.pose, upgraded.pose);
-        EXPECT_EQ(now.action, upgraded.action);
-      } else {
-        EXPECT_EQ(result.status, 1);
-        EXPECT_TRUE(now.bundle == old_bundle);
-      }
+    if (make_demo_folder(game, error) == demo_result::written && put_original_model_folder(game)) {
+      const game_state before = read_state(game);
+      const int status = patch(game, "upgrade", 0).status;
+      failures += expect_all_or_nothing(status, before, read_state(game), upgraded);
     }
     ::umount(mount_point.c_str());
   }
+  EXPECT_GT(failures, 0) << "no file system was small enough to make the upgrade fail";
 }
 
 }  // namespace
