@@ -1,0 +1,31 @@
+#include "ui/qt_message_boxes.h"
+
+#include <QMessageBox>
+
+#include "ui/qt_conversions.h"
+
+namespace vantor {
+
+void prepare_message_box(QMessageBox& box, std::string_view title, std::string_view message) {
+  QString body = to_qstring(message);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  box.setWindowTitle(to_qstring(title));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(body);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+}
+
+void qt_message_port::show_message(std::string_view message) {
+  QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::NoButton, nullptr);
+  prepare_message_box(box, message_title, message);
+  box.exec();
+}
+
+void show_fatal_report(std::string_view report) {
+  QMessageBox box(QMessageBox::Critical, QString(), QString(), QMessageBox::NoButton, nullptr);
+  prepare_message_box(box, fatal_report_title, report);
+  box.exec();
+}
+
+}  // namespace vantor

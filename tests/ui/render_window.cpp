@@ -1,0 +1,53 @@
+// Draws the window as a player first sees it in the demo game folder, into
+// a PNG:  render_window <output.png>
+// docs/window.png is made this way (cmake --build <dir> --target window_screenshot).
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTest>
+#include <cstdio>
+#include <string>
+
+#include "app/program_frame.h"
+#include "formats/demo_bundle.h"
+#include "recording_ports.h"
+#include "demo_folder.h"
+#include "support/temp_folder.h"
+#include "ui/qt_application_icon.h"
+#include "ui/qt_conversions.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <output.png>\n", argv[0]);
+    return 2;
+  }
+  const std::string output = argv[1];
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(vantor::application_icon());
+  QApplication::setFont(vantor::default_gui_font());
+
+  vantor::testing::temp_folder game;
+  std::string error;
+  if (vantor::make_demo_folder(game.path(), error) != vantor::demo_result::written) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+
+  vantor::testing::recording_messages messages;
+  vantor::testing::recording_launcher launcher;
+  vantor::frame_hooks hooks;
+  hooks.messages = &messages;
+  hooks.launcher = &launcher;
+  hooks.run_folder = game.path();
+  vantor::program_frame frame(hooks);
+  frame.init_frame();
+  vantor::patch_session session({frame, messages, frame, launcher}, vantor::demo_stock_identity);
+  frame.attach_session(session);
+  frame.load_window(vantor::main_window_id);
+  if (frame.window() == nullptr || !QTest::qWaitForWindowExposed(frame.window())) return 1;
+  QTest::qWait(50);  // let the focus frame settle
+  const bool saved = frame.window()->grab().save(QString::fromStdString(output), "PNG");
+  frame.end_sequence(0);
+  return saved && messages.messages.empty() ? 0 : 1;
+}
