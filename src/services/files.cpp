@@ -45,39 +45,51 @@ byte_string read_file_start(std::string_view path, std::int64_t max_bytes) {
   return read_up_to(path, max_bytes, false);
 }
 
-text file_start_digest(std::string_view path, std::int64_t max_bytes) {
-  if (path.empty()) return {};
+namespace {
+
+// Hands at most max_bytes from the start of a file to `take`, one piece of up
+// to 1 MB at a time, so a large file is never held whole. False when the file
+// cannot be read or `take` returns false.
+template <typename piece_handler>
+bool read_in_pieces(std::string_view path, std::int64_t max_bytes, piece_handler take) {
+  if (path.empty()) return false;
   platform::file in = platform::open_file(path, platform::open_mode::read);
-  if (!in.is_open()) return {};
-  md5 hasher;
+  if (!in.is_open()) return false;
   byte_string buffer(std::size_t{1} << 20);
-  std::int64_t left = max_bytes;
-  while (left > 0) {
+  for (std::int64_t left = max_bytes; left > 0;) {
     const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
     const std::int64_t got = in.read(buffer.data(), want);
-    if (got < 0) return {};
+    if (got < 0) return false;
     if (got == 0) break;
-    hasher.update(byte_view(buffer.data(), static_cast<std::size_t>(got)));
+    if (!take(byte_view(buffer.data(), static_cast<std::size_t>(got)))) return false;
     left -= got;
   }
-  return hex_text(hasher.finish());
+  return true;
+}
+
+}  // namespace
+
+text file_start_digest(std::string_view path, std::int64_t max_bytes) {
+  md5 hasher;
+  const bool read = read_in_pieces(path, max_bytes, [&](byte_view piece) {
+    hasher.update(piece);
+    return true;
+  });
+  return read ? hex_text(hasher.finish()) : text();
 }
 
 bool file_holds(std::string_view path, byte_view expected) {
-  platform::file in = platform::open_file(path, platform::open_mode::read);
-  if (!in.is_open() || in.size() != static_cast<std::int64_t>(expected.size())) return false;
-  byte_string buffer(std::size_t{1} << 20);
   std::size_t checked = 0;
-  while (checked < expected.size()) {
-    const std::int64_t got = in.read(buffer.data(), std::min(buffer.size(), expected.size() - checked));
-    if (got <= 0) return false;
-    const auto count = static_cast<std::size_t>(got);
-    if (!std::equal(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count),
-                    expected.begin() + static_cast<std::ptrdiff_t>(checked)))
+  // One byte past the expected length shows a file that is too long.
+  const auto limit = static_cast<std::int64_t>(expected.size()) + 1;
+  const bool read = read_in_pieces(path, limit, [&](byte_view piece) {
+    if (piece.size() > expected.size() - checked ||
+        !std::equal(piece.begin(), piece.end(), expected.begin() + static_cast<std::ptrdiff_t>(checked)))
       return false;
-    checked += count;
-  }
-  return true;
+    checked += piece.size();
+    return true;
+  });
+  return read && checked == expected.size();
 }
 
 bool write_whole_file(std::string_view path, std::initializer_list<byte_view> pieces) {

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <optional>
 
-#include "zip_fixture.h"
+#include "support/zip_fixture.h"
 
 namespace vantor {
 namespace {

@@ -16,7 +16,7 @@
 #include "services/archive.h"
 #include "support/fault_injector.h"
 #include "support/temp_folder.h"
-#include "zip_fixture.h"
+#include "support/zip_fixture.h"
 
 namespace vantor {
 namespace {

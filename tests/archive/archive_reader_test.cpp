@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "support/temp_folder.h"
-#include "zip_fixture.h"
+#include "support/zip_fixture.h"
 
 namespace vantor {
 namespace {

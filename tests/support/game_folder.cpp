@@ -4,6 +4,8 @@
 
 #include "services/bytes.h"
 #include "services/digest.h"
+#include "support/fake_ports.h"
+#include "workflow/session.h"
 
 namespace vantor::testing {
 
@@ -47,6 +49,17 @@ game_folder::game_folder()
   put_file(path("updatefile/new.amb.out"), frame_package(new_frames, new_count));
   put_file(path("updatefile/封面图片.jpg"), bytes_of("\xFF\xD8\xFF\xE0 cover"));
   put_file(path("updatefile/界面说明.txt"), bytes_of("v0.5\xCB\xB5\xC3\xF7"));  // GBK "说明"
+}
+
+std::vector<std::string> click(const game_folder& game, command run) {
+  fake_ports fake;
+  patch_session session(fake.ports(), small_stock().identity());
+  if (!session.start_session(game.root())) return {"<ended>"};
+  if (run == command::upgrade)
+    session.on_upgrade_clicked();
+  else
+    session.on_restore_clicked();
+  return fake.messages;
 }
 
 std::map<std::string, byte_string> game_folder::snapshot() const {

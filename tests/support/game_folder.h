@@ -2,6 +2,7 @@
 // A small game folder with a synthetic stock bundle, for workflow tests.
 
 #include <map>
+#include <vector>
 #include <string>
 
 #include "formats/stock_identity.h"
@@ -22,6 +23,16 @@ byte_string frame_package(const byte_string& frames, std::int32_t count);
 
 /// What the live bundle must hold after an upgrade from the stock prefix.
 byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames, std::int32_t count);
+
+class game_folder;
+
+/// The two commands of the window.
+enum class command { upgrade, restore };
+
+/// One click of a command on a fresh session over the game folder, with the
+/// small stock identity; the messages it showed ("<ended>" when the session
+/// ended at start).
+std::vector<std::string> click(const game_folder& game, command run);
 
 class game_folder {
  public:

@@ -54,6 +54,8 @@ bool exists(const std::string& path) {
 
 byte_string bytes_of(std::string_view text) { return byte_string(text.begin(), text.end()); }
 
+byte_string bytes_of(byte_view bytes) { return byte_string(bytes.begin(), bytes.end()); }
+
 byte_string random_bytes(std::size_t size, unsigned seed) {
   std::mt19937 generator(seed);
   byte_string bytes(size);

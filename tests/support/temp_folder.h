@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "services/bytes.h"
 #include "services/values.h"
 
 namespace vantor::testing {
@@ -34,6 +35,8 @@ byte_string file_bytes(const std::string& path);
 bool exists(const std::string& path);
 /// Bytes from a text literal.
 byte_string bytes_of(std::string_view text);
+/// A copy of viewed bytes.
+byte_string bytes_of(byte_view bytes);
 /// Deterministic pseudo-random bytes.
 byte_string random_bytes(std::size_t size, unsigned seed);
 

@@ -8,23 +8,23 @@
 
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
-#include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
-#include "support/zip_writer.h"
+#include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
 
+using namespace testing::fixture;
 using testing::bytes_of;
+using testing::click;
+using testing::command;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 
 const byte_string& stock() { return testing::small_stock().bundle; }
-
-enum class command { upgrade, restore };
 
 struct sweep_case {
   const char* name;
@@ -35,13 +35,6 @@ struct sweep_case {
   friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
 };
 
-std::vector<std::string> click(const testing::game_folder& game, command run) {
-  testing::fake_ports fake;
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  if (!session.start_session(game.root())) return {"<ended>"};
-  run == command::upgrade ? session.on_upgrade_clicked() : session.on_restore_clicked();
-  return fake.messages;
-}
 
 // The three installed files, as one value.
 struct installed {
@@ -58,8 +51,7 @@ installed expected_after(const testing::game_folder& game, command run, const in
     return {testing::upgraded_bundle(stock(), game.new_frames, game.new_count), game.pose_update, game.action_update};
   const bool has_backup = fs::exists(game.backup());
   return {has_backup ? stock() : old.bundle,
-          byte_string(pose_restore_payload().begin(), pose_restore_payload().end()),
-          byte_string(action_restore_payload().begin(), action_restore_payload().end())};
+          bytes_of(pose_restore_payload()), bytes_of(action_restore_payload())};
 }
 
 bool stock_survives(const testing::game_folder& game) {
@@ -144,12 +136,7 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
   }
 }
 
-void upgrade_once(testing::game_folder& game) {
-  testing::fake_ports fake;
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  session.start_session(game.root());
-  session.on_upgrade_clicked();
-}
+void upgrade_once(testing::game_folder& game) { click(game, command::upgrade); }
 
 INSTANTIATE_TEST_SUITE_P(
     States, FaultSweep,
@@ -165,9 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
         sweep_case{"first_upgrade_with_model_package", command::upgrade,
                    [](auto& g) {
                      fs::remove_all(g.path("pmodel"));
-                     testing::write_zip(g.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")},
-                                                               {"mesh/", {}},
-                                                               {"mesh/a.msh", bytes_of("mesh")}});
+                     write_zip(g.path("pmodel.pak"), {file_item("P0.POS", "packaged pose"),
+                                                      folder_item("mesh/"), file_item("mesh/a.msh", "mesh")});
                    },
                    true, true},
         sweep_case{"upgrade_with_both_modified", command::upgrade,

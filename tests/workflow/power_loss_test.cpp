@@ -7,7 +7,6 @@
 
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
-#include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/power_loss.h"
 #include "workflow/session.h"
@@ -28,13 +27,8 @@ struct power_case {
 };
 
 void click(const testing::game_folder& game, bool upgrade) {
-  testing::fake_ports fake;
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  session.start_session(game.root());
-  upgrade ? session.on_upgrade_clicked() : session.on_restore_clicked();
+  testing::click(game, upgrade ? testing::command::upgrade : testing::command::restore);
 }
-
-byte_string bytes_of_view(byte_view view) { return byte_string(view.begin(), view.end()); }
 
 class PowerLoss : public ::testing::TestWithParam<power_case> {};
 
@@ -54,8 +48,8 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     const byte_string new_bundle = c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
     EXPECT_EQ(disk["Common/character.amb"], new_bundle);
     EXPECT_EQ(disk["Common/原始动画备份.amb"], stock());
-    EXPECT_EQ(disk["pmodel/P0.POS"], c.upgrade ? game.pose_update : bytes_of_view(pose_restore_payload()));
-    EXPECT_EQ(disk["Common/character.act"], c.upgrade ? game.action_update : bytes_of_view(action_restore_payload()));
+    EXPECT_EQ(disk["pmodel/P0.POS"], c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload()));
+    EXPECT_EQ(disk["Common/character.act"], c.upgrade ? game.action_update : testing::bytes_of(action_restore_payload()));
   }
   ASSERT_GT(operations, 5);
 
@@ -78,8 +72,8 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     const bool stock_in_live = left_bytes(bundle, static_cast<std::int32_t>(stock().size())) == stock();
     EXPECT_TRUE(stock_in_live || disk["Common/原始动画备份.amb"] == stock()) << "stock prefix lost";
 
-    const byte_string new_pose = c.upgrade ? game.pose_update : bytes_of_view(pose_restore_payload());
-    const byte_string new_action = c.upgrade ? game.action_update : bytes_of_view(action_restore_payload());
+    const byte_string new_pose = c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload());
+    const byte_string new_action = c.upgrade ? game.action_update : testing::bytes_of(action_restore_payload());
     EXPECT_TRUE(disk["pmodel/P0.POS"] == old_pose || disk["pmodel/P0.POS"] == new_pose) << "pose file torn";
     EXPECT_TRUE(disk["Common/character.act"] == old_action || disk["Common/character.act"] == new_action)
         << "action file torn";

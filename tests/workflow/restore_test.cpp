@@ -5,7 +5,6 @@
 
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
-#include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "workflow/session.h"
@@ -14,6 +13,8 @@ namespace vantor {
 namespace {
 
 using testing::bytes_of;
+using testing::click;
+using testing::command;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
@@ -23,20 +24,10 @@ constexpr const char* restore_failed = "复原失败！";
 
 const byte_string& stock() { return testing::small_stock().bundle; }
 
-byte_string as_bytes(byte_view view) { return byte_string(view.begin(), view.end()); }
-
-std::vector<std::string> click(const testing::game_folder& game, bool upgrade) {
-  testing::fake_ports fake;
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  if (!session.start_session(game.root())) return {"<ended>"};
-  upgrade ? session.on_upgrade_clicked() : session.on_restore_clicked();
-  return fake.messages;
-}
-
 TEST(RestorePayloads, HaveTheirExactLengths) {
   EXPECT_EQ(pose_restore_payload().size(), 292574u);
   EXPECT_EQ(action_restore_payload().size(), 7303u);
-  const auto pose = as_bytes(pose_restore_payload());
+  const auto pose = bytes_of(pose_restore_payload());
   EXPECT_EQ(pose[0], '\r');
   EXPECT_EQ(pose[1], '\n');
   EXPECT_EQ(pose.back(), '\n');
@@ -46,20 +37,20 @@ TEST(RestorePayloads, HaveTheirExactLengths) {
 
 TEST(Restore, OnANeverUpgradedGameRewritesTheFilesAndKeepsTheBundle) {
   testing::game_folder game;
-  EXPECT_EQ(click(game, false), std::vector<std::string>{restored});
-  EXPECT_EQ(file_bytes(game.pose()), as_bytes(pose_restore_payload()));
-  EXPECT_EQ(file_bytes(game.action()), as_bytes(action_restore_payload()));
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
+  EXPECT_EQ(file_bytes(game.action()), bytes_of(action_restore_payload()));
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_FALSE(fs::exists(game.backup()));
 }
 
 TEST(Restore, AfterAnUpgradePutsTheStockBundleBack) {
   testing::game_folder game;
-  ASSERT_EQ(click(game, true), std::vector<std::string>{"升级成功！"});
-  EXPECT_EQ(click(game, false), std::vector<std::string>{restored});
+  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_EQ(file_bytes(game.backup()), stock());  // kept for the next upgrade
-  EXPECT_EQ(click(game, true), std::vector<std::string>{"升级成功！"});
+  EXPECT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
 }
 
 struct refused_case {
@@ -73,7 +64,7 @@ TEST_P(RestoreRefused, ChangesNothing) {
   testing::game_folder game;
   GetParam().arrange(game);
   const auto before = game.snapshot();
-  EXPECT_EQ(click(game, false), std::vector<std::string>{restore_failed});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restore_failed});
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -102,14 +93,14 @@ class RestoreStepFault : public ::testing::TestWithParam<restore_fault_case> {};
 
 TEST_P(RestoreStepFault, IsReportedAndLeavesTheGameAsItWas) {
   testing::game_folder game;
-  ASSERT_EQ(click(game, true), std::vector<std::string>{"升级成功！"});
+  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
   const auto before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment));
-    EXPECT_EQ(click(game, false), std::vector<std::string>{restore_failed});
+    EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restore_failed});
   }
   EXPECT_EQ(game.snapshot(), before);
-  EXPECT_EQ(click(game, false), std::vector<std::string>{restored});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
 }
 

@@ -4,15 +4,15 @@
 #include <functional>
 
 #include "services/bytes.h"
-#include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
-#include "support/zip_writer.h"
+#include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
 
+using namespace testing::fixture;
 using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
@@ -30,13 +30,8 @@ byte_string altered(byte_string bytes) {
   return bytes;
 }
 
-// Runs one click of "开始升级" on a game folder and returns the messages.
 std::vector<std::string> click_upgrade(const testing::game_folder& game) {
-  testing::fake_ports fake;
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  if (!session.start_session(game.root())) return {"<ended>"};
-  session.on_upgrade_clicked();
-  return fake.messages;
+  return testing::click(game, testing::command::upgrade);
 }
 
 void expect_upgraded(const testing::game_folder& game) {
@@ -117,9 +112,8 @@ TEST(Upgrade, NoNewFramesGivesTheStockPrefixWithTheStockCount) {
 TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
   testing::game_folder game;
   fs::remove_all(game.path("pmodel"));
-  testing::write_zip(game.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")},
-                                                {"parts/", {}},
-                                                {"parts/body.mdl", bytes_of("mesh")}});
+  write_zip(game.path("pmodel.pak"),
+            {file_item("P0.POS", "packaged pose"), folder_item("parts/"), file_item("parts/body.mdl", "mesh")});
   ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
   expect_upgraded(game);
   EXPECT_EQ(file_bytes(game.path("pmodel/parts/body.mdl")), bytes_of("mesh"));
@@ -156,7 +150,7 @@ class IncompletePackage : public ::testing::TestWithParam<incomplete_case> {};
 TEST_P(IncompletePackage, IsRefusedAndChangesNothing) {
   testing::game_folder game;
   fs::remove_all(game.path("pmodel"));  // the model package must not be extracted either
-  testing::write_zip(game.path("pmodel.pak"), {{"P0.POS", bytes_of("packaged pose")}});
+  write_zip(game.path("pmodel.pak"), {file_item("P0.POS", "packaged pose")});
   const std::string path = game.path(std::string("updatefile/") + GetParam().file);
   fs::remove(path);
   if (GetParam().content) put_file(path, *GetParam().content);
