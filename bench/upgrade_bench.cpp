@@ -22,6 +22,7 @@
 #include "ratio_reporter.h"
 #include "services/bytes.h"
 #include "services/digest.h"
+#include "services/little_endian.h"
 #include "workflow/ports.h"
 #include "workflow/session.h"
 
@@ -63,14 +64,9 @@ using vantor::byte_string;
 constexpr std::size_t stock_length = 11908599;
 constexpr std::size_t new_frames_length = 1 << 20;
 
-struct quiet_ports final : vantor::window_port, vantor::message_port, vantor::program_port, vantor::launcher_port {
-  void set_picture(std::string_view, const byte_string&) override {}
-  void set_content(std::string_view, std::string_view) override {}
-  vantor::text get_caption(std::string_view) override { return {}; }
+struct quiet_messages final : vantor::message_port {
   void show_message(std::string_view) override {}
-  void end_program(std::int32_t) override {}
-  bool run_command_line(std::string_view, bool, std::int32_t) override { return false; }
-  vantor::workflow_ports ports() { return {*this, *this, *this, *this}; }
+  vantor::session_ports ports() { return {*this}; }
 };
 
 void put(const fs::path& path, const byte_string& bytes) {
@@ -91,7 +87,7 @@ struct bench_game {
     stock.resize(stock_length);
     std::mt19937 generator(3);
     for (auto& b : stock) b = static_cast<std::uint8_t>(generator());
-    vantor::store_le32(stock.data() + 13, 17061);
+    vantor::store_le32(stock.data() + vantor::game_stock_identity.count_offset, vantor::game_stock_identity.stock_count);
     digest = vantor::md5_text_digest(stock);
     byte_string frames(new_frames_length + 4);
     for (auto& b : frames) b = static_cast<std::uint8_t>(generator());
@@ -113,7 +109,8 @@ struct bench_game {
   }
 
   vantor::stock_identity identity() const {
-    return {static_cast<std::int32_t>(stock_length), digest, 13, 17061};
+    return {static_cast<std::int32_t>(stock_length), digest, vantor::game_stock_identity.count_offset,
+            vantor::game_stock_identity.stock_count};
   }
 };
 
@@ -127,7 +124,7 @@ void hash_prefix_reference(benchmark::State& state) {
 }
 
 void upgrade_again(benchmark::State& state) {
-  quiet_ports ports;
+  quiet_messages ports;
   vantor::patch_session session(ports.ports(), game().identity());
   session.start_session(game().root.string());
   if (!session.run_upgrade()) state.SkipWithError("upgrade failed");
@@ -137,7 +134,7 @@ void upgrade_again(benchmark::State& state) {
 }
 
 void first_upgrade(benchmark::State& state) {
-  quiet_ports ports;
+  quiet_messages ports;
   vantor::patch_session session(ports.ports(), game().identity());
   session.start_session(game().root.string());
   for (auto _ : state) {
@@ -151,7 +148,7 @@ void first_upgrade(benchmark::State& state) {
 // Heap in use at the peak of one first upgrade, beyond what the session held
 // before it.
 void upgrade_peak_heap(benchmark::State& state) {
-  quiet_ports ports;
+  quiet_messages ports;
   vantor::patch_session session(ports.ports(), game().identity());
   session.start_session(game().root.string());
   double ratio = 0;

@@ -6,7 +6,6 @@
 // ours, with unzip's time, the ratio and the peak memory as counters.
 
 #include <benchmark/benchmark.h>
-#include <minizip/zip.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -18,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "services/archive.h"
+#include "services/archive/archive.h"
+#include "zip_writer.h"
 
 namespace {
 
@@ -55,29 +55,23 @@ package build_package() {
   built.folder = pattern;
   built.archive = built.folder / "pmodel.pak";
 
-  zipFile zip = zipOpen64(built.archive.c_str(), APPEND_STATUS_CREATE);
-  if (zip == nullptr) throw std::runtime_error("cannot create the archive");
-  std::vector<std::uint8_t> data(file_size);
-  const auto add = [&](const std::string& name, const std::vector<std::uint8_t>* contents) {
-    zip_fileinfo info{};
-    info.dosDate = 0x52A46B2A;
-    info.external_fa = contents ? (0100644u << 16) : ((040755u << 16) | 0x10);
-    if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, contents ? Z_DEFLATED : 0,
-                              Z_DEFAULT_COMPRESSION, 0) != ZIP_OK ||
-        (contents && zipWriteInFileInZip(zip, contents->data(), static_cast<unsigned>(contents->size())) != ZIP_OK) ||
-        zipCloseFileInZip(zip) != ZIP_OK)
-      throw std::runtime_error("cannot add " + name);
+  vantor::zip_writer zip(built.archive.string());
+  vantor::zip_item entry;
+  entry.data.resize(file_size);
+  const auto add = [&](const vantor::zip_item& item) {
+    if (!zip.add(item)) throw std::runtime_error("cannot add " + item.name);
     ++built.entries;
   };
   for (int f = 0; f < folder_count; ++f) {
     const std::string folder = "set" + std::to_string(f) + "/";
-    add(folder, nullptr);
+    add(vantor::folder_item(folder));
     for (int i = 0; i < files_per_folder; ++i) {
-      fill_entry(data, static_cast<std::uint64_t>(f * files_per_folder + i));
-      add(folder + "P" + std::to_string(i) + ".POS", &data);
+      fill_entry(entry.data, static_cast<std::uint64_t>(f * files_per_folder + i));
+      entry.name = folder + "P" + std::to_string(i) + ".POS";
+      add(entry);
     }
   }
-  if (zipClose(zip, nullptr) != ZIP_OK) throw std::runtime_error("cannot close the archive");
+  if (!zip.close()) throw std::runtime_error("cannot close the archive");
   return built;
 }
 
@@ -126,7 +120,7 @@ void extract_against_unzip(benchmark::State& state) {
 
     fresh_folder(ours);
     start = std::chrono::steady_clock::now();
-    const std::int32_t result = vantor::extract_archive(nullptr, pack.archive.string(), ours.string());
+    const std::int32_t result = vantor::extract_archive(pack.archive.string(), ours.string());
     const double ours_seconds = seconds_since(start);
 
     if (unzip_status != 0 || result != 1) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -21,7 +22,7 @@
 #include "demo_folder.h"
 #include "monotonic_clock.h"
 #include "services/bytes.h"
-#include "services/files.h"
+#include "services/little_endian.h"
 
 extern char** environ;
 
@@ -66,6 +67,13 @@ double time_to_shown(const std::string& program, const std::vector<std::string>&
   return static_cast<double>(shown - start) / 1e6;
 }
 
+bool put_file(const fs::path& path, const vantor::byte_string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
 // Made-up frame data, then the count of frames.
 vantor::byte_string frame_package(std::size_t frame_bytes, std::int32_t count) {
   vantor::byte_string package(frame_bytes + 4);
@@ -93,7 +101,7 @@ int main(int argc, char** argv) {
   const fs::path game = fs::temp_directory_path() / ("vantor-startup-" + std::to_string(getpid()));
   std::string error;
   if (vantor::make_demo_folder(game.string(), error) != vantor::demo_result::written ||
-      !vantor::write_whole_file((game / "updatefile" / "new.amb.out").string(), frame_package(1024 * 1024, 39))) {
+      !put_file(game / "updatefile" / "new.amb.out", frame_package(1024 * 1024, 39))) {
     std::fprintf(stderr, "cannot write the game folder %s %s\n", game.c_str(), error.c_str());
     return 1;
   }

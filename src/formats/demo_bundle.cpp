@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "services/bytes.h"
+#include "services/little_endian.h"
 
 namespace vantor {
 

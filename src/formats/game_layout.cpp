@@ -13,4 +13,6 @@ std::string path_in(std::string_view folder, std::initializer_list<std::string_v
   return path;
 }
 
+std::string folder_path(std::string_view folder) { return std::string(folder) + platform::path_separator; }
+
 }  // namespace vantor::layout

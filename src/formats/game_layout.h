@@ -28,4 +28,7 @@ inline constexpr std::string_view update_description = "界面说明.txt";
 /// "/game/Common").
 std::string path_in(std::string_view folder, std::initializer_list<std::string_view> parts);
 
+/// The folder with a trailing separator, to which file names are appended.
+std::string folder_path(std::string_view folder);
+
 }  // namespace vantor::layout

@@ -1,8 +1,9 @@
 #pragma once
-// The one place where the program touches the operating system's files and
-// processes. platform_posix.cpp implements it for Linux; a Win32 file can
-// implement the same declarations later. Nothing above this layer uses
-// system headers for files.
+// The one place where the program touches the operating system: files,
+// folders, the program's own location, the desktop and the system's text
+// conversions. platform_posix.cpp implements it for Linux; a Win32 file can
+// implement the same declarations. Nothing above this layer uses system
+// headers. Every operation that can fail says why (services/outcome.h).
 //
 // Every path given here is resolved without regard to ASCII letter case when
 // it does not exist exactly (see resolve_path), because game folders copied
@@ -15,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "services/outcome.h"
 
 namespace vantor::platform {
 
@@ -30,12 +33,6 @@ std::string parent_folder(std::string_view path);
 
 /// The last part of a path.
 std::string_view file_name(std::string_view path);
-
-/// Why an operation failed; the platform's own codes are mapped onto these.
-enum class failure { none, not_found, exists, not_a_file, no_space, io_error, no_permission, other };
-
-/// The failure of the last operation on this thread that failed.
-failure last_failure();
 
 /// What a path names. Symbolic links are reported as links, not followed.
 enum class entry_kind { none, file, folder, link, other };
@@ -76,56 +73,55 @@ class file {
   bool is_open() const { return handle_ >= 0; }
   const std::string& path() const { return path_; }
 
-  /// Reads up to size bytes; the count read (0 at the end) or -1.
-  std::int64_t read(void* buffer, std::size_t size);
-  /// Writes all bytes, retrying short writes of the system; false on failure.
-  bool write(const void* data, std::size_t size);
+  /// Reads up to size bytes; the count read, 0 at the end.
+  outcome<std::size_t> read(void* buffer, std::size_t size);
+  /// Writes all bytes, retrying short writes of the system.
+  status write(const void* data, std::size_t size);
   /// Moves the position to offset bytes from the start.
-  bool seek(std::int64_t offset);
-  /// The current position, or -1.
-  std::int64_t position();
-  /// The size of the file, or -1.
-  std::int64_t size();
+  status seek(std::int64_t offset);
+  /// The size of the file.
+  outcome<std::int64_t> size();
   /// Makes the written data durable (fsync).
-  bool flush();
-  /// Closes the file; false when the system reports a failure.
-  bool close();
+  status flush();
+  /// Closes the file; a failure here may have lost written data.
+  status close();
 
  private:
-  friend file open_file(std::string_view path, open_mode mode);
+  friend outcome<file> open_file(std::string_view path, open_mode mode);
+  failure fail(failure_kind kind) const { return failure{kind, path_}; }
   file(int handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   int handle_ = -1;
   std::string path_;
 };
 
 /// Opens a file. Writing modes never follow a symbolic link at the path
-/// (they fail instead) and create files with the usual permissions. The file
-/// is not opened when is_open() is false afterwards.
+/// (they fail instead) and create files with the usual permissions. A
+/// folder is never opened as a file.
 ///
 /// Windows can deny other openers with share modes; POSIX has no mandatory
 /// locks, so other programs may still read or write while a file is open.
-file open_file(std::string_view path, open_mode mode);
+outcome<file> open_file(std::string_view path, open_mode mode);
 
 /// Renames from over to (replacing it) in the same file system.
-bool rename_over(std::string_view from, std::string_view to);
+status rename_over(std::string_view from, std::string_view to);
 /// Removes a file (not a folder).
-bool remove_file(std::string_view path);
+status remove_file(std::string_view path);
 /// Copies a file's bytes to a target, replacing an existing target.
-bool copy_file(std::string_view from, std::string_view to);
+status copy_file(std::string_view from, std::string_view to);
 /// Creates one folder; its parent must exist.
-bool create_folder(std::string_view path);
+status create_folder(std::string_view path);
 /// Makes the entries of a folder (creations, renames, removals) durable.
-bool flush_folder(std::string_view path);
+status flush_folder(std::string_view path);
 
 /// Gives the owner write permission, or takes every write permission away.
-bool set_writable(std::string_view path, bool writable);
+status set_writable(std::string_view path, bool writable);
 /// Sets the last-access and last-write times, in seconds and nanoseconds
 /// since 1970-01-01 UTC.
 struct file_time {
   std::int64_t seconds = 0;
   std::int32_t nanoseconds = 0;
 };
-bool set_file_times(std::string_view path, file_time access, file_time modification);
+status set_file_times(std::string_view path, file_time access, file_time modification);
 
 /// The folder of the running program, without a trailing separator.
 std::string executable_folder();
@@ -133,25 +129,31 @@ std::string executable_folder();
 /// normalised).
 std::string absolute_path(std::string_view path);
 /// Makes a folder the current directory.
-bool set_current_folder(std::string_view path);
-/// The program that opens an address in the desktop's browser.
-extern const std::string_view browser_command;
-/// Starts a program from a command line whose first word names it (looked
-/// up on the search path) without waiting for it; false when it cannot be
-/// started.
-bool start_program(std::string_view command_line);
+status set_current_folder(std::string_view path);
+
+/// Opens an address (a web page) with the desktop's own opener, without
+/// waiting for it: xdg-open on Linux.
+status open_address(std::string_view address);
+
+/// Decodes GB18030 (the superset of GBK that Chinese Windows writes) to
+/// UTF-8. A byte that starts no valid sequence becomes U+FFFD.
+std::string decode_gb18030(std::string_view bytes);
+
+/// Puts the floating-point unit in its default state: round to nearest,
+/// no exception traps, whatever the process inherited.
+void reset_floating_point();
 
 // ---------------------------------------------------------------------------
 // Fault switch, for tests only: the program never sets a hook. Each file
-// operation asks the hook first; a failure other than none makes that
-// operation fail as if the system had refused it.
+// operation (and each opening of an address) asks the hook first; a failure
+// makes that operation fail as if the system had refused it.
 
-enum class operation { open, read, write, flush, close, rename, remove, copy, create_folder };
+enum class operation { open, read, write, flush, close, rename, remove, copy, create_folder, open_address };
 
 /// What the hook asks of one operation.
 struct fault {
-  failure error = failure::none;  ///< none lets the operation run
-  bool partial = false;           ///< for a write: write half the bytes, then fail
+  std::optional<failure_kind> error;  ///< none lets the operation run
+  bool partial = false;               ///< for a write: write half the bytes, then fail
 };
 
 class fault_hook {

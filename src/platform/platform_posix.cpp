@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fenv.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cfenv>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -17,47 +20,47 @@
 namespace vantor::platform {
 
 const char path_separator = '/';
-const std::string_view browser_command = "xdg-open";
 
 namespace {
 
-thread_local failure g_last_failure = failure::none;
 fault_hook* g_fault_hook = nullptr;
 
-failure failure_from_errno(int code) {
+failure_kind kind_from_errno(int code) {
   switch (code) {
     case ENOENT:
-    case ENOTDIR: return failure::not_found;
-    case EEXIST: return failure::exists;
+    case ENOTDIR: return failure_kind::not_found;
+    case EEXIST: return failure_kind::exists;
     case EISDIR:
-    case ELOOP: return failure::not_a_file;
+    case ELOOP:
+    case ENXIO: return failure_kind::not_a_file;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return failure::no_space;
-    case EIO: return failure::io_error;
+    case EFBIG: return failure_kind::no_space;
+    case EIO: return failure_kind::io_error;
     case EACCES:
     case EPERM:
-    case EROFS: return failure::no_permission;
-    default: return failure::other;
+    case EROFS: return failure_kind::no_permission;
+    case ETXTBSY: return failure_kind::in_use;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: return failure_kind::name_refused;
+    default: return failure_kind::other;
   }
 }
 
-bool fail_with_errno() {
-  g_last_failure = failure_from_errno(errno);
-  return false;
-}
-
-bool fail_with(failure reason) {
-  g_last_failure = reason;
-  return false;
-}
+failure from_errno(std::string_view path) { return failure{kind_from_errno(errno), std::string(path)}; }
 
 // Asks the test hook, if any, about one operation.
 fault ask_hook(operation op, std::string_view path, std::string_view other = {}) {
   if (g_fault_hook == nullptr) return {};
-  fault answer = g_fault_hook->before(op, path, other);
-  if (answer.error != failure::none && !answer.partial) g_last_failure = answer.error;
-  return answer;
+  return g_fault_hook->before(op, path, other);
+}
+
+// The hook's refusal of an operation that writes no partial result.
+std::optional<failure> refused(operation op, std::string_view path, std::string_view other = {}) {
+  const fault answer = ask_hook(op, path, other);
+  if (!answer.error) return std::nullopt;
+  return failure{*answer.error, std::string(path)};
 }
 
 bool exists_exactly(const std::string& path) {
@@ -106,8 +109,6 @@ std::string_view file_name(std::string_view path) {
   const auto last = path.rfind(path_separator);
   return last == std::string_view::npos ? path : path.substr(last + 1);
 }
-
-failure last_failure() { return g_last_failure; }
 
 std::string resolve_path(std::string_view path) {
   std::string exact(path);
@@ -175,85 +176,73 @@ file::~file() {
   if (handle_ >= 0) ::close(handle_);
 }
 
-std::int64_t file::read(void* buffer, std::size_t size) {
-  if (handle_ < 0) return -1;
-  if (ask_hook(operation::read, path_).error != failure::none) return -1;
+outcome<std::size_t> file::read(void* buffer, std::size_t size) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (const auto refusal = refused(operation::read, path_)) return *refusal;
   while (true) {
     const ssize_t got = ::read(handle_, buffer, size);
-    if (got >= 0) return got;
-    if (errno != EINTR) {
-      fail_with_errno();
-      return -1;
-    }
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return from_errno(path_);
   }
 }
 
-bool file::write(const void* data, std::size_t size) {
-  if (handle_ < 0) return fail_with(failure::other);
+status file::write(const void* data, std::size_t size) {
+  if (handle_ < 0) return fail(failure_kind::other);
   const fault answer = ask_hook(operation::write, path_);
-  bool fail_after = false;
-  if (answer.error != failure::none) {
-    if (!answer.partial) return false;
+  if (answer.error) {
+    if (!answer.partial) return fail(*answer.error);
     size /= 2;  // a short write: half gets to the file, then the failure
-    fail_after = true;
   }
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t put = ::write(handle_, bytes, size);
     if (put < 0) {
       if (errno == EINTR) continue;
-      return fail_with_errno();
+      return from_errno(path_);
     }
-    if (put == 0) return fail_with(failure::no_space);
+    if (put == 0) return fail(failure_kind::no_space);
     bytes += put;
     size -= static_cast<std::size_t>(put);
   }
-  if (fail_after) return fail_with(answer.error);
-  return true;
+  if (answer.error) return fail(*answer.error);
+  return {};
 }
 
-bool file::seek(std::int64_t offset) {
-  if (handle_ < 0) return fail_with(failure::other);
-  if (::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0) return fail_with_errno();
-  return true;
+status file::seek(std::int64_t offset) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(path_);
+  return {};
 }
 
-std::int64_t file::position() {
-  if (handle_ < 0) return -1;
-  return ::lseek(handle_, 0, SEEK_CUR);
-}
-
-std::int64_t file::size() {
+outcome<std::int64_t> file::size() {
   struct stat info;
-  if (handle_ < 0 || ::fstat(handle_, &info) != 0) return -1;
-  return info.st_size;
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (::fstat(handle_, &info) != 0) return from_errno(path_);
+  return static_cast<std::int64_t>(info.st_size);
 }
 
-bool file::flush() {
-  if (handle_ < 0) return fail_with(failure::other);
-  if (ask_hook(operation::flush, path_).error != failure::none) return false;
-  if (::fsync(handle_) != 0) return fail_with_errno();
-  return true;
+status file::flush() {
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (const auto refusal = refused(operation::flush, path_)) return *refusal;
+  if (::fsync(handle_) != 0) return from_errno(path_);
+  return {};
 }
 
-bool file::close() {
-  if (handle_ < 0) return fail_with(failure::other);
+status file::close() {
+  if (handle_ < 0) return fail(failure_kind::other);
   const int handle = std::exchange(handle_, -1);
-  if (ask_hook(operation::close, path_).error != failure::none) {
+  if (const auto refusal = refused(operation::close, path_)) {
     ::close(handle);
-    return false;
+    return *refusal;
   }
-  if (::close(handle) != 0 && errno != EINTR) return fail_with_errno();
-  return true;
+  if (::close(handle) != 0 && errno != EINTR) return from_errno(path_);
+  return {};
 }
 
-file open_file(std::string_view path, open_mode mode) {
-  if (path.empty()) {
-    fail_with(failure::not_found);
-    return {};
-  }
+outcome<file> open_file(std::string_view path, open_mode mode) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string resolved = resolve_path(path);
-  if (ask_hook(operation::open, resolved).error != failure::none) return {};
+  if (const auto refusal = refused(operation::open, resolved)) return *refusal;
 
   int flags = O_CLOEXEC;
   switch (mode) {
@@ -266,114 +255,111 @@ file open_file(std::string_view path, open_mode mode) {
   do {
     handle = ::open(resolved.c_str(), flags, 0666);
   } while (handle < 0 && errno == EINTR);
-  if (handle < 0) {
-    fail_with_errno();
-    return {};
-  }
+  if (handle < 0) return from_errno(resolved);
   struct stat info;
   if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode)) {
     ::close(handle);
-    fail_with(failure::not_a_file);
-    return {};
+    return failure{failure_kind::not_a_file, resolved};
   }
   return file(handle, std::move(resolved));
 }
 
 // --- whole entries ------------------------------------------------------------
 
-bool rename_over(std::string_view from, std::string_view to) {
+status rename_over(std::string_view from, std::string_view to) {
   const std::string source = resolve_path(from);
   const std::string target = resolve_path(to);
-  if (ask_hook(operation::rename, source, target).error != failure::none) return false;
-  if (::rename(source.c_str(), target.c_str()) != 0) return fail_with_errno();
-  return true;
+  if (const auto refusal = refused(operation::rename, source, target)) return *refusal;
+  if (::rename(source.c_str(), target.c_str()) != 0) return from_errno(target);
+  return {};
 }
 
-bool remove_file(std::string_view path) {
-  if (path.empty()) return fail_with(failure::not_found);
+status remove_file(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string resolved = resolve_path(path);
-  if (ask_hook(operation::remove, resolved).error != failure::none) return false;
-  if (::unlink(resolved.c_str()) != 0) return fail_with_errno();
-  return true;
+  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (::unlink(resolved.c_str()) != 0) return from_errno(resolved);
+  return {};
 }
 
-bool copy_file(std::string_view from, std::string_view to) {
-  if (from.empty() || to.empty()) return fail_with(failure::not_found);
+status copy_file(std::string_view from, std::string_view to) {
+  if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
   const std::string source = resolve_path(from);
   const std::string target = resolve_path(to);
-  if (ask_hook(operation::copy, source, target).error != failure::none) return false;
+  if (const auto refusal = refused(operation::copy, source, target)) return *refusal;
 
   const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return fail_with_errno();
+  if (in < 0) return from_errno(source);
   struct stat info;
   if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(in);
-    return fail_with(failure::not_a_file);
+    return failure{failure_kind::not_a_file, source};
   }
   const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (out < 0) {
-    const int saved = errno;
+    const failure why = from_errno(target);
     ::close(in);
-    errno = saved;
-    return fail_with_errno();
+    return why;
   }
   static constexpr std::size_t chunk = 1 << 20;
   std::vector<char> buffer(chunk);
-  bool ok = true;
-  while (ok) {
+  std::optional<failure> why;
+  while (!why) {
     const ssize_t got = ::read(in, buffer.data(), chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0 || fail_with_errno();
-      break;
-    }
-    for (ssize_t done = 0; done < got && ok;) {
+    if (got < 0) why = from_errno(source);
+    if (got <= 0) break;
+    for (ssize_t done = 0; done < got && !why;) {
       const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
       if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) ok = put < 0 ? fail_with_errno() : fail_with(failure::no_space);
+      if (put < 0) why = from_errno(target);
+      else if (put == 0) why = failure{failure_kind::no_space, target};
       else done += put;
     }
   }
   ::close(in);
-  if (::close(out) != 0 && ok) ok = fail_with_errno();
-  return ok;
+  if (::close(out) != 0 && !why) why = from_errno(target);
+  if (why) return *why;
+  return {};
 }
 
-bool create_folder(std::string_view path) {
-  if (path.empty()) return fail_with(failure::not_found);
+status create_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string resolved = resolve_path(path);
-  if (ask_hook(operation::create_folder, resolved).error != failure::none) return false;
-  if (::mkdir(resolved.c_str(), 0777) != 0) return fail_with_errno();
-  return true;
+  if (const auto refusal = refused(operation::create_folder, resolved)) return *refusal;
+  if (::mkdir(resolved.c_str(), 0777) != 0) return from_errno(resolved);
+  return {};
 }
 
-bool flush_folder(std::string_view path) {
+status flush_folder(std::string_view path) {
   const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
-  if (ask_hook(operation::flush, resolved).error != failure::none) return false;
+  if (const auto refusal = refused(operation::flush, resolved)) return *refusal;
   const int handle = ::open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (handle < 0) return fail_with_errno();
-  const bool ok = ::fsync(handle) == 0 || fail_with_errno();
+  if (handle < 0) return from_errno(resolved);
+  const bool synced = ::fsync(handle) == 0;
+  const failure why = from_errno(resolved);
   ::close(handle);
-  return ok;
+  if (!synced) return why;
+  return {};
 }
 
-bool set_writable(std::string_view path, bool writable) {
+status set_writable(std::string_view path, bool writable) {
   const std::string resolved = resolve_path(path);
   struct stat info;
-  if (::lstat(resolved.c_str(), &info) != 0) return fail_with_errno();
-  if (S_ISLNK(info.st_mode)) return fail_with(failure::not_a_file);  // never touch a link's target
+  if (::lstat(resolved.c_str(), &info) != 0) return from_errno(resolved);
+  if (S_ISLNK(info.st_mode)) return failure{failure_kind::not_a_file, resolved};  // never touch a link's target
   mode_t mode = info.st_mode & 07777;
   mode = writable ? (mode | S_IWUSR) : (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH));
-  if (::chmod(resolved.c_str(), mode) != 0) return fail_with_errno();
-  return true;
+  if (::chmod(resolved.c_str(), mode) != 0) return from_errno(resolved);
+  return {};
 }
 
-bool set_file_times(std::string_view path, file_time access, file_time modification) {
+status set_file_times(std::string_view path, file_time access, file_time modification) {
   const std::string resolved = resolve_path(path);
   const timespec times[2] = {{static_cast<time_t>(access.seconds), access.nanoseconds},
                              {static_cast<time_t>(modification.seconds), modification.nanoseconds}};
-  if (::utimensat(AT_FDCWD, resolved.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return fail_with_errno();
-  return true;
+  if (::utimensat(AT_FDCWD, resolved.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return from_errno(resolved);
+  return {};
 }
 
 // --- process ------------------------------------------------------------------
@@ -397,41 +383,36 @@ std::string absolute_path(std::string_view path) {
   return join_path(buffer, relative);
 }
 
-bool set_current_folder(std::string_view path) {
-  if (path.empty()) return fail_with(failure::not_found);
-  if (::chdir(std::string(path).c_str()) != 0) return fail_with_errno();
-  return true;
+status set_current_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (::chdir(std::string(path).c_str()) != 0) return from_errno(path);
+  return {};
 }
 
-bool start_program(std::string_view command_line) {
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < command_line.size();) {
-    while (i < command_line.size() && command_line[i] == ' ') ++i;
-    const std::size_t start = i;
-    while (i < command_line.size() && command_line[i] != ' ') ++i;
-    if (i > start) words.emplace_back(command_line.substr(start, i - start));
-  }
-  if (words.empty()) return fail_with(failure::not_found);
-  std::vector<char*> argv;
-  for (auto& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
+status open_address(std::string_view address) {
+  if (address.empty()) return failure{failure_kind::not_found, {}};
+  if (const auto refusal = refused(operation::open_address, address)) return *refusal;
+  std::string opener = "xdg-open";
+  std::string target(address);
+  char* argv[] = {opener.data(), target.data(), nullptr};
 
-  // The started program is detached through an intermediate child, so it
-  // never stays behind as a zombie; a pipe closed by a successful exec tells
-  // whether it could be started.
+  // The opener is detached through an intermediate child, so it never stays
+  // behind as a zombie; a pipe closed by a successful exec tells whether it
+  // could be started.
   int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return fail_with_errno();
+  if (::pipe2(report, O_CLOEXEC) != 0) return from_errno(opener);
   const pid_t child = ::fork();
   if (child < 0) {
+    const failure why = from_errno(opener);
     ::close(report[0]);
     ::close(report[1]);
-    return fail_with_errno();
+    return why;
   }
   if (child == 0) {
     ::close(report[0]);
     ::setsid();
     if (::fork() == 0) {
-      ::execvp(argv[0], argv.data());
+      ::execvp(argv[0], argv);
       const int code = errno;
       [[maybe_unused]] auto ignored = ::write(report[1], &code, sizeof code);
       ::_exit(127);
@@ -439,8 +420,8 @@ bool start_program(std::string_view command_line) {
     ::_exit(0);
   }
   ::close(report[1]);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  int child_status = 0;
+  while (::waitpid(child, &child_status, 0) < 0 && errno == EINTR) {
   }
   int exec_error = 0;
   ssize_t got;
@@ -448,11 +429,40 @@ bool start_program(std::string_view command_line) {
     got = ::read(report[0], &exec_error, sizeof exec_error);
   } while (got < 0 && errno == EINTR);
   ::close(report[0]);
-  if (got > 0) {
-    errno = exec_error;
-    return fail_with_errno();
+  if (got > 0) return failure{kind_from_errno(exec_error), opener};
+  return {};
+}
+
+std::string decode_gb18030(std::string_view bytes) {
+  constexpr std::string_view replacement_character = "\xEF\xBF\xBD";
+  iconv_t converter = ::iconv_open("UTF-8", "GB18030");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(replacement_character);
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2 + 4);
+  char buffer[4096];
+  auto* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  while (in_left > 0) {
+    char* out_ptr = buffer;
+    std::size_t out_left = sizeof buffer;
+    const std::size_t result = ::iconv(converter, &in, &in_left, &out_ptr, &out_left);
+    out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
+    if (result != static_cast<std::size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL (a sequence cut off at the end): skip one byte.
+    out.append(replacement_character);
+    ++in;
+    --in_left;
+    ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
   }
-  return true;
+  ::iconv_close(converter);
+  return out;
+}
+
+void reset_floating_point() {
+  std::fesetround(FE_TONEAREST);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  ::fedisableexcept(FE_ALL_EXCEPT);
 }
 
 void set_fault_hook(fault_hook* hook) { g_fault_hook = hook; }

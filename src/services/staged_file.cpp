@@ -6,41 +6,46 @@
 
 namespace vantor {
 
-std::optional<staged_file> staged_file::begin(std::string_view target) {
-  if (target.empty()) return std::nullopt;
+outcome<staged_file> staged_file::begin(std::string_view target) {
+  if (target.empty()) return failure{failure_kind::not_found, {}};
   // Resolve first, so a target that differs only in letter case is the one
   // replaced, and its temporary lies beside it.
   std::string resolved = platform::resolve_path(target);
   std::string temporary = resolved + std::string(temporary_suffix);
-  if (platform::kind_of(temporary) == platform::entry_kind::file) platform::remove_file(temporary);
+  if (platform::kind_of(temporary) == platform::entry_kind::file) (void)platform::remove_file(temporary);
   return staged_file(std::move(resolved), std::move(temporary));
 }
 
-std::optional<staged_file> staged_file::prepare(std::string_view target, std::span<const byte_view> pieces) {
+outcome<staged_file> staged_file::prepare(std::string_view target, std::span<const byte_view> pieces) {
   auto staged = begin(target);
-  if (!staged) return std::nullopt;
-  platform::file out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
-  if (!out.is_open()) {
+  if (!staged) return staged;
+  auto out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
+  if (!out) {
     staged->pending_ = false;  // nothing was created
-    return std::nullopt;
+    return out.error();
   }
-  for (const auto& piece : pieces)
-    if (!piece.empty() && !out.write(piece.data(), piece.size())) return std::nullopt;
-  if (!out.flush() || !out.close()) return std::nullopt;
+  for (const auto& piece : pieces) {
+    if (piece.empty()) continue;
+    if (const status written = out->write(piece.data(), piece.size()); !written) return written.error();
+  }
+  if (const status flushed = out->flush(); !flushed) return flushed.error();
+  if (const status closed = out->close(); !closed) return closed.error();
   return staged;
 }
 
-std::optional<staged_file> staged_file::prepare(std::string_view target, const byte_string& bytes) {
+outcome<staged_file> staged_file::prepare(std::string_view target, const byte_string& bytes) {
   const byte_view pieces[] = {byte_view(bytes)};
   return prepare(target, pieces);
 }
 
-std::optional<staged_file> staged_file::prepare_copy(std::string_view target, std::string_view source) {
+outcome<staged_file> staged_file::prepare_copy(std::string_view target, std::string_view source) {
   auto staged = begin(target);
-  if (!staged) return std::nullopt;
-  if (!platform::copy_file(source, staged->temporary_)) return std::nullopt;
-  platform::file out = platform::open_file(staged->temporary_, platform::open_mode::write_existing);
-  if (!out.is_open() || !out.flush() || !out.close()) return std::nullopt;
+  if (!staged) return staged;
+  if (const status copied = platform::copy_file(source, staged->temporary_); !copied) return copied.error();
+  auto out = platform::open_file(staged->temporary_, platform::open_mode::write_existing);
+  if (!out) return out.error();
+  if (const status flushed = out->flush(); !flushed) return flushed.error();
+  if (const status closed = out->close(); !closed) return closed.error();
   return staged;
 }
 
@@ -68,26 +73,27 @@ staged_file::~staged_file() { discard(); }
 void staged_file::discard() {
   if (!pending_) return;
   pending_ = false;
-  platform::remove_file(temporary_);
+  (void)platform::remove_file(temporary_);
 }
 
-bool staged_file::commit() {
-  if (!pending_) return false;
-  if (!platform::rename_over(temporary_, target_)) {
+status staged_file::commit() {
+  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
     discard();
-    return false;
+    return renamed;
   }
   pending_ = false;
   in_place_ = true;
   return platform::flush_folder(platform::parent_folder(target_));
 }
 
-bool replace_file_atomically(std::string_view target, std::span<const byte_view> pieces) {
+status replace_file_atomically(std::string_view target, std::span<const byte_view> pieces) {
   auto staged = staged_file::prepare(target, pieces);
-  return staged && staged->commit();
+  if (!staged) return staged.error();
+  return staged->commit();
 }
 
-bool replace_file_atomically(std::string_view target, const byte_string& bytes) {
+status replace_file_atomically(std::string_view target, const byte_string& bytes) {
   const byte_view pieces[] = {byte_view(bytes)};
   return replace_file_atomically(target, pieces);
 }
@@ -97,7 +103,7 @@ void remove_stale_temporaries(std::string_view folder) {
   for (const auto& name : platform::list_folder(resolved)) {
     if (name.size() <= temporary_suffix.size() || !name.ends_with(temporary_suffix)) continue;
     const std::string path = platform::join_path(resolved, name);
-    if (platform::kind_of(path) == platform::entry_kind::file) platform::remove_file(path);
+    if (platform::kind_of(path) == platform::entry_kind::file) (void)platform::remove_file(path);
   }
 }
 

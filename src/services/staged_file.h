@@ -4,12 +4,12 @@
 // place. Until the rename the old file is untouched; after it (and the
 // folder flush) the new one is durable.
 
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "services/bytes.h"
+#include "services/outcome.h"
 
 namespace vantor {
 
@@ -23,10 +23,10 @@ class staged_file {
  public:
   /// Writes the pieces to the temporary file and flushes it. Nothing is left
   /// behind on failure (the folder missing, a write or flush failing).
-  static std::optional<staged_file> prepare(std::string_view target, std::span<const byte_view> pieces);
-  static std::optional<staged_file> prepare(std::string_view target, const byte_string& bytes);
+  static outcome<staged_file> prepare(std::string_view target, std::span<const byte_view> pieces);
+  static outcome<staged_file> prepare(std::string_view target, const byte_string& bytes);
   /// The same, with a copy of another file's bytes.
-  static std::optional<staged_file> prepare_copy(std::string_view target, std::string_view source);
+  static outcome<staged_file> prepare_copy(std::string_view target, std::string_view source);
 
   staged_file(staged_file&& other) noexcept;
   staged_file& operator=(staged_file&& other) noexcept;
@@ -37,10 +37,10 @@ class staged_file {
   const std::string& temporary_path() const { return temporary_; }
 
   /// Renames the temporary file over the target and flushes the folder.
-  /// False when the rename fails (the target is then unchanged and the
+  /// Fails when the rename fails (the target is then unchanged and the
   /// temporary file removed) or when the folder cannot be flushed (the new
   /// file is then in place but perhaps not yet durable).
-  bool commit();
+  status commit();
   /// Removes the temporary file.
   void discard();
   /// Whether the new file has been renamed into place (even when the folder
@@ -49,17 +49,17 @@ class staged_file {
 
  private:
   staged_file(std::string target, std::string temporary) : target_(std::move(target)), temporary_(std::move(temporary)) {}
-  static std::optional<staged_file> begin(std::string_view target);
+  static outcome<staged_file> begin(std::string_view target);
   std::string target_;
   std::string temporary_;
   bool pending_ = true;
   bool in_place_ = false;
 };
 
-/// prepare() and commit() in one step; false leaves the old file as it was
-/// (unless only the final folder flush failed).
-bool replace_file_atomically(std::string_view target, std::span<const byte_view> pieces);
-bool replace_file_atomically(std::string_view target, const byte_string& bytes);
+/// prepare() and commit() in one step; a failure leaves the old file as it
+/// was (unless only the final folder flush failed).
+status replace_file_atomically(std::string_view target, std::span<const byte_view> pieces);
+status replace_file_atomically(std::string_view target, const byte_string& bytes);
 
 /// Removes the temporary files that an interrupted run left in a folder.
 void remove_stale_temporaries(std::string_view folder);

@@ -1,11 +1,9 @@
 #include "services/texts.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+
+#include "platform/platform.h"
 
 namespace vantor {
 
@@ -36,8 +34,6 @@ text to_text(const byte_string& bytes) {
 }
 
 namespace {
-
-constexpr std::string_view replacement_character = "\xEF\xBF\xBD";
 
 // Length of the UTF-8 sequence starting at s[i], or 0 when it is not valid
 // (overlong forms, surrogates and values past U+10FFFF included).
@@ -76,31 +72,6 @@ bool is_valid_utf8(std::string_view s) {
   return true;
 }
 
-text decode_gb18030(std::string_view bytes) {
-  iconv_t converter = iconv_open("UTF-8", "GB18030");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return text(replacement_character);
-  text out;
-  out.reserve(bytes.size() * 3 / 2 + 4);
-  char buffer[4096];
-  auto* in = const_cast<char*>(bytes.data());
-  std::size_t in_left = bytes.size();
-  while (in_left > 0) {
-    char* out_ptr = buffer;
-    std::size_t out_left = sizeof buffer;
-    const std::size_t status = iconv(converter, &in, &in_left, &out_ptr, &out_left);
-    out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-    if (status != static_cast<std::size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (a sequence cut off at the end): skip one byte.
-    out.append(replacement_character);
-    ++in;
-    --in_left;
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  }
-  iconv_close(converter);
-  return out;
-}
-
 }  // namespace
 
 text decode_description(std::string_view bytes) {
@@ -111,7 +82,7 @@ text decode_description(std::string_view bytes) {
   } else if (is_valid_utf8(bytes)) {
     return text(bytes);
   }
-  return decode_gb18030(bytes);
+  return platform::decode_gb18030(bytes);
 }
 
 }  // namespace vantor

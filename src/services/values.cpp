@@ -28,18 +28,4 @@ std::int32_t to_integer(double x) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(wide)));
 }
 
-std::int32_t to_integer_value(const typed_value& value) {
-  struct converter {
-    std::int32_t operator()(std::uint8_t v) const { return v; }
-    std::int32_t operator()(std::int16_t v) const { return v; }
-    std::int32_t operator()(std::int32_t v) const { return v; }
-    std::int32_t operator()(std::int64_t v) const {
-      return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
-    }
-    std::int32_t operator()(float v) const { return to_integer(static_cast<double>(v)); }
-    std::int32_t operator()(double v) const { return to_integer(v); }
-  };
-  return std::visit(converter{}, value);
-}
-
 }  // namespace vantor

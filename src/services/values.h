@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace vantor {
@@ -23,13 +22,5 @@ int compare_texts(std::string_view a, std::string_view b);
 /// Truncates toward zero and keeps the low 32 bits (wrapping modulo 2^32).
 /// NaN and values outside the 64-bit signed range give 0.
 std::int32_t to_integer(double x);
-
-/// A number as read out of a byte string, with its kind.
-using typed_value = std::variant<std::uint8_t, std::int16_t, std::int32_t, std::int64_t, float, double>;
-
-/// Converts a typed number to a 32-bit integer: bytes and 16-bit values are
-/// widened, 64-bit values keep their low 32 bits, floating values go through
-/// to_integer.
-std::int32_t to_integer_value(const typed_value& value);
 
 }  // namespace vantor

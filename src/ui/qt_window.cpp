@@ -1,5 +1,6 @@
 #include "ui/qt_window.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -44,12 +45,28 @@ qt_window::qt_window(const window_definition& definition)
 
 qt_window::~qt_window() = default;
 
-void qt_window::add_unit(std::string_view name, QWidget* widget) { units_[std::string(name)] = widget; }
-
-QWidget* qt_window::unit_widget(std::string_view name) const {
-  const auto found = units_.find(name);
-  return found == units_.end() ? nullptr : found->second;
+template <typename widget_type>
+void qt_window::remember(std::map<std::string, widget_type*, std::less<>>& kind, std::string_view name,
+                         widget_type* widget) {
+  units_[std::string(name)] = widget;
+  kind[std::string(name)] = widget;
 }
+
+template <typename widget_type>
+widget_type* qt_window::find(const std::map<std::string, widget_type*, std::less<>>& kind, std::string_view name) {
+  const auto found = kind.find(name);
+  return found == kind.end() ? nullptr : found->second;
+}
+
+void qt_window::add_unit(std::string_view name, qt_caption_label* label) { remember(labels_, name, label); }
+void qt_window::add_unit(std::string_view name, qt_multi_line_edit* box) { remember(multi_line_edits_, name, box); }
+void qt_window::add_unit(std::string_view name, qt_single_line_edit* box) { remember(single_line_edits_, name, box); }
+void qt_window::add_unit(std::string_view name, qt_picture_box* box) { remember(picture_boxes_, name, box); }
+void qt_window::add_unit(std::string_view name, QAbstractButton* button) { remember(buttons_, name, button); }
+
+QWidget* qt_window::unit_widget(std::string_view name) const { return find(units_, name); }
+qt_caption_label* qt_window::label(std::string_view name) const { return find(labels_, name); }
+QAbstractButton* qt_window::button(std::string_view name) const { return find(buttons_, name); }
 
 std::string_view qt_window::unit_name(const QWidget* widget) const {
   for (const auto& [name, unit] : units_) {
@@ -127,17 +144,16 @@ void qt_window::closeEvent(QCloseEvent* event) {
 }
 
 void qt_window::set_picture(std::string_view unit, const byte_string& bytes) {
-  if (auto* box = dynamic_cast<qt_picture_box*>(unit_widget(unit))) box->set_picture(bytes);
+  if (qt_picture_box* box = find(picture_boxes_, unit)) box->set_picture(bytes);
 }
 
 void qt_window::set_content(std::string_view unit, std::string_view content) {
-  QWidget* widget = unit_widget(unit);
-  if (auto* multi = dynamic_cast<qt_multi_line_edit*>(widget)) multi->set_content(content);
-  if (auto* single = dynamic_cast<qt_single_line_edit*>(widget)) single->set_content(content);
+  if (qt_multi_line_edit* multi = find(multi_line_edits_, unit)) multi->set_content(content);
+  if (qt_single_line_edit* single = find(single_line_edits_, unit)) single->set_content(content);
 }
 
-text qt_window::get_caption(std::string_view unit) {
-  if (const auto* label = dynamic_cast<const qt_caption_label*>(unit_widget(unit))) return to_utf8(label->caption());
+text qt_window::caption(std::string_view unit) const {
+  if (const qt_caption_label* found = find(labels_, unit)) return to_utf8(found->caption());
   return {};
 }
 

@@ -22,6 +22,13 @@ Qt::CursorShape cursor_of(pointer_shape pointer) {
   return Qt::ArrowCursor;
 }
 
+// Registers a new unit under its stored name, with its kind.
+template <typename widget_type>
+QWidget* registered(qt_window& window, const unit_definition& unit, widget_type* widget) {
+  window.add_unit(unit.name, widget);
+  return widget;
+}
+
 // One widget per kind; the archive component has none.
 QWidget* make_unit(qt_window& window, const unit_definition& unit) {
   return std::visit(
@@ -33,24 +40,24 @@ QWidget* make_unit(qt_window& window, const unit_definition& unit) {
           label->setFont(label_font(properties.font));
           label->setCursor(cursor_of(properties.pointer));
           label->set_caption(to_qstring(unit.initial_text));
-          return label;
+          return registered(window, unit, label);
         } else if constexpr (std::is_same_v<kind, edit_box_properties>) {
           if (properties.multi_line) {
             auto* box = new qt_multi_line_edit(&window, properties);
             box->set_content(unit.initial_text);
-            return box;
+            return registered(window, unit, box);
           }
           auto* box = new qt_single_line_edit(&window, properties);
           box->set_content(unit.initial_text);
-          return box;
+          return registered(window, unit, box);
         } else if constexpr (std::is_same_v<kind, picture_box_properties>) {
           auto* box = new qt_picture_box(&window, to_qcolor(properties.background));
           box->set_picture(properties.initial_picture);
-          return box;
+          return registered(window, unit, box);
         } else if constexpr (std::is_same_v<kind, button_properties>) {
           auto* button = new qt_push_button(&window, to_qstring(unit.initial_text));
           if (properties.default_button) button->setDefault(true);
-          return button;
+          return registered(window, unit, static_cast<QAbstractButton*>(button));
         } else {
           static_assert(std::is_same_v<kind, archive_properties>);
           return nullptr;
@@ -60,17 +67,16 @@ QWidget* make_unit(qt_window& window, const unit_definition& unit) {
 }
 
 void wire_event(qt_window& window, const event_binding& binding) {
-  QWidget* widget = window.unit_widget(binding.unit);
-  const std::string_view name = window.unit_name(widget);  // owned by the window
+  const std::string_view name = window.unit_name(window.unit_widget(binding.unit));  // owned by the window
   switch (binding.event) {
     case unit_event::clicked:
-      if (auto* button = dynamic_cast<QAbstractButton*>(widget)) {
+      if (QAbstractButton* button = window.button(binding.unit)) {
         QObject::connect(button, &QAbstractButton::clicked, &window,
                          [&window, name] { window.raise_event(name, unit_event::clicked); });
       }
       break;
     case unit_event::left_button_released:
-      if (auto* label = dynamic_cast<qt_caption_label*>(widget)) {
+      if (qt_caption_label* label = window.label(binding.unit)) {
         label->set_release_handler([&window, name](int x, int y, Qt::KeyboardModifiers keys) {
           window.raise_event(name, unit_event::left_button_released,
                              {mouse_coordinate(x), mouse_coordinate(y),
@@ -97,7 +103,6 @@ std::unique_ptr<qt_window> build_window(const window_definition& definition) {
     widget->setFocusPolicy(unit.takes_focus ? Qt::StrongFocus : Qt::NoFocus);
     // Shown inside the still hidden window: they appear with it.
     widget->setVisible(unit.visible);
-    window->add_unit(unit.name, widget);
     stacked.push_back(widget);
   }
   // The first stored unit lies on top.

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <set>
 
-#include "workflow/ports.h"
 
 // The picture the cover box holds until the update package's cover replaces
 // it (assets/window/initial_cover.jpg, embedded at build time).
@@ -74,11 +73,15 @@ window_definition make_main_window() {
   };
 
   window.bindings = {
-      {"", unit_event::created, workflow_handler::start_session},
-      {units::upgrade_button, unit_event::clicked, workflow_handler::on_upgrade_clicked},
-      {units::restore_button, unit_event::clicked, workflow_handler::on_restore_clicked},
-      {units::homepage_link, unit_event::left_button_released, workflow_handler::open_homepage},
+      {"", unit_event::created, session_command::start_session},
+      {units::upgrade_button, unit_event::clicked, session_command::on_upgrade_clicked},
+      {units::restore_button, unit_event::clicked, session_command::on_restore_clicked},
+      {units::homepage_link, unit_event::left_button_released, session_command::open_homepage},
   };
+  window.view = {.cover = units::cover_picture,
+                 .description = units::description_box,
+                 .frame_summary = units::summary_box,
+                 .homepage = units::homepage_link};
   return window;
 }
 
@@ -107,9 +110,11 @@ bool is_buildable(const window_definition& window) {
     if (unit.name.empty() || !names.insert(unit.name).second) return false;
     if (unit.width < 0 || unit.height < 0) return false;
   }
-  return std::all_of(window.bindings.begin(), window.bindings.end(), [&](const event_binding& binding) {
-    return binding.unit.empty() || names.contains(binding.unit);
-  });
+  const auto named = [&](std::string_view unit) { return unit.empty() || names.contains(unit); };
+  const view_units& view = window.view;
+  return named(view.cover) && named(view.description) && named(view.frame_summary) && named(view.homepage) &&
+         std::all_of(window.bindings.begin(), window.bindings.end(),
+                     [&](const event_binding& binding) { return named(binding.unit); });
 }
 
 }  // namespace vantor

@@ -1,7 +1,8 @@
 #pragma once
-// The main window as data: the window, its eight units and the bindings of
-// unit events to the workflow's handlers. Every front end builds its window
-// from this one table, so nothing here knows about a toolkit.
+// The main window as data: the window, its eight units, the bindings of
+// unit events to the session's commands and the units that show the update
+// package. Every front end builds its window from this one table, so nothing
+// here knows about a toolkit.
 
 #include <cstdint>
 #include <span>
@@ -10,6 +11,18 @@
 #include <vector>
 
 namespace vantor {
+
+/// The units of the main window, by their stored names.
+namespace units {
+inline constexpr std::string_view homepage_link = "标签2";
+inline constexpr std::string_view summary_title = "标签1";
+inline constexpr std::string_view summary_box = "编辑框2";
+inline constexpr std::string_view cover_picture = "图片框1";
+inline constexpr std::string_view description_box = "编辑框1";
+inline constexpr std::string_view restore_button = "按钮1";
+inline constexpr std::string_view upgrade_button = "按钮2";
+inline constexpr std::string_view archive_component = "ZIP压缩1";
+}  // namespace units
 
 /// The author's homepage: the stored caption of the link label.
 inline constexpr std::string_view homepage_address = "https://orlo.example.com/vantor/";
@@ -100,13 +113,21 @@ struct unit_definition {
 /// The events a unit can raise that the table may bind.
 enum class unit_event { created, clicked, left_button_released };
 
-/// The workflow handlers that events can be bound to.
-enum class workflow_handler { start_session, on_upgrade_clicked, on_restore_clicked, open_homepage };
+/// The session's commands that events can be bound to.
+enum class session_command { start_session, on_upgrade_clicked, on_restore_clicked, open_homepage };
 
 struct event_binding {
   std::string_view unit;  ///< empty for the window itself
   unit_event event;
-  workflow_handler handler;
+  session_command command;
+};
+
+/// The units through which the window shows the update package.
+struct view_units {
+  std::string_view cover{};          ///< a picture box
+  std::string_view description{};    ///< an edit box
+  std::string_view frame_summary{};  ///< an edit box
+  std::string_view homepage{};       ///< a label whose caption is the address
 };
 
 struct window_definition {
@@ -125,6 +146,7 @@ struct window_definition {
   colour background = button_face_colour;
   std::vector<unit_definition> units{};  ///< in stored order, the first on top
   std::vector<event_binding> bindings{};
+  view_units view{};
 };
 
 /// The program's one window.
@@ -137,7 +159,7 @@ const window_definition* find_window_definition(std::int32_t id);
 const unit_definition* find_unit(const window_definition& window, std::string_view name);
 
 /// Whether a definition can be built: unique non-empty unit names, sizes that
-/// are not negative, and bindings that name existing units.
+/// are not negative, and bindings and view units that name existing units.
 bool is_buildable(const window_definition& window);
 
 }  // namespace vantor

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "services/outcome.h"
 #include "services/staged_file.h"
 #include "services/values.h"
 
@@ -13,13 +14,14 @@ namespace vantor {
 /// order added. When a rename fails, the files already put in place that
 /// were added as undoable get their old contents back, so a failed command
 /// leaves the game as it was. When only a folder flush fails, every file
-/// still goes in place and the result is false. Only small files should be undoable (their old
-/// bytes are held in memory); add the large one last.
+/// still goes in place and the set is reported as failed. Only small files
+/// should be undoable (their old bytes are held in memory); add the large
+/// one last.
 class installation {
  public:
   void add(staged_file file, bool undoable);
-  /// Puts every file in place; false when one could not be.
-  bool commit_all();
+  /// Puts every file in place; the first failure, if any.
+  status commit_all();
 
  private:
   struct step {

@@ -1,7 +1,7 @@
 #pragma once
-// What the workflow needs from the world around it: the window, message
-// boxes, the end of the program and the program launcher. The Qt front end,
-// the command-line patcher and the tests each provide their own.
+// What the workflow needs from the world around it, in its own words: a view
+// that shows the update package, message boxes, and the end of the program.
+// The window, the command-line patcher and the tests each provide their own.
 
 #include <cstdint>
 #include <string_view>
@@ -10,28 +10,18 @@
 
 namespace vantor {
 
-/// The units the workflow addresses, by their stored names.
-namespace units {
-inline constexpr std::string_view homepage_link = "标签2";
-inline constexpr std::string_view summary_title = "标签1";
-inline constexpr std::string_view summary_box = "编辑框2";
-inline constexpr std::string_view cover_picture = "图片框1";
-inline constexpr std::string_view description_box = "编辑框1";
-inline constexpr std::string_view restore_button = "按钮1";
-inline constexpr std::string_view upgrade_button = "按钮2";
-inline constexpr std::string_view archive_component = "ZIP压缩1";
-}  // namespace units
-
-class window_port {
+/// What the patcher shows of the update package.
+class patcher_view {
  public:
-  virtual ~window_port() = default;
-  /// Replaces a picture box's picture with the picture in bytes (empty or
-  /// unrecognised bytes leave the box blank).
-  virtual void set_picture(std::string_view unit, const byte_string& bytes) = 0;
-  /// Replaces the whole text of an edit box. The text is UTF-8.
-  virtual void set_content(std::string_view unit, std::string_view content) = 0;
-  /// The current caption of a label.
-  virtual text get_caption(std::string_view unit) = 0;
+  virtual ~patcher_view() = default;
+  /// The package's cover picture (empty or unrecognised bytes show none).
+  virtual void show_cover(const byte_string& picture) = 0;
+  /// The package's description, as UTF-8 text.
+  virtual void show_description(std::string_view description) = 0;
+  /// The frame summary ("总帧数=…").
+  virtual void show_frame_summary(std::string_view summary) = 0;
+  /// The author's homepage, as the view shows it.
+  virtual text homepage_address() const = 0;
 };
 
 class message_port {
@@ -51,19 +41,13 @@ class program_port {
   virtual void end_program(std::int32_t exit_code) = 0;
 };
 
-class launcher_port {
- public:
-  virtual ~launcher_port() = default;
-  /// Starts a program from a command line; true when it was started.
-  virtual bool run_command_line(std::string_view command_line, bool wait, std::int32_t show_style) = 0;
-};
-
-/// The ports one session talks to.
-struct workflow_ports {
-  window_port& window;
+/// The ports one session talks to. A session without a view (the command
+/// line) shows nothing; one without a program port just reports a refused
+/// start by its result.
+struct session_ports {
   message_port& messages;
-  program_port& program;
-  launcher_port& launcher;
+  patcher_view* view = nullptr;
+  program_port* program = nullptr;
 };
 
 }  // namespace vantor

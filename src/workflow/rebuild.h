@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "formats/stock_identity.h"
+#include "services/outcome.h"
 #include "services/staged_file.h"
 #include "workflow/ports.h"
 #include "workflow/session.h"
@@ -25,8 +26,7 @@ struct prepared_bundle {
 /// offered. Shows "动画文件被修改过，非原版" when the digest differs and
 /// "写出帧数时失败！" when the new bundle cannot be written. Nothing in the
 /// game folder changes here; the caller commits.
-std::optional<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
-                                              std::string_view source_path, bool make_backup,
-                                              message_port& messages);
+outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
+                                        std::string_view source_path, bool make_backup, message_port& messages);
 
 }  // namespace vantor

@@ -1,17 +1,14 @@
 #include "workflow/session.h"
 
+#include "formats/animation_bundle.h"
 #include "formats/game_layout.h"
-#include "platform/platform.h"
-#include "services/bytes.h"
-#include "services/digest.h"
 #include "services/files.h"
 #include "services/texts.h"
 #include "workflow/messages.h"
 
 namespace vantor {
 
-patch_session::patch_session(workflow_ports ports, stock_identity identity)
-    : ports_(ports), identity_(identity) {}
+patch_session::patch_session(session_ports ports, stock_identity identity) : ports_(ports), identity_(identity) {}
 
 text frame_summary(std::int32_t new_frame_count, std::int32_t stock_count) {
   // The end frame goes through the floating-point rule, the others through
@@ -20,58 +17,49 @@ text frame_summary(std::int32_t new_frame_count, std::int32_t stock_count) {
                      to_text(static_cast<double>(new_frame_count) + static_cast<double>(stock_count))});
 }
 
-text homepage_command_line(std::string_view address) {
-  return join_texts({platform::browser_command, " ", address});
-}
-
 bool patch_session::start_session(std::string_view run_folder) {
   using namespace layout;
   state_.run_folder = text(run_folder);
   state_.common_folder = path_in(run_folder, {common_folder});
-  state_.update_folder = path_in(run_folder, {update_folder}) + platform::path_separator;
+  state_.update_folder = folder_path(path_in(run_folder, {update_folder}));
   state_.backup_path = path_in(state_.common_folder, {backup_name});
   state_.bundle_path = path_in(state_.common_folder, {bundle_name});
 
   if (!file_exists(path_in(run_folder, {game_executable}))) {
     ports_.messages.show_message(messages::not_in_game_folder);
-    ports_.program.end_program(0);
+    if (ports_.program != nullptr) ports_.program->end_program(0);
     return false;
   }
 
+  // Missing or unreadable package files are not reported here: they show
+  // as empty, and the upgrade refuses an incomplete package.
   const text& updates = state_.update_folder;
-  state_.pose_update = read_whole_file(updates + std::string(update_pose));
-  state_.action_update = read_whole_file(updates + std::string(update_action));
+  state_.pose_update = read_whole_file(updates + std::string(update_pose)).value_or({});
+  state_.action_update = read_whole_file(updates + std::string(update_action)).value_or({});
+  frame_package package = parse_frame_package(read_whole_file(updates + std::string(update_frames)).value_or({}));
+  state_.new_frames = std::move(package.frames);
+  state_.new_frame_count = package.count;
+  state_.frame_package_read = package.has_count;
 
-  // new.amb.out: the new frame block, then the count of new frames in its
-  // last four bytes.
-  byte_string frames = read_whole_file(updates + std::string(update_frames));
-  const auto length = static_cast<double>(byte_length(frames));
-  state_.new_frame_count =
-      to_integer_value(read_value_at(frames, value_kind::int32, to_integer(length - 3.0)));
-  state_.frame_package_read = length >= 4.0;
-  // Cut in place to the frame block (as left_bytes would), without a copy.
-  const std::int32_t block_length = to_integer(length - 4.0);
-  frames.resize(block_length > 0 ? static_cast<std::size_t>(block_length) : 0);
-  state_.new_frames = std::move(frames);
-
-  ports_.window.set_picture(units::cover_picture, read_whole_file(updates + std::string(update_cover)));
-  ports_.window.set_content(units::description_box,
-                            decode_description(to_text(read_whole_file(updates + std::string(update_description)))));
-  ports_.window.set_content(units::summary_box, frame_summary(state_.new_frame_count, identity_.stock_count));
+  if (ports_.view != nullptr) {
+    patcher_view& view = *ports_.view;
+    view.show_cover(read_whole_file(updates + std::string(update_cover)).value_or({}));
+    view.show_description(
+        decode_description(to_text(read_whole_file(updates + std::string(update_description)).value_or({}))));
+    view.show_frame_summary(frame_summary(state_.new_frame_count, identity_.stock_count));
+  }
   return true;
 }
 
-void patch_session::open_homepage(std::int32_t, std::int32_t, std::int32_t) {
-  const text address = ports_.window.get_caption(units::homepage_link);
-  ports_.launcher.run_command_line(homepage_command_line(address), false, 2);
+void patch_session::open_homepage() {
+  if (ports_.view == nullptr) return;
+  // Nothing is reported: the browser either opens or it does not.
+  (void)open_address(ports_.view->homepage_address());
 }
 
-void patch_session::release_session() { state_ = workflow_state{}; }
-
-bundle_check patch_session::check_bundle(std::string_view path) const {
-  if (!file_exists(path)) return bundle_check::missing;
-  const text digest = file_start_digest(path, identity_.prefix_length);
-  return compare_texts(digest, identity_.digest) == 0 ? bundle_check::stock : bundle_check::modified;
+void patch_session::release_session() {
+  state_ = workflow_state{};
+  reasons_.clear();
 }
 
 }  // namespace vantor

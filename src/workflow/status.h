@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "formats/animation_bundle.h"
 #include "workflow/session.h"
 
 namespace vantor {
 
-enum class bundle_state { missing, stock, upgraded, modified };
 enum class model_state { present, missing_with_package, missing };
 
 struct game_status {
   text game_folder;
-  bundle_state live = bundle_state::missing;
+  bundle_kind live = bundle_kind::missing;
   std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
-  bundle_state backup = bundle_state::missing;
+  bundle_kind backup = bundle_kind::missing;
   model_state model = model_state::missing;
   text frame_summary;
 };

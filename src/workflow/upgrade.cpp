@@ -1,6 +1,7 @@
 // The "开始升级" command.
 
 #include "formats/game_layout.h"
+#include "services/archive/archive.h"
 #include "services/files.h"
 #include "services/staged_file.h"
 #include "workflow/installation.h"
@@ -20,31 +21,54 @@ bool patch_session::ensure_model_folder() {
   const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
   if (file_exists(model_folder)) return true;
   const text package = layout::path_in(state_.run_folder, {layout::model_package});
-  if (!file_exists(package)) return false;
+  if (!file_exists(package)) {
+    note(failure{failure_kind::not_found, model_folder});
+    return false;
+  }
   // The package is unpacked silently; whatever it gives, the upgrade goes on.
-  extract_archive(&archive_, package, model_folder);
+  extract_archive(package, model_folder);
   return true;
 }
 
 bool patch_session::run_upgrade() {
+  reasons_.clear();
   const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
   remove_stale_temporaries(state_.common_folder);
   remove_stale_temporaries(model_folder);
 
   // An incomplete update package would install empty files over the game's.
-  if (state_.pose_update.empty() || state_.action_update.empty() || !state_.frame_package_read) return false;
+  const text& updates = state_.update_folder;
+  if (state_.pose_update.empty()) note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_pose)});
+  if (state_.action_update.empty())
+    note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_action)});
+  if (!state_.frame_package_read)
+    note(failure{failure_kind::too_short, updates + std::string(layout::update_frames)});
+  if (!reasons_.empty()) return false;
 
   if (!ensure_model_folder()) return false;
 
   auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages);
-  if (!prepared) prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages);
-  if (!prepared) return false;
+  if (!prepared) {
+    // A missing backup is the usual first upgrade, not a reason.
+    if (prepared.error().kind != failure_kind::not_found) note(prepared.error());
+    prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages);
+  }
+  if (!prepared) {
+    note(prepared.error());
+    return false;
+  }
 
   auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
-  if (!pose) return false;
-  auto action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}),
-                                     state_.action_update);
-  if (!action) return false;
+  if (!pose) {
+    note(pose.error());
+    return false;
+  }
+  auto action =
+      staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
+  if (!action) {
+    note(action.error());
+    return false;
+  }
 
   // The backup goes in first: from then on the stock prefix is safe whatever
   // happens to the live bundle, which is replaced last.
@@ -53,7 +77,12 @@ bool patch_session::run_upgrade() {
   install.add(std::move(*pose), true);
   install.add(std::move(*action), true);
   install.add(std::move(prepared->bundle), false);
-  return install.commit_all();
+  if (status installed = install.commit_all(); !installed) {
+    note(installed.error());
+    return false;
+  }
+  reasons_.clear();  // a source refused on the way is no reason once the upgrade succeeded
+  return true;
 }
 
 }  // namespace vantor

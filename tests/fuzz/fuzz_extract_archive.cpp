@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "services/archive.h"
+#include "services/archive/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(package, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  vantor::archive_component component;
-  const std::int32_t result = vantor::extract_archive(&component, package.string(), target.string());
+  const std::int32_t result = vantor::extract_archive(package.string(), target.string());
   check(result == -1 || result == 0 || result == 1, "unknown result");
 
   // Nothing but the target folder appeared beside the sentinel.

@@ -10,22 +10,20 @@
 
 #include "services/bytes.h"
 #include "services/digest.h"
+#include "services/little_endian.h"
+#include "formats/animation_bundle.h"
 #include "workflow/session.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct quiet_ports final : vantor::window_port, vantor::message_port, vantor::program_port, vantor::launcher_port {
-  void set_picture(std::string_view, const vantor::byte_string&) override {}
-  void set_content(std::string_view unit, std::string_view content) override {
-    if (unit == "编辑框1") description = content;
-    if (unit == "编辑框2") summary = content;
-  }
-  vantor::text get_caption(std::string_view) override { return {}; }
+struct quiet_ports final : vantor::patcher_view, vantor::message_port {
+  void show_cover(const vantor::byte_string&) override {}
+  void show_description(std::string_view text) override { description = text; }
+  void show_frame_summary(std::string_view text) override { summary = text; }
+  vantor::text homepage_address() const override { return {}; }
   void show_message(std::string_view message) override { last_message = message; }
-  void end_program(std::int32_t) override {}
-  bool run_command_line(std::string_view, bool, std::int32_t) override { return false; }
   std::string description, summary, last_message;
 };
 
@@ -95,7 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   quiet_ports ports;
   const std::string digest = vantor::md5_text_digest(stock());
-  vantor::patch_session session({ports, ports, ports, ports}, vantor::stock_identity{512, digest, 13, 17061});
+  const vantor::stock_identity identity{512, digest, vantor::game_stock_identity.count_offset,
+                                        vantor::game_stock_identity.stock_count};
+  vantor::patch_session session(vantor::session_ports{ports, &ports}, identity);
   check(session.start_session(game.string()), "the session ended");
   check(valid_utf8(ports.description), "the description is not UTF-8");
   const auto& state = session.state();
@@ -105,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool upgraded = session.on_upgrade_clicked();
   if (upgraded) {
     vantor::byte_string expected = vantor::join_bytes({stock(), state.new_frames});
-    vantor::store_le32(expected.data() + 13, vantor::to_integer(state.new_frame_count + 17061.0));
+    vantor::store_le32(expected.data() + identity.count_offset,
+                       vantor::upgraded_frame_count(identity, state.new_frame_count));
     std::ifstream in(game / "Common" / "character.amb", std::ios::binary);
     const vantor::byte_string bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     check(bundle == expected, "the upgraded bundle is wrong");

@@ -1,36 +1,50 @@
 #pragma once
-// Ports that record what the workflow asked for, instead of a real window.
+// The session's ports for tests: a view, message boxes and a program end
+// that remember what the session asked for, and a hook that records the
+// addresses the program opens instead of starting a browser.
 
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "workflow/ports.h"
 
 namespace vantor::testing {
 
-class fake_ports final : public window_port, public message_port, public program_port, public launcher_port {
+class fake_ports final : public patcher_view, public message_port, public program_port {
  public:
-  void set_picture(std::string_view unit, const byte_string& bytes) override { pictures[std::string(unit)] = bytes; }
-  void set_content(std::string_view unit, std::string_view content) override {
-    contents[std::string(unit)] = std::string(content);
-  }
-  text get_caption(std::string_view unit) override { return captions[std::string(unit)]; }
+  void show_cover(const byte_string& picture) override { cover = picture; }
+  void show_description(std::string_view text) override { description = std::string(text); }
+  void show_frame_summary(std::string_view text) override { summary = std::string(text); }
+  text homepage_address() const override { return homepage; }
   void show_message(std::string_view message) override { messages.emplace_back(message); }
   void end_program(std::int32_t exit_code) override { exit_codes.push_back(exit_code); }
-  bool run_command_line(std::string_view command_line, bool, std::int32_t) override {
-    command_lines.emplace_back(command_line);
-    return true;
-  }
 
-  workflow_ports ports() { return workflow_ports{*this, *this, *this, *this}; }
+  /// All three ports; without_view() for a session like the command line's.
+  session_ports ports() { return session_ports{*this, this, this}; }
+  session_ports without_view() { return session_ports{*this}; }
 
-  std::map<std::string, byte_string> pictures;
-  std::map<std::string, std::string> contents;
-  std::map<std::string, std::string> captions;
+  std::optional<byte_string> cover;
+  std::optional<std::string> description;
+  std::optional<std::string> summary;
+  std::string homepage = "https://orlo.example.com/vantor/";
   std::vector<std::string> messages;
   std::vector<std::int32_t> exit_codes;
-  std::vector<std::string> command_lines;
+};
+
+/// Records every address the program asks to open and refuses it, so no
+/// browser starts during a test. Installed for its lifetime.
+class address_recorder final : public platform::fault_hook {
+ public:
+  address_recorder() { platform::set_fault_hook(this); }
+  ~address_recorder() override { platform::set_fault_hook(nullptr); }
+  platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
+    if (op != platform::operation::open_address) return {};
+    addresses.emplace_back(path);
+    return {failure_kind::other};
+  }
+  std::vector<std::string> addresses;
 };
 
 }  // namespace vantor::testing

@@ -2,7 +2,7 @@
 
 namespace vantor::testing {
 
-fault_injector::fault_injector(predicate matches, int nth, bool once, platform::failure error, bool partial)
+fault_injector::fault_injector(predicate matches, int nth, bool once, failure_kind error, bool partial)
     : matches_(std::move(matches)), nth_(nth), once_(once), error_(error), partial_(partial) {
   platform::set_fault_hook(this);
 }

@@ -17,7 +17,7 @@ class fault_injector final : public platform::fault_hook {
   /// Fails every operation for which `matches` is true, from the `nth` such
   /// operation on (counting from 1); with `once`, only that one.
   fault_injector(predicate matches, int nth = 1, bool once = false,
-                 platform::failure error = platform::failure::io_error, bool partial = false);
+                 failure_kind error = failure_kind::io_error, bool partial = false);
   ~fault_injector() override;
 
   platform::fault before(platform::operation op, std::string_view path, std::string_view other) override;
@@ -36,7 +36,7 @@ class fault_injector final : public platform::fault_hook {
   predicate matches_;
   int nth_;
   bool once_;
-  platform::failure error_;
+  failure_kind error_;
   bool partial_;
   int matched_ = 0;
   int seen_ = 0;

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "formats/animation_bundle.h"
 #include "services/bytes.h"
+#include "services/little_endian.h"
 #include "services/digest.h"
 #include "support/fake_ports.h"
 #include "workflow/session.h"
@@ -10,14 +12,15 @@
 namespace vantor::testing {
 
 stock_identity synthetic_stock::identity() const {
-  return stock_identity{static_cast<std::int32_t>(bundle.size()), digest, 13, 17061};
+  return stock_identity{static_cast<std::int32_t>(bundle.size()), digest, game_stock_identity.count_offset,
+                        game_stock_identity.stock_count};
 }
 
 const synthetic_stock& small_stock() {
   static const synthetic_stock stock = [] {
     synthetic_stock s;
     s.bundle = random_bytes(4096, 1);
-    store_le32(s.bundle.data() + 13, 17061);
+    store_le32(s.bundle.data() + game_stock_identity.count_offset, game_stock_identity.stock_count);
     s.digest = md5_text_digest(s.bundle);
     return s;
   }();
@@ -33,7 +36,7 @@ byte_string frame_package(const byte_string& frames, std::int32_t count) {
 
 byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames, std::int32_t count) {
   byte_string bundle = join_bytes({stock, frames});
-  store_le32(bundle.data() + 13, 17061 + count);
+  store_le32(bundle.data() + game_stock_identity.count_offset, upgraded_frame_count(game_stock_identity, count));
   return bundle;
 }
 

@@ -43,11 +43,11 @@ void power_loss::remember_folder(const std::string& folder) {
 void power_loss::remember_file(const std::string& path) { durable_bytes_[inode_of(path)] = file_bytes(path); }
 
 platform::fault power_loss::before(platform::operation op, std::string_view path, std::string_view) {
-  if (stopped()) return {platform::failure::io_error};
+  if (stopped()) return {failure_kind::io_error};
   ++seen_;
   if (seen_ == stop_at_) {
     after_reboot_ = durable_state();
-    return {platform::failure::io_error};
+    return {failure_kind::io_error};
   }
   if (op == platform::operation::flush && std::string_view(path).starts_with(root_)) {
     const std::string target(path);

@@ -1,5 +1,7 @@
 #include "support/temp_folder.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,6 +57,10 @@ bool exists(const std::string& path) {
 byte_string bytes_of(std::string_view text) { return byte_string(text.begin(), text.end()); }
 
 byte_string bytes_of(byte_view bytes) { return byte_string(bytes.begin(), bytes.end()); }
+
+byte_string first_bytes(const byte_string& bytes, std::size_t count) {
+  return byte_string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size())));
+}
 
 byte_string random_bytes(std::size_t size, unsigned seed) {
   std::mt19937 generator(seed);

@@ -37,6 +37,8 @@ bool exists(const std::string& path);
 byte_string bytes_of(std::string_view text);
 /// A copy of viewed bytes.
 byte_string bytes_of(byte_view bytes);
+/// The first count bytes (all of them when there are fewer).
+byte_string first_bytes(const byte_string& bytes, std::size_t count);
 /// Deterministic pseudo-random bytes.
 byte_string random_bytes(std::size_t size, unsigned seed);
 

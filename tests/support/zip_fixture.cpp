@@ -1,23 +1,16 @@
 #include "support/zip_fixture.h"
 
-#include <minizip/zip.h>
-
 #include <stdexcept>
+
+#include "services/little_endian.h"
 
 namespace vantor::testing::fixture {
 
 namespace {
 
-constexpr uLong made_on_unix = 0x031E;  // host 3 (Unix), format version 3.0
+std::uint32_t le32(const byte_string& bytes, std::size_t at) { return load_le32(&bytes.at(at + 3) - 3); }
 
-std::uint32_t le32(const byte_string& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes.at(at)) | (static_cast<std::uint32_t>(bytes.at(at + 1)) << 8) |
-         (static_cast<std::uint32_t>(bytes.at(at + 2)) << 16) | (static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
-}
-
-std::uint16_t le16(const byte_string& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes.at(at) | (bytes.at(at + 1) << 8));
-}
+std::uint16_t le16(const byte_string& bytes, std::size_t at) { return load_le16(&bytes.at(at + 1) - 1); }
 
 std::size_t end_record(const byte_string& archive) {
   if (archive.size() < 22) throw std::runtime_error("not an archive");
@@ -29,41 +22,8 @@ std::size_t end_record(const byte_string& archive) {
 
 }  // namespace
 
-zip_item file_item(std::string name, std::string_view contents, int method) {
-  zip_item item;
-  item.name = std::move(name);
-  item.data.assign(contents.begin(), contents.end());
-  item.method = method;
-  return item;
-}
-
-zip_item folder_item(std::string name) {
-  zip_item item;
-  item.name = std::move(name);
-  item.method = 0;
-  item.external = unix_folder;
-  return item;
-}
-
 void write_zip(const std::string& path, const std::vector<zip_item>& items) {
-  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-  if (zip == nullptr) throw std::runtime_error("cannot create " + path);
-  for (const auto& item : items) {
-    zip_fileinfo info{};
-    info.dosDate = item.dos_time;
-    info.external_fa = item.external;
-    const auto extra_size = static_cast<uInt>(item.local_extra.size());
-    const int opened = zipOpenNewFileInZip4_64(zip, item.name.c_str(), &info,
-                                               item.local_extra.empty() ? nullptr : item.local_extra.data(), extra_size,
-                                               nullptr, 0, nullptr, item.method, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
-                                               DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, made_on_unix, 0, 0);
-    if (opened != ZIP_OK) throw std::runtime_error("cannot add " + item.name);
-    if (!item.data.empty() &&
-        zipWriteInFileInZip(zip, item.data.data(), static_cast<unsigned>(item.data.size())) != ZIP_OK)
-      throw std::runtime_error("cannot write " + item.name);
-    if (zipCloseFileInZip(zip) != ZIP_OK) throw std::runtime_error("cannot finish " + item.name);
-  }
-  if (zipClose(zip, nullptr) != ZIP_OK) throw std::runtime_error("cannot close " + path);
+  if (!write_zip_archive(path, items)) throw std::runtime_error("cannot write " + path);
 }
 
 byte_string extended_timestamp(std::uint8_t flags, const std::vector<std::int32_t>& times) {
@@ -96,14 +56,8 @@ std::vector<zip_record> zip_records(const byte_string& archive) {
   return records;
 }
 
-void put_le16(byte_string& bytes, std::size_t at, std::uint16_t value) {
-  bytes.at(at) = static_cast<std::uint8_t>(value);
-  bytes.at(at + 1) = static_cast<std::uint8_t>(value >> 8);
-}
+void put_le16(byte_string& bytes, std::size_t at, std::uint16_t value) { store_le16(&bytes.at(at + 1) - 1, value); }
 
-void put_le32(byte_string& bytes, std::size_t at, std::uint32_t value) {
-  put_le16(bytes, at, static_cast<std::uint16_t>(value));
-  put_le16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
+void put_le32(byte_string& bytes, std::size_t at, std::uint32_t value) { store_le32(&bytes.at(at + 3) - 3, value); }
 
 }  // namespace vantor::testing::fixture

@@ -1,45 +1,29 @@
 #pragma once
-// Small ZIP archives for the archive tests, written with minizip's own zip
-// writer, and the byte offsets needed to damage them by hand.
+// Small ZIP archives for the tests, written with the project's ZIP writer,
+// and the byte offsets needed to damage them by hand.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "services/values.h"
+#include "zip_writer.h"
 
 namespace vantor::testing::fixture {
 
-/// External attributes: a Unix mode in the upper half, DOS flags below.
-inline constexpr std::uint32_t unix_mode(std::uint32_t mode) { return mode << 16; }
-inline constexpr std::uint32_t unix_file = unix_mode(0100644);
-inline constexpr std::uint32_t unix_folder = unix_mode(040755) | 0x10;
-inline constexpr std::uint32_t unix_link = unix_mode(0120777);
-inline constexpr std::uint32_t dos_readonly = 0x01;
-inline constexpr std::uint32_t dos_hidden = 0x02;
-inline constexpr std::uint32_t dos_folder = 0x10;
+using vantor::dos_date_time;
+using vantor::dos_folder;
+using vantor::dos_hidden;
+using vantor::dos_readonly;
+using vantor::file_item;
+using vantor::folder_item;
+using vantor::unix_file;
+using vantor::unix_folder;
+using vantor::unix_link;
+using vantor::unix_mode;
+using vantor::zip_item;
 
-/// A DOS date and time as stored in a ZIP header.
-constexpr std::uint32_t dos_date_time(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
-                                      unsigned second) {
-  return (((year - 1980) << 9 | month << 5 | day) << 16) | (hour << 11 | minute << 5 | second / 2);
-}
-
-struct zip_item {
-  std::string name;
-  byte_string data;
-  int method = 8;  ///< 0 stored, 8 deflated
-  std::uint32_t external = unix_file;
-  std::uint32_t dos_time = dos_date_time(2021, 3, 4, 5, 6, 8);
-  byte_string local_extra;
-};
-
-/// A file entry with text contents.
-zip_item file_item(std::string name, std::string_view contents, int method = 8);
-/// A folder entry (Unix folder mode and the DOS folder flag).
-zip_item folder_item(std::string name);
-
-/// Writes an archive holding the items, in order.
+/// Writes an archive holding the items, in order; throws when it cannot.
 void write_zip(const std::string& path, const std::vector<zip_item>& items);
 
 /// An extended-timestamp ("UT") extra block with the given flags and times.

@@ -8,10 +8,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/program_frame.h"
-#include "formats/demo_bundle.h"
-#include "recording_ports.h"
+#include "app/frame/program_frame.h"
+#include "app/gui/qt_toolkit.h"
 #include "demo_folder.h"
+#include "formats/demo_bundle.h"
+#include "support/fake_ports.h"
 #include "support/temp_folder.h"
 #include "ui/qt_application_icon.h"
 #include "ui/qt_conversions.h"
@@ -34,20 +35,18 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  vantor::testing::recording_messages messages;
-  vantor::testing::recording_launcher launcher;
+  vantor::testing::fake_ports messages;
   vantor::frame_hooks hooks;
-  hooks.messages = &messages;
-  hooks.launcher = &launcher;
   hooks.run_folder = game.path();
-  vantor::program_frame frame(hooks);
+  vantor::qt_toolkit toolkit;
+  vantor::program_frame frame(toolkit, hooks);
   frame.init_frame();
-  vantor::patch_session session({frame, messages, frame, launcher}, vantor::demo_stock_identity);
+  vantor::patch_session session(vantor::session_ports{messages, &frame, &frame}, vantor::demo_stock_identity);
   frame.attach_session(session);
   frame.load_window(vantor::main_window_id);
-  if (frame.window() == nullptr || !QTest::qWaitForWindowExposed(frame.window())) return 1;
+  if (toolkit.window() == nullptr || !QTest::qWaitForWindowExposed(toolkit.window())) return 1;
   QTest::qWait(50);  // let the focus frame settle
-  const bool saved = frame.window()->grab().save(QString::fromStdString(output), "PNG");
+  const bool saved = toolkit.window()->grab().save(QString::fromStdString(output), "PNG");
   frame.end_sequence(0);
   return saved && messages.messages.empty() ? 0 : 1;
 }

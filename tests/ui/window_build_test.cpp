@@ -80,7 +80,7 @@ TEST(built_window, shows_its_texts) {
   auto* upgrade = dynamic_cast<qt_push_button*>(window->unit_widget("按钮2"));
   ASSERT_TRUE(link && title && description && summary && restore && upgrade);
   EXPECT_EQ(link->caption(), QStringLiteral("https://orlo.example.com/vantor/"));
-  EXPECT_EQ(window->get_caption("标签2"), homepage_address);
+  EXPECT_EQ(window->caption("标签2"), homepage_address);
   EXPECT_EQ(title->caption(), QStringLiteral("动画信息"));
   // CR LF is one line break: two lines, not three.
   EXPECT_EQ(description->content(), QStringLiteral("v0.4说明：\n【从此版本起可自行配置动画文件】"));

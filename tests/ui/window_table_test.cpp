@@ -122,17 +122,17 @@ TEST(main_window, labels_edit_boxes_and_picture_box_carry_their_looks) {
   }
 }
 
-TEST(main_window, binds_exactly_the_four_workflow_handlers) {
+TEST(main_window, binds_exactly_the_four_session_commands) {
   const window_definition& window = main_window_definition();
   ASSERT_EQ(window.bindings.size(), 4u);
-  EXPECT_EQ(bound_handler(window, "", unit_event::created), workflow_handler::start_session);
-  EXPECT_EQ(bound_handler(window, "按钮2", unit_event::clicked), workflow_handler::on_upgrade_clicked);
-  EXPECT_EQ(bound_handler(window, "按钮1", unit_event::clicked), workflow_handler::on_restore_clicked);
-  EXPECT_EQ(bound_handler(window, "标签2", unit_event::left_button_released), workflow_handler::open_homepage);
+  EXPECT_EQ(bound_command(window, "", unit_event::created), session_command::start_session);
+  EXPECT_EQ(bound_command(window, "按钮2", unit_event::clicked), session_command::on_upgrade_clicked);
+  EXPECT_EQ(bound_command(window, "按钮1", unit_event::clicked), session_command::on_restore_clicked);
+  EXPECT_EQ(bound_command(window, "标签2", unit_event::left_button_released), session_command::open_homepage);
   // Nothing else does anything: the edit boxes, the other label, the picture.
-  EXPECT_EQ(bound_handler(window, "标签1", unit_event::left_button_released), std::nullopt);
-  EXPECT_EQ(bound_handler(window, "标签2", unit_event::clicked), std::nullopt);
-  EXPECT_EQ(bound_handler(window, "编辑框1", unit_event::clicked), std::nullopt);
+  EXPECT_EQ(bound_command(window, "标签1", unit_event::left_button_released), std::nullopt);
+  EXPECT_EQ(bound_command(window, "标签2", unit_event::clicked), std::nullopt);
+  EXPECT_EQ(bound_command(window, "编辑框1", unit_event::clicked), std::nullopt);
 }
 
 // ---------------------------------------------------------------------------
@@ -257,7 +257,7 @@ TEST(buildable, refuses_definitions_that_cannot_be_built) {
   EXPECT_FALSE(is_buildable(negative));
 
   window_definition dangling = good;
-  dangling.bindings.push_back({"按钮3", unit_event::clicked, workflow_handler::on_upgrade_clicked});
+  dangling.bindings.push_back({"按钮3", unit_event::clicked, session_command::on_upgrade_clicked});
   EXPECT_FALSE(is_buildable(dangling));
 
   window_definition empty = good;

@@ -55,7 +55,7 @@ installed expected_after(const testing::game_folder& game, command run, const in
 }
 
 bool stock_survives(const testing::game_folder& game) {
-  return left_bytes(file_bytes(game.bundle()), static_cast<std::int32_t>(stock().size())) == stock() ||
+  return testing::first_bytes(file_bytes(game.bundle()), stock().size()) == stock() ||
          file_bytes(game.backup()) == stock();
 }
 
@@ -84,14 +84,14 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
   const std::string failure = c.run == command::upgrade ? "升级失败！" : "复原失败！";
 
   struct fault_kind {
-    platform::failure error;
+    failure_kind error;
     bool once;
     bool partial;
   };
-  const fault_kind kinds[] = {{platform::failure::io_error, true, false},
-                              {platform::failure::no_space, true, true},
-                              {platform::failure::no_permission, false, false},
-                              {platform::failure::no_space, false, true}};
+  const fault_kind kinds[] = {{failure_kind::io_error, true, false},
+                              {failure_kind::no_space, true, true},
+                              {failure_kind::no_permission, false, false},
+                              {failure_kind::no_space, false, true}};
   for (const auto& kind : kinds) {
     const bool once = kind.once;
     for (int k = 1; k <= operations; ++k) {

@@ -69,7 +69,7 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
         c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
     const byte_string& bundle = disk["Common/character.amb"];
     EXPECT_TRUE(bundle == old_bundle || bundle == new_bundle) << "live bundle torn: " << bundle.size() << " bytes";
-    const bool stock_in_live = left_bytes(bundle, static_cast<std::int32_t>(stock().size())) == stock();
+    const bool stock_in_live = testing::first_bytes(bundle, stock().size()) == stock();
     EXPECT_TRUE(stock_in_live || disk["Common/原始动画备份.amb"] == stock()) << "stock prefix lost";
 
     const byte_string new_pose = c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload());

@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                        put_file(g.backup(), damaged);
                        put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
                      }},
-        refused_case{"backup_truncated", [](auto& g) { put_file(g.backup(), left_bytes(stock(), 100)); }},
+        refused_case{"backup_truncated", [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
         refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(g.path("Common")); }}),
     [](const auto& row) { return std::string(row.param.name); });
 

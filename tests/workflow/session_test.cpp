@@ -21,8 +21,7 @@ TEST(StartSession, OutsideTheGameFolderItEndsWithoutReadingAnything) {
   EXPECT_FALSE(session.start_session(game.root()));
   EXPECT_EQ(fake.messages, std::vector<std::string>{"此程序必须置于Vantor主目录下运行!"});
   EXPECT_EQ(fake.exit_codes, std::vector<std::int32_t>{0});
-  EXPECT_TRUE(fake.contents.empty());
-  EXPECT_TRUE(fake.pictures.empty());
+  EXPECT_FALSE(fake.description || fake.summary || fake.cover) << "nothing was shown";
   EXPECT_TRUE(session.state().pose_update.empty());
 }
 
@@ -32,9 +31,9 @@ TEST(StartSession, LoadsThePackageIntoTheWindow) {
   patch_session session(fake.ports(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));
   EXPECT_TRUE(fake.messages.empty());
-  EXPECT_EQ(fake.contents["编辑框2"], "总帧数=39， 起始帧=17061， 结束帧=17100");
-  EXPECT_EQ(fake.contents["编辑框1"], "v0.5说明");  // GBK shown as UTF-8
-  EXPECT_EQ(fake.pictures["图片框1"], bytes_of("\xFF\xD8\xFF\xE0 cover"));
+  EXPECT_EQ(fake.summary, "总帧数=39， 起始帧=17061， 结束帧=17100");
+  EXPECT_EQ(fake.description, "v0.5说明");  // GBK shown as UTF-8
+  EXPECT_EQ(fake.cover, bytes_of("\xFF\xD8\xFF\xE0 cover"));
   const auto& state = session.state();
   EXPECT_EQ(state.new_frames, game.new_frames);
   EXPECT_EQ(state.new_frame_count, 39);
@@ -63,7 +62,7 @@ TEST_P(FramePackage, CountAndBlockComeFromTheFile) {
   ASSERT_TRUE(session.start_session(game.root()));
   EXPECT_EQ(session.state().new_frame_count, GetParam().count);
   EXPECT_EQ(session.state().new_frames.size(), GetParam().block_length);
-  EXPECT_EQ(fake.contents["编辑框2"], GetParam().summary);
+  EXPECT_EQ(fake.summary, GetParam().summary);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,18 +83,31 @@ TEST(StartSession, MissingPackageFilesLeaveEmptyUnits) {
   patch_session session(fake.ports(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));
   EXPECT_TRUE(fake.messages.empty());
-  EXPECT_TRUE(fake.pictures["图片框1"].empty());
-  EXPECT_EQ(fake.contents["编辑框1"], "");
+  EXPECT_EQ(fake.cover, byte_string{});
+  EXPECT_EQ(fake.description, "");
 }
 
-TEST(OpenHomepage, LaunchesTheBrowserWithTheLinkCaption) {
+TEST(OpenHomepage, OpensTheAddressTheViewShows) {
+  testing::fake_ports fake;
+  fake.homepage = "https://orlo.example.com/vantor/";
+  testing::address_recorder opened;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  session.open_homepage();
+  session.open_homepage();  // every release of the button opens it again
+  EXPECT_EQ(opened.addresses, (std::vector<std::string>(2, "https://orlo.example.com/vantor/")));
+  patch_session without_view(fake.without_view(), testing::small_stock().identity());
+  without_view.open_homepage();
+  EXPECT_EQ(opened.addresses.size(), 2u);
+  EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST(StartSession, WithoutAViewLoadsThePackageAndShowsNothing) {
   testing::game_folder game;
   testing::fake_ports fake;
-  fake.captions["标签2"] = "https://orlo.example.com/vantor/";
-  patch_session session(fake.ports(), testing::small_stock().identity());
-  session.open_homepage(3, 4, 0);
-  session.open_homepage(3, 4, 0);  // every release launches again
-  EXPECT_EQ(fake.command_lines, (std::vector<std::string>(2, "xdg-open https://orlo.example.com/vantor/")));
+  patch_session session(fake.without_view(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_EQ(session.state().new_frame_count, 39);
+  EXPECT_FALSE(fake.summary);
 }
 
 TEST(ReleaseSession, DropsEverything) {

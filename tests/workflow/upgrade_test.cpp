@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](auto& g) { put_file(g.bundle(), testing::upgraded_bundle(stock(), {}, 5)); },
                      {modified, failed}},
         upgrade_case{"no_backup_live_truncated",
-                     [](auto& g) { put_file(g.bundle(), left_bytes(stock(), 4000)); }, {modified, failed}},
+                     [](auto& g) { put_file(g.bundle(), testing::first_bytes(stock(), 4000)); }, {modified, failed}},
         upgrade_case{"backup_and_live_modified",
                      [](auto& g) {
                        put_file(g.backup(), altered(stock()));
@@ -193,7 +193,7 @@ TEST_P(UpgradeStepFault, IsReportedAndLeavesTheGameAsItWas) {
   const auto before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
-                                  platform::failure::no_space);
+                                  failure_kind::no_space);
     EXPECT_EQ(click_upgrade(game), GetParam().messages);
   }
   auto after = game.snapshot();

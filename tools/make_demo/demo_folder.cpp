@@ -1,15 +1,15 @@
 #include "demo_folder.h"
 
 #include <iconv.h>
-#include <zip.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 #include "formats/demo_bundle.h"
 #include "formats/restore_payloads.h"
-#include "services/bytes.h"
-#include "services/files.h"
+#include "services/little_endian.h"
+#include "zip_writer.h"
 
 extern const unsigned char vantor_demo_cover[];
 extern const std::size_t vantor_demo_cover_size;
@@ -82,29 +82,21 @@ byte_string demo_action_update() {
 }
 
 bool write_model_package(const std::string& path) {
-  zipFile archive = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-  if (archive == nullptr) return false;
-  struct item {
-    const char* name;
-    byte_string data;
-  };
-  const item items[] = {{"P0.POS", view_bytes(pose_restore_payload())},
-                        {"mesh/", {}},
-                        {"mesh/hero.msh", text_bytes("demo mesh: a stand-in for the game's model data\r\n")}};
-  bool ok = true;
-  for (const auto& entry : items) {
-    zip_fileinfo info{};
-    info.tmz_date = {0, 0, 12, 1, 0, 2024};
-    const bool folder = std::string_view(entry.name).ends_with('/');
-    info.external_fa = folder ? 0x10u : 0x20u;
-    ok = ok &&
-         zipOpenNewFileInZip(archive, entry.name, &info, nullptr, 0, nullptr, 0, nullptr, folder ? 0 : Z_DEFLATED,
-                             Z_DEFAULT_COMPRESSION) == ZIP_OK &&
-         (entry.data.empty() ||
-          zipWriteInFileInZip(archive, entry.data.data(), static_cast<unsigned>(entry.data.size())) == ZIP_OK) &&
-         zipCloseFileInZip(archive) == ZIP_OK;
-  }
-  return zipClose(archive, nullptr) == ZIP_OK && ok;
+  zip_item pose;
+  pose.name = "P0.POS";
+  pose.data = view_bytes(pose_restore_payload());
+  zip_item mesh = file_item("mesh/hero.msh", "demo mesh: a stand-in for the game's model data\r\n");
+  zip_item folder = folder_item("mesh/");
+  for (zip_item* item : {&pose, &folder, &mesh}) item->dos_time = dos_date_time(2024, 1, 12, 0, 0, 0);
+  return write_zip_archive(path, {pose, folder, mesh});
+}
+
+// Writes a file whole; the demo folder is new, so nothing can be torn.
+bool put_file(const std::string& path, const byte_string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -139,7 +131,7 @@ demo_result make_demo_folder(const std::string& folder, std::string& error) {
       {"/updatefile/界面说明.txt", to_gbk(demo_description)},
   };
   for (const auto& file : files) {
-    if (!write_whole_file(folder + file.path, file.bytes)) {
+    if (!put_file(folder + file.path, file.bytes)) {
       error = "cannot write " + folder + file.path;
       return demo_result::failed;
     }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/console_ports.h"
+#include "app/cli/console_messages.h"
 #include "services/files.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
@@ -109,10 +109,9 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   else
     fix_run_folder();
 
-  console_ports console(out);
-  patch_session session(console.ports(), identity);
-  const bool started = session.start_session(get_run_folder());
-  if (!started || console.ended()) return patch_usage_error;
+  console_messages console(out);
+  patch_session session(session_ports{console}, identity);
+  if (!session.start_session(get_run_folder())) return patch_usage_error;
 
   int status = patch_succeeded;
   if (parsed->command == "status") {

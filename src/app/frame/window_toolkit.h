@@ -1,0 +1,43 @@
+#pragma once
+// The seam between the program frame and a windowing toolkit. A front end
+// (Qt on Linux, Win32 on Windows) implements just this; the frame keeps the
+// rules of start, events and end.
+
+#include <functional>
+#include <string_view>
+
+#include "ui/event_bindings.h"
+#include "ui/unit_surface.h"
+#include "ui/window_definition.h"
+
+namespace vantor {
+
+class window_toolkit {
+ public:
+  /// Receives every bound event a unit raises.
+  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
+
+  virtual ~window_toolkit() = default;
+
+  /// Builds the main window hidden, with its units in stored order, their
+  /// bound events going to sink and on_closed called once when the user
+  /// closes it. False when the definition cannot be built.
+  virtual bool build_window(const window_definition& definition, event_sink sink,
+                            std::function<void()> on_closed) = 0;
+  virtual bool has_window() const = 0;
+  /// The live window's units.
+  virtual unit_surface& units() = 0;
+  /// Shows the window, activated, centred on the primary screen.
+  virtual void show_window() = 0;
+  virtual void destroy_window() = 0;
+
+  /// Delivers events until quit_message_loop is called.
+  virtual void run_message_loop() = 0;
+  virtual void quit_message_loop() = 0;
+
+  /// The fatal-error report: a box titled "错误" with the stop icon; returns
+  /// when it has been dismissed.
+  virtual void show_fatal_report(std::string_view report) = 0;
+};
+
+}  // namespace vantor

@@ -1,5 +1,0 @@
-// vantor-patcher: the game's own stock bundle.
-
-#include "app/run_patcher_window.h"
-
-int main(int argc, char** argv) { return vantor::run_patcher_window(argc, argv, vantor::game_stock_identity); }

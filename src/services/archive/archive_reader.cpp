@@ -1,0 +1,205 @@
+#include "services/archive/archive_reader.h"
+
+#include <minizip/unzip.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "services/archive/archive_stream.h"
+#include "services/little_endian.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr std::size_t data_buffer_size = 16384;
+constexpr std::uint32_t zip_local_signature = 0x04034B50;
+constexpr uLong method_stored = 0;
+constexpr uLong method_deflated = Z_DEFLATED;
+
+}  // namespace
+
+class archive_reader {
+ public:
+  explicit archive_reader(platform::file file) : stream_(std::move(file)) {
+    zlib_filefunc64_def functions = archive_stream_functions();
+    zip_ = unzOpen2_64(&stream_, &functions);
+    if (zip_ == nullptr) return;  // minizip has closed the stream
+    unz_global_info64 global{};
+    if (unzGetGlobalInfo64(zip_, &global) == UNZ_OK) entry_count_ = global.number_entry;
+  }
+  archive_reader(const archive_reader&) = delete;
+  archive_reader& operator=(const archive_reader&) = delete;
+  ~archive_reader() {
+    if (zip_ != nullptr) unzClose(zip_);  // also closes the entry still open
+  }
+
+  unzFile zip() const { return zip_; }
+  bool has_directory() const { return zip_ != nullptr; }
+  bool holds(std::int32_t index) const { return index >= 0 && static_cast<std::uint64_t>(index) < entry_count_; }
+
+  void close_open_entry() {
+    if (entry_open_) unzCloseCurrentFile(zip_);
+    entry_open_ = false;
+  }
+  bool open_entry(bool raw) {
+    close_open_entry();
+    entry_open_ = unzOpenCurrentFile2(zip_, nullptr, nullptr, raw ? 1 : 0) == UNZ_OK;
+    return entry_open_;
+  }
+
+  /// Makes index minizip's current entry.
+  bool move_to(std::int32_t index) {
+    if (current_ == index) return true;
+    cached_.reset();
+    if (current_ < 0 || index < current_) {
+      current_ = -1;
+      if (unzGoToFirstFile(zip_) != UNZ_OK) return false;
+      current_ = 0;
+    }
+    while (current_ < index) {
+      if (unzGoToNextFile(zip_) != UNZ_OK) {
+        current_ = -1;
+        return false;
+      }
+      ++current_;
+    }
+    return true;
+  }
+
+  const std::optional<archive_entry>& cached() const { return cached_; }
+  void remember(const archive_entry& entry) { cached_ = entry; }
+
+ private:
+  archive_stream stream_;
+  unzFile zip_ = nullptr;
+  std::uint64_t entry_count_ = 0;
+  std::int32_t current_ = -1;  // minizip's current entry; -1 when unknown
+  bool entry_open_ = false;
+  std::optional<archive_entry> cached_;
+};
+
+void archive_reader_closer::operator()(archive_reader* reader) const { delete reader; }
+
+bool check_zip_signature(std::string_view path) {
+  auto in = platform::open_file(path, platform::open_mode::read);
+  if (!in) return false;
+  std::array<std::uint8_t, 32> head{};
+  std::size_t filled = 0;
+  while (filled < head.size()) {
+    const auto got = in->read(head.data() + filled, head.size() - filled);
+    if (!got || *got == 0) break;
+    filled += *got;
+  }
+  if (filled < head.size()) return false;
+  return load_le32(head.data()) == zip_local_signature && static_cast<std::int32_t>(load_le32(head.data() + 24)) >= 1;
+}
+
+archive_handle open_archive(std::string_view path) {
+  auto in = platform::open_file(path, platform::open_mode::read);
+  if (!in) return nullptr;
+  return archive_handle(new archive_reader(std::move(*in)));
+}
+
+void close_archive(archive_handle& handle) { handle.reset(); }
+
+std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, archive_entry& entry) {
+  if (reader == nullptr || !reader->has_directory() || !reader->holds(index)) return archive_code::bad_argument;
+  if (reader->cached() && reader->cached()->index == index) {
+    entry = *reader->cached();
+    return archive_code::ok;
+  }
+  reader->close_open_entry();
+  if (!reader->move_to(index)) return archive_code::damaged_entry;
+
+  unz_file_info64 info{};
+  std::array<char, longest_entry_name + 1> name{};
+  if (unzGetCurrentFileInfo64(reader->zip(), &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
+    return archive_code::damaged_entry;
+  if (info.compression_method != method_stored && info.compression_method != method_deflated)
+    return archive_code::damaged_entry;
+  // Opening raw reads and checks the local header without setting up inflate.
+  if (!reader->open_entry(true)) return archive_code::damaged_entry;
+  const int extra_size = unzGetLocalExtrafield(reader->zip(), nullptr, 0);
+  byte_string extra(static_cast<std::size_t>(std::max(extra_size, 0)));
+  if (extra_size < 0 || (!extra.empty() && unzGetLocalExtrafield(reader->zip(), extra.data(),
+                                                                 static_cast<unsigned>(extra.size())) != extra_size)) {
+    reader->close_open_entry();
+    return archive_code::extra_field_unreadable;
+  }
+  reader->close_open_entry();
+
+  archive_entry filled;
+  filled.index = index;
+  filled.name.assign(name.data(), std::min<std::size_t>(info.size_filename, longest_entry_name));
+  filled.name_cut = info.size_filename > longest_entry_name;
+  filled.attributes = attributes_from_external(static_cast<std::uint32_t>(info.external_fa));
+  const file_ticks dos_time = ticks_from_dos(static_cast<std::uint32_t>(info.dosDate));
+  filled.access_time = filled.creation_time = filled.modification_time = dos_time;
+  if (!apply_extended_timestamp(extra, filled)) return archive_code::bad_time_stamp;
+  filled.compressed_size = static_cast<std::int64_t>(info.compressed_size);
+  filled.uncompressed_size = static_cast<std::int64_t>(info.uncompressed_size);
+
+  reader->remember(filled);
+  entry = std::move(filled);
+  return archive_code::ok;
+}
+
+std::int32_t count_archive_entries(archive_reader* reader) {
+  if (reader == nullptr || !reader->has_directory()) return -1;
+  std::int32_t count = 0;
+  archive_entry entry;
+  while (true) {
+    const std::uint32_t code = get_archive_entry(reader, count, entry);
+    if (code == archive_code::bad_time_stamp) return -1;
+    if (code != archive_code::ok) return count;
+    ++count;
+  }
+}
+
+std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path) {
+  if (reader == nullptr) return archive_code::bad_argument;
+  reader->close_open_entry();
+  if (!reader->has_directory() || !reader->holds(index)) return archive_code::bad_argument;
+  archive_entry entry;
+  if (const std::uint32_t code = get_archive_entry(reader, index, entry); code != archive_code::ok) return code;
+
+  // A link, a folder or a device at the path is never written through; the
+  // writing open below also refuses a link that appears meanwhile.
+  const platform::entry_kind standing = platform::kind_of(path);
+  if (standing != platform::entry_kind::none && standing != platform::entry_kind::file)
+    return archive_code::cannot_open;
+  auto opened = platform::open_file(path, platform::open_mode::replace);
+  if (!opened) return archive_code::cannot_open;
+  platform::file& out = *opened;
+  const std::string written_path = out.path();
+  if ((entry.attributes & file_attribute::readonly) != 0) (void)platform::set_writable(written_path, false);
+
+  // Whether the entry opens is seen at the first read.
+  reader->open_entry(false);
+  std::vector<char> buffer(data_buffer_size);
+  std::int64_t left = std::max<std::int64_t>(entry.uncompressed_size, 0);
+  bool failed = false;
+  while (true) {
+    // Never more than the declared size, whatever the data inflates to.
+    const auto want = static_cast<unsigned>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+    const int got = unzReadCurrentFile(reader->zip(), buffer.data(), want);
+    if (got == 0) break;
+    if (got < 0 || !out.write(buffer.data(), static_cast<std::size_t>(got))) {
+      failed = true;
+      break;
+    }
+    left -= got;
+  }
+  // A close that fails has lost written data.
+  if (!out.close()) failed = true;
+  if (!failed)
+    (void)platform::set_file_times(written_path, platform_time(entry.access_time), platform_time(entry.modification_time));
+  // A CRC mismatch reported here goes unnoticed, as the caller wants.
+  reader->close_open_entry();
+  return failed ? archive_code::data_failed : archive_code::ok;
+}
+
+}  // namespace vantor

@@ -1,0 +1,73 @@
+#pragma once
+// Reading a ZIP archive entry by entry, on minizip's unzip interface. A
+// handle belongs to one extraction and is never shared.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "services/archive/archive_entry.h"
+
+namespace vantor {
+
+/// Result codes of the reader operations; 0 is success.
+namespace archive_code {
+inline constexpr std::uint32_t ok = 0;
+/// A file cannot be opened or created (the archive, or an output file).
+inline constexpr std::uint32_t cannot_open = 0x200;
+/// Reading or inflating the entry's data failed, or writing the output did.
+inline constexpr std::uint32_t data_failed = 0x400;
+/// The local header disagrees with the central directory, or the method is
+/// neither stored (0) nor deflated (8).
+inline constexpr std::uint32_t damaged_entry = 0x700;
+/// The entry's local extra field cannot be read.
+inline constexpr std::uint32_t extra_field_unreadable = 0x800;
+/// The entry's extended time stamp names no calendar date (a negative time).
+inline constexpr std::uint32_t bad_time_stamp = 0x900;
+/// No handle, a handle without a directory, or an index outside the entries.
+inline constexpr std::uint32_t bad_argument = 0x10000;
+}  // namespace archive_code
+
+class archive_reader;
+struct archive_reader_closer {
+  void operator()(archive_reader* reader) const;
+};
+/// An open archive; releasing it closes the entry still open and the file.
+using archive_handle = std::unique_ptr<archive_reader, archive_reader_closer>;
+
+/// The pre-check of a ZIP file: its first 32 bytes exist, start with the
+/// local header signature 50 4B 03 04, and the signed 32-bit value at offset
+/// 24 (the high half of the first entry's size and its name length) is at
+/// least 1.
+bool check_zip_signature(std::string_view path);
+
+/// Opens the archive file and reads its central directory. None when the
+/// file cannot be opened; a handle without a directory when the file opens
+/// but holds no readable directory.
+archive_handle open_archive(std::string_view path);
+
+/// Closes the archive (the handle becomes empty).
+void close_archive(archive_handle& handle);
+
+/// Moves to entry index (back to the first one when index lies before the
+/// current entry, then forward one at a time), reads its directory record,
+/// checks its method and its local header and reads the local extra field,
+/// and fills entry. The entry filled last is kept and given again for the
+/// same index.
+std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, archive_entry& entry);
+
+/// The number of entries before the first whose information cannot be read;
+/// -1 when the handle has no directory or an entry's extended time stamp
+/// cannot be converted.
+std::int32_t count_archive_entries(archive_reader* reader);
+
+/// Writes the data of file entry index to the file at path, replacing it.
+/// The folder must exist already: no folder is created. Something other
+/// than a plain file at path (a folder, a symbolic link) is never opened.
+/// A read-only entry gives a file without write permission. The data is
+/// streamed through a 16384-byte buffer and never goes past the entry's
+/// declared size. On success the access and modification times are set from
+/// the entry. A failure part way leaves the bytes written so far.
+std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path);
+
+}  // namespace vantor

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "support/temp_folder.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::put_file;
+using testing::temp_folder;
+
+TEST(ResolvePath, KeepsExactPathsAndFixesLetterCase) {
+  temp_folder dir;
+  put_file(dir / "Common/character.amb", bytes_of("x"));
+  EXPECT_EQ(platform::resolve_path(dir / "Common/character.amb"), dir / "Common/character.amb");
+  EXPECT_EQ(platform::resolve_path(dir / "COMMON/Character.AMB"), dir / "Common/character.amb");
+  // A missing last part keeps the name asked for, under the resolved folder.
+  EXPECT_EQ(platform::resolve_path(dir / "common/原始动画备份.amb"), dir / "Common/原始动画备份.amb");
+  // A missing folder ends the resolution.
+  EXPECT_EQ(platform::resolve_path(dir / "nowhere/Common"), dir / "nowhere/Common");
+}
+
+TEST(PlatformFiles, WritingModesDoNotFollowLinks) {
+  temp_folder dir;
+  put_file(dir / "outside.txt", bytes_of("keep"));
+  ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), (dir / "link").c_str()), 0);
+  const std::pair<platform::open_mode, failure_kind> refusals[] = {
+      {platform::open_mode::replace, failure_kind::not_a_file},
+      {platform::open_mode::write_existing, failure_kind::not_a_file},
+      {platform::open_mode::create_new, failure_kind::exists}};
+  for (const auto& [mode, kind] : refusals) {
+    const auto opened = platform::open_file(dir / "link", mode);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.error().kind, kind);
+  }
+  EXPECT_EQ(testing::file_bytes(dir / "outside.txt"), bytes_of("keep"));
+  EXPECT_EQ(platform::kind_of(dir / "link"), platform::entry_kind::link);
+}
+
+TEST(PlatformFiles, PathHelpers) {
+  EXPECT_EQ(platform::join_path("/a", "b"), "/a/b");
+  EXPECT_EQ(platform::join_path("/a/", "b"), "/a/b");
+  EXPECT_EQ(platform::parent_folder("/a/b"), "/a");
+  EXPECT_EQ(platform::parent_folder("/a"), "/");
+  EXPECT_EQ(platform::parent_folder("a"), "");
+  EXPECT_EQ(platform::file_name("/a/b.txt"), "b.txt");
+}
+
+// Runs with PATH naming only one folder, so the desktop's opener found there
+// is a stand-in that writes down what it was asked to open.
+class OpenAddress : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", bin.path().c_str(), 1);
+  }
+  void TearDown() override { ::setenv("PATH", saved_path_.c_str(), 1); }
+  void install_opener() {
+    put_file(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + (bin / "opened") + "\"\n");
+    ASSERT_EQ(::chmod((bin / "xdg-open").c_str(), 0755), 0);
+  }
+  temp_folder bin;
+
+ private:
+  std::string saved_path_;
+};
+
+TEST_F(OpenAddress, HandsTheAddressToTheDesktopsOpener) {
+  install_opener();
+  ASSERT_TRUE(platform::open_address("https://orlo.example.com/vantor/").ok());
+  // The opener runs detached; give it a moment to write.
+  for (int i = 0; i < 200 && !testing::exists(bin / "opened"); ++i) ::usleep(10000);
+  ::usleep(20000);
+  EXPECT_EQ(testing::file_bytes(bin / "opened"), bytes_of("https://orlo.example.com/vantor/"));
+}
+
+TEST_F(OpenAddress, SaysSoWhenThereIsNoOpener) {
+  const status opened = platform::open_address("https://orlo.example.com/vantor/");
+  ASSERT_FALSE(opened.ok());
+  EXPECT_EQ(opened.error().kind, failure_kind::not_found);
+  EXPECT_FALSE(platform::open_address("").ok());
+}
+
+}  // namespace
+}  // namespace vantor

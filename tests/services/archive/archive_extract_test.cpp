@@ -1,0 +1,419 @@
+// extract_archive as the upgrade uses it: its results and what each outcome
+// leaves on disk and hostile entries.
+//
+// Every case works in a fresh folder holding the archive pack.zip, the
+// target folder out, and a sentinel file evil beside it that no entry may
+// ever reach.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "services/archive/archive.h"
+#include "support/fault_injector.h"
+#include "support/temp_folder.h"
+#include "support/zip_fixture.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing::fixture;
+using testing::bytes_of;
+using testing::exists;
+using testing::fault_injector;
+using testing::file_bytes;
+using testing::put_file;
+using testing::put_folder;
+using testing::random_bytes;
+using testing::temp_folder;
+
+using patch = std::function<void(byte_string&)>;
+using arrangement = std::function<void(const temp_folder&)>;
+
+const std::string sentinel_text = "sentinel: nothing may change me";
+const std::string absolute_name = "/vantor-archive-test-absolute";
+const byte_string big_data = random_bytes(40000, 11);
+
+zip_item big_item(std::string name) {
+  zip_item item = file_item(std::move(name), "");
+  item.data = big_data;
+  return item;
+}
+
+const zip_item alpha = file_item("a.txt", "alpha");
+const zip_item beta = big_item("b.bin");
+const zip_item gamma_item = file_item("c.txt", "gamma", 0);
+
+// Everything below the folder, except the archive and the sentinel: folders
+// end in "/", symbolic links in "@".
+std::vector<std::string> listing(const temp_folder& dir) {
+  std::vector<std::string> names;
+  for (auto it = fs::recursive_directory_iterator(dir.path()); it != fs::recursive_directory_iterator(); ++it) {
+    std::string name = it->path().lexically_relative(dir.path()).string();
+    if (name == "pack.zip" || name == "evil") continue;
+    if (it->is_symlink())
+      name += "@";
+    else if (it->is_directory())
+      name += "/";
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct extraction_case {
+  const char* title = "";
+  std::vector<zip_item> items{};  // written to pack.zip unless empty
+  patch damage{};                 // applied to the written archive
+  arrangement arrange{};          // what stands on disk before
+  std::int32_t result = 0;
+  std::vector<std::string> listing{};  // afterwards, see listing()
+  const char* archive = "pack.zip";    // "" passes an empty path
+  const char* target = "out";
+  std::function<std::unique_ptr<fault_injector>()> fault{};
+  arrangement verify{};  // further checks afterwards
+};
+
+std::ostream& operator<<(std::ostream& out, const extraction_case& row) { return out << row.title; }
+
+class Extraction : public ::testing::TestWithParam<extraction_case> {};
+
+TEST_P(Extraction, GivesItsResultAndLeavesWhatItShould) {
+  const auto& row = GetParam();
+  temp_folder dir;
+  put_file(dir / "evil", sentinel_text);
+  if (!row.items.empty()) write_zip(dir / "pack.zip", row.items);
+  if (row.damage) {
+    byte_string bytes = file_bytes(dir / "pack.zip");
+    row.damage(bytes);
+    put_file(dir / "pack.zip", bytes);
+  }
+  if (row.arrange) row.arrange(dir);
+  const std::string archive = *row.archive ? dir / row.archive : std::string();
+  const std::string target = *row.target ? dir / row.target : std::string();
+
+  std::int32_t result = 0;
+  {
+    const auto fault = row.fault ? row.fault() : nullptr;
+    result = extract_archive(archive, target);
+  }
+  EXPECT_EQ(result, row.result);
+  EXPECT_EQ(listing(dir), row.listing);
+  EXPECT_EQ(file_bytes(dir / "evil"), bytes_of(sentinel_text));
+  EXPECT_FALSE(exists(absolute_name));
+  if (row.verify) row.verify(dir);
+}
+
+std::string title_of(const ::testing::TestParamInfo<extraction_case>& row) { return row.param.title; }
+
+// --- damage done by hand -------------------------------------------------------
+
+patch for_entry(std::size_t k, std::function<void(byte_string&, const zip_record&)> change) {
+  return [k, change](byte_string& zip) { change(zip, zip_records(zip).at(k)); };
+}
+
+const patch break_local_signature =
+    for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.local_header] = 'Q'; });
+const patch unknown_method = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  put_le16(zip, r.local_header + local_method, 99);
+  put_le16(zip, r.central_header + central_method, 99);
+});
+const patch extra_field_past_the_end = for_entry(
+    2, [](byte_string& zip, const zip_record& r) { put_le16(zip, r.local_header + local_extra_length, 0xFFFF); });
+const patch nameless_first_entry = [](byte_string& zip) { put_le16(zip, local_name_length, 0); };
+const patch cut_central_directory = [](byte_string& zip) { zip.resize(central_directory_offset(zip)); };
+const patch negative_extended_time = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  put_le32(zip, r.local_header + 30 + r.name_length + 5, 0xFFFFFFFFu);
+});
+const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
+const patch wrong_checksum = for_entry(2, [](byte_string& zip, const zip_record& r) {
+  put_le32(zip, r.local_header + local_crc, 0xDEADBEEF);
+  put_le32(zip, r.central_header + central_crc, 0xDEADBEEF);
+});
+const patch declared_size_100 = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  put_le32(zip, r.local_header + local_size, 100);
+  put_le32(zip, r.central_header + central_size, 100);
+});
+
+zip_item timed_item() {
+  zip_item item = file_item("timed.txt", "t");
+  item.local_extra = extended_timestamp(1, {1000});
+  return item;
+}
+
+arrangement expect_contents(std::string path, byte_string contents) {
+  return [path = std::move(path), contents = std::move(contents)](const temp_folder& dir) {
+    EXPECT_EQ(file_bytes(dir / path), contents) << path;
+  };
+}
+
+arrangement expect_size(std::string path, std::uintmax_t size) {
+  return [path = std::move(path), size](const temp_folder& dir) { EXPECT_EQ(fs::file_size(dir / path), size); };
+}
+
+// --- the outcomes of an extraction ---------------------------------------------
+
+const std::vector<std::string> only_target = {"out/"};
+const std::vector<std::string> nothing_left = {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, Extraction,
+    ::testing::Values(
+        extraction_case{
+            .title = "EmptyArchivePath", .items = {alpha}, .result = -1, .listing = nothing_left, .archive = ""},
+        extraction_case{
+            .title = "EmptyTargetFolder", .items = {alpha}, .result = -1, .listing = nothing_left, .target = ""},
+        extraction_case{.title = "MissingArchive", .result = -1, .listing = nothing_left, .target = "out/deep"},
+        extraction_case{.title = "TargetMissingTwoLevelsDeep",
+                        .items = {alpha},
+                        .result = 1,
+                        .listing = {"out/", "out/deep/", "out/deep/a.txt"},
+                        .target = "out/deep",
+                        .verify = expect_contents("out/deep/a.txt", bytes_of("alpha"))},
+        extraction_case{.title = "TargetLevelCannotBeCreated",
+                        .items = {alpha},
+                        .result = 0,
+                        .listing = only_target,
+                        .target = "out/deep/deeper",
+                        .fault =
+                            [] {
+                              return std::make_unique<fault_injector>(
+                                  fault_injector::on(platform::operation::create_folder, "/deep"));
+                            }},
+        extraction_case{.title = "ArchiveShorterThan32Bytes",
+                        .arrange = [](const temp_folder& d) { put_file(d / "pack.zip", "PK\x03\x04 short"); },
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "OtherSignature",
+                        .arrange =
+                            [](const temp_folder& d) {
+                              put_file(d / "pack.zip", "this is plain text and no archive at all, really");
+                            },
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "NamelessFirstEntry",
+                        .items = {alpha},
+                        .damage = nameless_first_entry,
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "CentralDirectoryCutOff",
+                        .items = {alpha, beta},
+                        .damage = cut_central_directory,
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "ExtendedTimeNamesNoDate",
+                        .items = {alpha, timed_item()},
+                        .damage = negative_extended_time,
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "DamagedLocalHeader",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = break_local_signature,
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt"}},
+        extraction_case{.title = "UnknownMethod",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = unknown_method,
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt"}},
+        extraction_case{.title = "LocalExtraFieldUnreadable",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = extra_field_past_the_end,
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"}},
+        extraction_case{.title = "FolderEntryCannotBeCreated",
+                        .items = {alpha, folder_item("d/e/"), gamma_item},
+                        .arrange = [](const temp_folder& d) { put_file(d / "out/d", "a file"); },
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/d"}},
+        extraction_case{.title = "FileEntryFolderMissing",
+                        .items = {alpha, file_item("sub/f.txt", "f"), gamma_item},
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt"}},
+        extraction_case{.title = "FolderStandsWhereTheFileGoes",
+                        .items = {alpha, beta, gamma_item},
+                        .arrange = [](const temp_folder& d) { put_folder(d / "out/b.bin"); },
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin/"}},
+        extraction_case{.title = "TrailingSlashWithoutFolderAttributes",
+                        .items = {alpha, file_item("x/", ""), gamma_item},
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt"}},
+        extraction_case{.title = "DataCannotBeInflated",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = broken_deflate_data,
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"},
+                        .verify = expect_size("out/b.bin", 0)},
+        extraction_case{.title = "WriteFailsPartWay",
+                        .items = {alpha, beta, gamma_item},
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"},
+                        .fault =
+                            [] {
+                              return std::make_unique<fault_injector>(
+                                  fault_injector::on(platform::operation::write, "b.bin"), 2, false,
+                                  failure_kind::no_space, true);
+                            },
+                        .verify = expect_size("out/b.bin", 16384 + 8192)},
+        extraction_case{.title = "WrongChecksumGoesUnnoticed",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = wrong_checksum,
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt", "out/b.bin", "out/c.txt"},
+                        .verify = expect_contents("out/c.txt", bytes_of("gamma"))},
+        extraction_case{.title = "DataLongerThanDeclared",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = declared_size_100,
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt", "out/b.bin", "out/c.txt"},
+                        .verify = expect_contents("out/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))}),
+    title_of);
+
+// --- entries that must not write anything -------------------------------------
+
+zip_item named(std::string name) { return file_item(std::move(name), "owned"); }
+
+zip_item link_entry(std::string name, std::string_view target) {
+  zip_item item = file_item(std::move(name), target, 0);
+  item.external = unix_link;
+  return item;
+}
+
+const patch zero_byte_in_name = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  zip[r.local_header + 30 + 3] = 0;
+  zip[r.central_header + 46 + 3] = 0;
+});
+
+arrangement link_in_target(std::string link, fs::path to) {
+  return [link = std::move(link), to = std::move(to)](const temp_folder& d) {
+    put_folder(d / "outside");
+    put_folder(d / "out");
+    fs::create_symlink(to.is_absolute() ? to : fs::path(d.path()) / to, d / ("out/" + link));
+  };
+}
+
+const std::vector<std::string> first_entry_only = {"out/", "out/a.txt"};
+const std::string long_folder = "d/" + std::string(200, 'n') + "/";  // 300 bytes with the file below it
+
+INSTANTIATE_TEST_SUITE_P(
+    UnsafeEntries, Extraction,
+    ::testing::Values(
+        extraction_case{
+            .title = "ParentFolder", .items = {alpha, named("../evil")}, .result = 0, .listing = first_entry_only},
+        extraction_case{.title = "ParentFolderBehindBackslashes",
+                        .items = {alpha, folder_item("a/"), named("a\\..\\..\\evil")},
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/a/"}},
+        extraction_case{.title = "ParentFolderOfAFolder",
+                        .items = {alpha, folder_item("a/../../escaped/")},
+                        .result = 0,
+                        .listing = first_entry_only},
+        extraction_case{
+            .title = "Absolute", .items = {alpha, named(absolute_name)}, .result = 0, .listing = first_entry_only},
+        extraction_case{
+            .title = "AbsoluteBackslash", .items = {alpha, named("\\evil")}, .result = 0, .listing = first_entry_only},
+        extraction_case{.title = "DriveLetter",
+                        .items = {alpha, named("C:/x")},
+                        .arrange = [](const temp_folder& d) { put_folder(d / "out/C:"); },
+                        .result = 0,
+                        .listing = {"out/", "out/C:/", "out/a.txt"}},
+        extraction_case{.title = "UncPrefix",
+                        .items = {alpha, named("\\\\srv\\s\\x")},
+                        .arrange = [](const temp_folder& d) { put_folder(d / "out/srv/s"); },
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/srv/", "out/srv/s/"}},
+        extraction_case{
+            .title = "Colon", .items = {alpha, named("a.txt:stream")}, .result = 0, .listing = first_entry_only},
+        extraction_case{.title = "ControlCharacter",
+                        .items = {alpha, named("tab\there")},
+                        .result = 0,
+                        .listing = first_entry_only},
+        extraction_case{.title = "ZeroByte",
+                        .items = {alpha, named("zer0.txt")},
+                        .damage = zero_byte_in_name,
+                        .result = 0,
+                        .listing = first_entry_only},
+        extraction_case{
+            .title = "NameTooLongToHold",  // cut short, it would name another file
+            .items = {alpha, folder_item("d/"), folder_item(long_folder), named(long_folder + std::string(98, 'm'))},
+            .result = 0,
+            .listing = {"out/", "out/a.txt", "out/d/", "out/" + long_folder}},
+        extraction_case{.title = "LinkEntryBecomesAPlainFile",
+                        .items = {alpha, link_entry("link", ".."), named("link/evil")},
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/link"},
+                        .verify = expect_contents("out/link", bytes_of(".."))},
+        extraction_case{.title = "LinkInTheTargetFolder",
+                        .items = {alpha, named("sub/evil")},
+                        .arrange = link_in_target("sub", "outside"),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/sub@", "outside/"}},
+        extraction_case{.title = "LinkInTheTargetFolderOtherCase",
+                        .items = {alpha, named("SUB/evil")},
+                        .arrange = link_in_target("sub", "outside"),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/sub@", "outside/"}},
+        extraction_case{.title = "LinkWhereAFolderEntryGoes",
+                        .items = {alpha, folder_item("sub/"), named("sub/evil")},
+                        .arrange = link_in_target("sub", "outside"),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/sub@", "outside/"}},
+        extraction_case{.title = "LinkWhereAFileEntryGoes",
+                        .items = {named("first.txt"), named("evil")},
+                        .arrange = link_in_target("evil", "evil"),
+                        .result = 0,
+                        .listing = {"out/", "out/evil@", "out/first.txt", "outside/"}}),
+    title_of);
+
+// --- a whole tree --------------------------------------------------------------
+
+TEST(ExtractArchive, BuildsTheWholeTree) {
+  temp_folder dir;
+  zip_item textures = folder_item("textures");  // a folder by its attributes alone
+  zip_item dos_folder_entry = folder_item("dos-folder");
+  dos_folder_entry.external = dos_folder;
+  zip_item readme = file_item("readme.txt", "read me", 0);
+  readme.external = dos_readonly | dos_hidden;
+  zip_item model = big_item("models/P0.POS");
+  model.local_extra = extended_timestamp(7, {1'000'000'000, 1'100'000'000, 900'000'000});
+  write_zip(dir / "pack.zip", {folder_item("models/"), textures, folder_item("deep/er/"), model, readme,
+                               file_item("textures\\skin.bmp", "BM", 0), dos_folder_entry});
+
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  EXPECT_EQ(listing(dir), (std::vector<std::string>{"out/", "out/deep/", "out/deep/er/", "out/dos-folder/",
+                                                    "out/models/", "out/models/P0.POS", "out/readme.txt",
+                                                    "out/textures/", "out/textures/skin.bmp"}));
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "out/models/P0.POS").c_str(), &info), 0);  // before reading changes the access time
+  EXPECT_EQ(info.st_mtim.tv_sec, 1'000'000'000);
+  EXPECT_EQ(info.st_atim.tv_sec, 1'100'000'000);
+  EXPECT_EQ(file_bytes(dir / "out/models/P0.POS"), big_data);
+  EXPECT_EQ(file_bytes(dir / "out/textures/skin.bmp"), bytes_of("BM"));
+  ASSERT_EQ(::stat((dir / "out/readme.txt").c_str(), &info), 0);
+  EXPECT_NE(info.st_mode & S_IWUSR, 0u) << "the stored read-only flag is not kept";
+}
+
+TEST(ExtractArchive, ReplacesEveryFileOnASecondRun) {
+  temp_folder dir;
+  write_zip(dir / "pack.zip", {folder_item("models/"), file_item("models/P0.POS", "pose"), alpha});
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  put_file(dir / "out/models/P0.POS", "changed");
+  put_file(dir / "out/models/mine.txt", "kept");
+  fs::permissions(dir / "out/a.txt", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  EXPECT_EQ(file_bytes(dir / "out/models/P0.POS"), bytes_of("pose"));
+  EXPECT_EQ(file_bytes(dir / "out/models/mine.txt"), bytes_of("kept"));
+  EXPECT_EQ(file_bytes(dir / "out/a.txt"), bytes_of("alpha"));
+  EXPECT_NE(fs::status(dir / "out/a.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+}  // namespace
+}  // namespace vantor

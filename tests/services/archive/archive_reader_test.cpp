@@ -1,0 +1,350 @@
+// The reader over minizip: the pre-check, entry information, counting, and
+// writing one entry to a file.
+
+#include "services/archive/archive_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "support/temp_folder.h"
+#include "support/zip_fixture.h"
+
+namespace vantor {
+namespace {
+
+using namespace testing::fixture;
+using testing::bytes_of;
+using testing::exists;
+using testing::file_bytes;
+using testing::put_file;
+using testing::put_folder;
+using testing::random_bytes;
+using testing::temp_folder;
+
+using patch = std::function<void(byte_string&)>;
+
+void patch_file(const std::string& path, const patch& change) {
+  byte_string bytes = file_bytes(path);
+  change(bytes);
+  put_file(path, bytes);
+}
+
+// Damage done by hand to entry k of an archive.
+patch break_local_signature(std::size_t k) {
+  return [k](byte_string& zip) { zip[zip_records(zip)[k].local_header] = 'Q'; };
+}
+patch set_method(std::size_t k, std::uint16_t method) {
+  return [k, method](byte_string& zip) {
+    const zip_record record = zip_records(zip)[k];
+    put_le16(zip, record.local_header + local_method, method);
+    put_le16(zip, record.central_header + central_method, method);
+  };
+}
+patch set_declared_size(std::size_t k, std::uint32_t size) {
+  return [k, size](byte_string& zip) {
+    const zip_record record = zip_records(zip)[k];
+    put_le32(zip, record.local_header + local_size, size);
+    put_le32(zip, record.central_header + central_size, size);
+  };
+}
+patch break_deflate_data(std::size_t k) {
+  // Block type 3 does not exist: inflate fails at once.
+  return [k](byte_string& zip) { zip[zip_records(zip)[k].data] = 0xFF; };
+}
+
+const byte_string big_data = random_bytes(40000, 7);  // more than two 16384-byte pieces
+constexpr std::int32_t modified_at = 1'000'000'000, accessed_at = 1'100'000'000, created_at = 900'000'000;
+
+std::vector<zip_item> standard_items() {
+  zip_item folder = folder_item("models/");
+  zip_item model = file_item("models/P0.POS", "", 8);
+  model.data = big_data;
+  model.local_extra = extended_timestamp(7, {modified_at, accessed_at, created_at});
+  zip_item readme = file_item("readme.txt", "read me", 0);
+  readme.external = dos_readonly | dos_hidden;
+  readme.dos_time = dos_date_time(2010, 6, 7, 8, 9, 10);
+  return {folder, model, readme};
+}
+
+class ArchiveReader : public ::testing::Test {
+ protected:
+  void SetUp() override { write_zip(archive_path, standard_items()); }
+  archive_handle open() {
+    archive_handle handle = open_archive(archive_path);
+    EXPECT_TRUE(handle);
+    return handle;
+  }
+  temp_folder dir;
+  const std::string archive_path = dir / "pack.zip";
+};
+
+TEST_F(ArchiveReader, EntriesCarryTheirNameAttributesSizesAndTimes) {
+  archive_handle handle = open();
+  archive_entry entry;
+
+  ASSERT_EQ(get_archive_entry(handle.get(), 0, entry), archive_code::ok);
+  EXPECT_EQ(entry.index, 0);
+  EXPECT_EQ(entry.name, "models/");
+  EXPECT_TRUE(entry.is_folder());
+
+  ASSERT_EQ(get_archive_entry(handle.get(), 1, entry), archive_code::ok);
+  EXPECT_EQ(entry.name, "models/P0.POS");
+  EXPECT_EQ(entry.attributes, file_attribute::normal);
+  EXPECT_EQ(entry.uncompressed_size, static_cast<std::int64_t>(big_data.size()));
+  EXPECT_GT(entry.compressed_size, 0);
+  EXPECT_EQ(entry.modification_time, ticks_from_unix(modified_at));
+  EXPECT_EQ(entry.access_time, ticks_from_unix(accessed_at));
+  EXPECT_EQ(entry.creation_time, ticks_from_unix(created_at));
+
+  ASSERT_EQ(get_archive_entry(handle.get(), 2, entry), archive_code::ok);
+  EXPECT_EQ(entry.attributes, file_attribute::normal | file_attribute::readonly | file_attribute::hidden);
+  EXPECT_EQ(entry.compressed_size, 7);
+  const file_ticks dos = ticks_from_dos(dos_date_time(2010, 6, 7, 8, 9, 10));
+  EXPECT_EQ(entry.modification_time, dos);
+  EXPECT_EQ(entry.access_time, dos);
+  EXPECT_EQ(entry.creation_time, dos);
+}
+
+TEST_F(ArchiveReader, MovesBackwardAndForwardAndRepeatsTheLastEntry) {
+  archive_handle handle = open();
+  archive_entry entry;
+  for (const std::int32_t index : {2, 0, 1, 1, 2, 1}) {
+    ASSERT_EQ(get_archive_entry(handle.get(), index, entry), archive_code::ok);
+    EXPECT_EQ(entry.index, index);
+    EXPECT_EQ(entry.name, standard_items()[static_cast<std::size_t>(index)].name);
+  }
+  // Writing an entry after moving elsewhere still writes that entry.
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 2, dir / "readme.txt"), archive_code::ok);
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::ok);
+  EXPECT_EQ(file_bytes(dir / "P0.POS"), big_data);
+  EXPECT_EQ(file_bytes(dir / "readme.txt"), bytes_of("read me"));
+}
+
+TEST_F(ArchiveReader, RefusesIndexesOutsideTheArchiveAndMissingHandles) {
+  archive_handle handle = open();
+  archive_entry entry;
+  EXPECT_EQ(get_archive_entry(handle.get(), -1, entry), archive_code::bad_argument);
+  EXPECT_EQ(get_archive_entry(handle.get(), 3, entry), archive_code::bad_argument);
+  EXPECT_EQ(get_archive_entry(nullptr, 0, entry), archive_code::bad_argument);
+  EXPECT_EQ(count_archive_entries(nullptr), -1);
+  EXPECT_EQ(extract_entry_to_file(nullptr, 0, dir / "x"), archive_code::bad_argument);
+  close_archive(handle);
+  EXPECT_FALSE(handle);
+}
+
+TEST_F(ArchiveReader, OpensOnlyWhatExistsAndKeepsAHandleWithoutDirectory) {
+  EXPECT_FALSE(open_archive(dir / "missing.zip"));
+  put_file(dir / "plain.txt", "this is not an archive at all, just some text");
+  archive_handle handle = open_archive(dir / "plain.txt");
+  ASSERT_TRUE(handle);
+  EXPECT_EQ(count_archive_entries(handle.get()), -1);
+  archive_entry entry;
+  EXPECT_EQ(get_archive_entry(handle.get(), 0, entry), archive_code::bad_argument);
+}
+
+struct count_case {
+  const char* title;
+  patch damage;
+  std::int32_t count;
+  std::uint32_t code_at_count;  // what get_archive_entry says for the entry that ends the count
+};
+
+std::ostream& operator<<(std::ostream& out, const count_case& row) { return out << row.title; }
+
+class EntryCount : public ArchiveReader, public ::testing::WithParamInterface<count_case> {};
+
+TEST_P(EntryCount, StopsAtTheFirstUnreadableEntry) {
+  const auto& row = GetParam();
+  if (row.damage) patch_file(archive_path, row.damage);
+  archive_handle handle = open();
+  EXPECT_EQ(count_archive_entries(handle.get()), row.count);
+  if (row.count < 0) return;
+  archive_entry entry;
+  EXPECT_EQ(get_archive_entry(handle.get(), row.count, entry), row.code_at_count);
+}
+
+void negative_time_in_model(byte_string& zip) {
+  const zip_record record = zip_records(zip)[1];
+  // The block starts the local extra field: tag, size, flags, then the times.
+  put_le32(zip, record.local_header + 30 + record.name_length + 5, 0x80000000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EntryCount,
+    ::testing::Values(count_case{"Intact", {}, 3, archive_code::bad_argument},
+                      count_case{"DamagedLocalHeader", break_local_signature(1), 1, archive_code::damaged_entry},
+                      count_case{"UnknownMethod", set_method(2, 99), 2, archive_code::damaged_entry},
+                      count_case{"Bzip2IsNotAccepted", set_method(1, 12), 1, archive_code::damaged_entry},
+                      count_case{
+                          "LocalHeaderDisagrees",
+                          [](byte_string& zip) { put_le32(zip, zip_records(zip)[2].local_header + local_crc, 1); }, 2,
+                          archive_code::damaged_entry},
+                      count_case{"LocalExtraFieldPastTheEnd",
+                                 [](byte_string& zip) {
+                                   put_le16(zip, zip_records(zip)[2].local_header + local_extra_length, 0xFFFF);
+                                 },
+                                 2, archive_code::extra_field_unreadable},
+                      count_case{"NegativeExtendedTime", negative_time_in_model, -1, 0}),
+    [](const ::testing::TestParamInfo<count_case>& row) { return std::string(row.param.title); });
+
+struct write_case {
+  const char* title;
+  patch damage;
+  std::int32_t index;
+  const char* output;                                  // below the temp folder
+  std::function<void(const temp_folder&)> in_the_way;  // what stands there before
+  std::uint32_t code;
+};
+
+std::ostream& operator<<(std::ostream& out, const write_case& row) { return out << row.title; }
+
+class EntryToFile : public ArchiveReader, public ::testing::WithParamInterface<write_case> {};
+
+TEST_P(EntryToFile, GivesTheCodeOfWhatWentWrong) {
+  const auto& row = GetParam();
+  if (row.damage) patch_file(archive_path, row.damage);
+  put_file(dir / "sentinel", "sentinel");
+  if (row.in_the_way) row.in_the_way(dir);
+  archive_handle handle = open();
+  EXPECT_EQ(extract_entry_to_file(handle.get(), row.index, dir / row.output), row.code);
+  EXPECT_EQ(file_bytes(dir / "sentinel"), bytes_of("sentinel"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EntryToFile,
+    ::testing::Values(
+        write_case{"Written", {}, 1, "out.bin", {}, archive_code::ok},
+        write_case{"ReplacesAFile",
+                   {},
+                   1,
+                   "out.bin",
+                   [](const temp_folder& d) { put_file(d / "out.bin", "old"); },
+                   archive_code::ok},
+        write_case{"IndexPastTheEnd", {}, 3, "out.bin", {}, archive_code::bad_argument},
+        write_case{"NegativeIndex", {}, -1, "out.bin", {}, archive_code::bad_argument},
+        write_case{"FolderMissing", {}, 1, "nowhere/out.bin", {}, archive_code::cannot_open},
+        write_case{"FolderInTheWay",
+                   {},
+                   1,
+                   "taken",
+                   [](const temp_folder& d) { put_folder(d / "taken"); },
+                   archive_code::cannot_open},
+        write_case{"LinkInTheWay",
+                   {},
+                   1,
+                   "link",
+                   [](const temp_folder& d) { std::filesystem::create_symlink(d / "sentinel", d / "link"); },
+                   archive_code::cannot_open},
+        write_case{"DamagedEntry", break_local_signature(1), 1, "out.bin", {}, archive_code::damaged_entry},
+        write_case{"DataCannotBeInflated", break_deflate_data(1), 1, "out.bin", {}, archive_code::data_failed}),
+    [](const ::testing::TestParamInfo<write_case>& row) { return std::string(row.param.title); });
+
+TEST_F(ArchiveReader, StreamsDeflatedAndStoredDataAndSetsTimes) {
+  archive_handle handle = open();
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::ok);
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "P0.POS").c_str(), &info), 0);  // before reading changes the access time
+  EXPECT_EQ(info.st_mtim.tv_sec, modified_at);
+  EXPECT_EQ(info.st_atim.tv_sec, accessed_at);
+  EXPECT_NE(info.st_mode & S_IWUSR, 0u);
+  EXPECT_EQ(file_bytes(dir / "P0.POS"), big_data);
+
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 2, dir / "readme.txt"), archive_code::ok);
+  EXPECT_EQ(file_bytes(dir / "readme.txt"), bytes_of("read me"));
+  ASSERT_EQ(::stat((dir / "readme.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH), 0u);  // the entry is read-only
+  EXPECT_EQ(ticks_from_unix(info.st_mtim.tv_sec), ticks_from_dos(dos_date_time(2010, 6, 7, 8, 9, 10)));
+}
+
+TEST_F(ArchiveReader, NeverWritesPastTheDeclaredSize) {
+  patch_file(archive_path, set_declared_size(1, 100));
+  archive_handle handle = open();
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::ok);
+  EXPECT_EQ(file_bytes(dir / "P0.POS"), byte_string(big_data.begin(), big_data.begin() + 100));
+}
+
+TEST_F(ArchiveReader, IgnoresAWrongChecksum) {
+  patch_file(archive_path, [](byte_string& zip) {
+    const zip_record record = zip_records(zip)[2];
+    put_le32(zip, record.local_header + local_crc, 0x12345678);
+    put_le32(zip, record.central_header + central_crc, 0x12345678);
+  });
+  archive_handle handle = open();
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 2, dir / "readme.txt"), archive_code::ok);
+  EXPECT_EQ(file_bytes(dir / "readme.txt"), bytes_of("read me"));
+}
+
+struct signature_case {
+  const char* title;
+  std::function<byte_string()> contents;  // none: no file at all
+  bool accepted;
+};
+
+std::ostream& operator<<(std::ostream& out, const signature_case& row) { return out << row.title; }
+
+class ZipSignature : public ::testing::TestWithParam<signature_case> {};
+
+byte_string small_archive() {
+  temp_folder dir;
+  write_zip(dir / "a.zip", {file_item("a.txt", "alpha")});
+  return file_bytes(dir / "a.zip");
+}
+
+TEST_P(ZipSignature, NeedsTheLocalHeaderAndANamedFirstEntry) {
+  temp_folder dir;
+  if (GetParam().contents) put_file(dir / "file", GetParam().contents());
+  EXPECT_EQ(check_zip_signature(dir / "file"), GetParam().accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ZipSignature,
+                         ::testing::Values(signature_case{"Archive", small_archive, true},
+                                           signature_case{"Missing", {}, false},
+                                           signature_case{"ShorterThan32Bytes",
+                                                          [] {
+                                                            byte_string head = small_archive();
+                                                            head.resize(31);
+                                                            return head;
+                                                          },
+                                                          false},
+                                           signature_case{"Exactly32Bytes",
+                                                          [] {
+                                                            byte_string head = small_archive();
+                                                            head.resize(32);
+                                                            return head;
+                                                          },
+                                                          true},
+                                           signature_case{"OtherSignature",
+                                                          [] {
+                                                            byte_string zip = small_archive();
+                                                            zip[3] = 5;
+                                                            return zip;
+                                                          },
+                                                          false},
+                                           signature_case{"NamelessFirstEntry",
+                                                          [] {
+                                                            byte_string zip = small_archive();
+                                                            put_le16(zip, local_name_length, 0);
+                                                            return zip;
+                                                          },
+                                                          false},
+                                           signature_case{"NegativeAtOffset24",
+                                                          [] {
+                                                            byte_string zip = small_archive();
+                                                            put_le16(zip, local_name_length, 0x8001);
+                                                            return zip;
+                                                          },
+                                                          false}),
+                         [](const ::testing::TestParamInfo<signature_case>& row) {
+                           return std::string(row.param.title);
+                         });
+
+TEST(ZipSignatureOfAFolder, IsRefused) {
+  temp_folder dir;
+  EXPECT_FALSE(check_zip_signature(dir.path()));
+}
+
+}  // namespace
+}  // namespace vantor
