@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -102,10 +102,9 @@ int main(int argc, char** argv) {
   return vantor::bench::run_with_summary(argc, argv, [](const vantor::bench::ratio_reporter& results) {
     // Throughput of ours over OpenSSL's is the inverse ratio of their times.
     vantor::bench::ratio_reporter::print("MD5 throughput, ours / OpenSSL",
-                                         results.time_of("md5_openssl") / results.time_of("md5_ours"),
-                                         "goal >= 0.95");
-    vantor::bench::ratio_reporter::print("read_whole_file time / plain read() loop",
-                                         results.time_of("read_whole_file_ours") / results.time_of("read_loop_reference"),
-                                         "goal <= 1.2");
+                                         results.time_of("md5_openssl") / results.time_of("md5_ours"), "goal >= 0.95");
+    vantor::bench::ratio_reporter::print(
+        "read_whole_file time / plain read() loop",
+        results.time_of("read_whole_file_ours") / results.time_of("read_loop_reference"), "goal <= 1.2");
   });
 }

@@ -82,12 +82,15 @@ struct bench_game {
 
   bench_game() {
     const char* chosen = std::getenv("VANTOR_BENCH_DIR");
-    const fs::path base = chosen ? fs::path(chosen) : fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path base = chosen                   ? fs::path(chosen)
+                          : fs::exists("/dev/shm") ? fs::path("/dev/shm")
+                                                   : fs::temp_directory_path();
     root = base / ("vantor-upgrade-bench-" + std::to_string(::getpid()));
     stock.resize(stock_length);
     std::mt19937 generator(3);
     for (auto& b : stock) b = static_cast<std::uint8_t>(generator());
-    vantor::store_le32(stock.data() + vantor::game_stock_identity.count_offset, vantor::game_stock_identity.stock_count);
+    vantor::store_le32(stock.data() + vantor::game_stock_identity.count_offset,
+                       vantor::game_stock_identity.stock_count);
     digest = vantor::md5_text_digest(stock);
     byte_string frames(new_frames_length + 4);
     for (auto& b : frames) b = static_cast<std::uint8_t>(generator());

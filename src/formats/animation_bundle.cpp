@@ -38,8 +38,8 @@ new_bundle::new_bundle(const byte_string& stock_prefix, byte_view frames, const 
 std::vector<byte_view> new_bundle::pieces() const {
   if (!whole_.empty()) return {byte_view(whole_)};
   const byte_view prefix(prefix_);
-  return {prefix.subspan(0, count_offset_), byte_view(count_field_), prefix.subspan(count_offset_ + count_field_.size()),
-          frames_};
+  return {prefix.subspan(0, count_offset_), byte_view(count_field_),
+          prefix.subspan(count_offset_ + count_field_.size()), frames_};
 }
 
 bool is_stock_prefix(byte_view prefix, const stock_identity& identity) {

@@ -39,8 +39,7 @@ std::int32_t upgraded_frame_count(const stock_identity& identity, std::int32_t n
 /// the frames alive while the pieces are used.
 class new_bundle {
  public:
-  new_bundle(const byte_string& stock_prefix, byte_view frames, const stock_identity& identity,
-             std::int32_t new_count);
+  new_bundle(const byte_string& stock_prefix, byte_view frames, const stock_identity& identity, std::int32_t new_count);
   new_bundle(const new_bundle&) = delete;
   new_bundle& operator=(const new_bundle&) = delete;
 
@@ -64,9 +63,9 @@ enum class bundle_kind {
 
 struct bundle_inspection {
   bundle_kind kind = bundle_kind::missing;
-  std::int32_t frame_count = 0;    ///< the frame count field of an upgraded bundle
-  byte_string prefix;              ///< the first prefix-length bytes as read
-  std::optional<failure> unread;   ///< why the bundle could not be read
+  std::int32_t frame_count = 0;   ///< the frame count field of an upgraded bundle
+  byte_string prefix;             ///< the first prefix-length bytes as read
+  std::optional<failure> unread;  ///< why the bundle could not be read
 };
 
 /// Reads the first prefix-length bytes of a bundle file and classifies them.

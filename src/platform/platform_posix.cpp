@@ -28,23 +28,32 @@ fault_hook* g_fault_hook = nullptr;
 failure_kind kind_from_errno(int code) {
   switch (code) {
     case ENOENT:
-    case ENOTDIR: return failure_kind::not_found;
-    case EEXIST: return failure_kind::exists;
+    case ENOTDIR:
+      return failure_kind::not_found;
+    case EEXIST:
+      return failure_kind::exists;
     case EISDIR:
     case ELOOP:
-    case ENXIO: return failure_kind::not_a_file;
+    case ENXIO:
+      return failure_kind::not_a_file;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return failure_kind::no_space;
-    case EIO: return failure_kind::io_error;
+    case EFBIG:
+      return failure_kind::no_space;
+    case EIO:
+      return failure_kind::io_error;
     case EACCES:
     case EPERM:
-    case EROFS: return failure_kind::no_permission;
-    case ETXTBSY: return failure_kind::in_use;
+    case EROFS:
+      return failure_kind::no_permission;
+    case ETXTBSY:
+      return failure_kind::in_use;
     case ENAMETOOLONG:
     case EINVAL:
-    case EILSEQ: return failure_kind::name_refused;
-    default: return failure_kind::other;
+    case EILSEQ:
+      return failure_kind::name_refused;
+    default:
+      return failure_kind::other;
   }
 }
 
@@ -160,8 +169,7 @@ std::vector<std::string> list_folder(std::string_view folder) {
 
 // --- file -------------------------------------------------------------------
 
-file::file(file&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
 
 file& file::operator=(file&& other) noexcept {
   if (this != &other) {
@@ -246,10 +254,18 @@ outcome<file> open_file(std::string_view path, open_mode mode) {
 
   int flags = O_CLOEXEC;
   switch (mode) {
-    case open_mode::read: flags |= O_RDONLY; break;
-    case open_mode::write_existing: flags |= O_WRONLY | O_NOFOLLOW; break;
-    case open_mode::replace: flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW; break;
-    case open_mode::create_new: flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+    case open_mode::read:
+      flags |= O_RDONLY;
+      break;
+    case open_mode::write_existing:
+      flags |= O_WRONLY | O_NOFOLLOW;
+      break;
+    case open_mode::replace:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+      break;
+    case open_mode::create_new:
+      flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+      break;
   }
   int handle;
   do {
@@ -312,9 +328,12 @@ status copy_file(std::string_view from, std::string_view to) {
     for (ssize_t done = 0; done < got && !why;) {
       const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
       if (put < 0 && errno == EINTR) continue;
-      if (put < 0) why = from_errno(target);
-      else if (put == 0) why = failure{failure_kind::no_space, target};
-      else done += put;
+      if (put < 0)
+        why = from_errno(target);
+      else if (put == 0)
+        why = failure{failure_kind::no_space, target};
+      else
+        done += put;
     }
   }
   ::close(in);

@@ -153,7 +153,8 @@ std::array<std::uint8_t, 16> md5::finish() {
   std::array<std::uint8_t, 72> tail{};
   tail[0] = 0x80;
   const std::size_t padding = (pending_size_ < 56 ? 56 : 120) - pending_size_;
-  for (int i = 0; i < 8; ++i) tail[padding + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bit_length >> (8 * i));
+  for (int i = 0; i < 8; ++i)
+    tail[padding + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bit_length >> (8 * i));
   update(byte_view(tail.data(), padding + 8));
 
   std::array<std::uint8_t, 16> digest;

@@ -18,7 +18,8 @@ outcome<byte_string> read_up_to(std::string_view path, std::int64_t max_bytes, b
   const auto size = in->size();
   if (!size) return size.error();
   if (refuse_large && *size > largest_whole_file) return failure{failure_kind::too_large, in->path()};
-  const auto wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(*size, 0, std::max<std::int64_t>(max_bytes, 0)));
+  const auto wanted =
+      static_cast<std::size_t>(std::clamp<std::int64_t>(*size, 0, std::max<std::int64_t>(max_bytes, 0)));
   byte_string bytes(wanted);
   std::size_t filled = 0;
   while (filled < wanted) {

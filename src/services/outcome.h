@@ -15,19 +15,19 @@ namespace vantor {
 /// What went wrong, in the program's own words. The platform maps its own
 /// error codes onto these.
 enum class failure_kind : std::uint8_t {
-  not_found,      ///< nothing at the path, or a folder on the way is missing
-  exists,         ///< something is already at a path that must be new
-  not_a_file,     ///< a folder, link, device or pipe where a file belongs
-  no_space,       ///< the disk or a size limit is full
-  no_permission,  ///< access denied, or a read-only file system
-  in_use,         ///< another program holds the file (Windows sharing)
-  io_error,       ///< the device failed
-  name_refused,   ///< the name cannot be used on this system (too long, invalid)
-  too_large,      ///< the file is larger than the program handles in one piece
+  not_found,         ///< nothing at the path, or a folder on the way is missing
+  exists,            ///< something is already at a path that must be new
+  not_a_file,        ///< a folder, link, device or pipe where a file belongs
+  no_space,          ///< the disk or a size limit is full
+  no_permission,     ///< access denied, or a read-only file system
+  in_use,            ///< another program holds the file (Windows sharing)
+  io_error,          ///< the device failed
+  name_refused,      ///< the name cannot be used on this system (too long, invalid)
+  too_large,         ///< the file is larger than the program handles in one piece
   missing_or_empty,  ///< a file the command needs is missing or holds nothing
-  too_short,      ///< a file is shorter than its format needs
-  modified,       ///< a bundle is not the stock one
-  other,          ///< anything the platform did not say more about
+  too_short,         ///< a file is shorter than its format needs
+  modified,          ///< a bundle is not the stock one
+  other,             ///< anything the platform did not say more about
 };
 
 /// Why an operation failed, and on which path (empty when no path applies).

@@ -48,7 +48,8 @@ class staged_file {
   bool in_place() const { return in_place_; }
 
  private:
-  staged_file(std::string target, std::string temporary) : target_(std::move(target)), temporary_(std::move(temporary)) {}
+  staged_file(std::string target, std::string temporary)
+      : target_(std::move(target)), temporary_(std::move(temporary)) {}
   static outcome<staged_file> begin(std::string_view target);
   std::string target_;
   std::string temporary_;

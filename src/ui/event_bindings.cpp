@@ -8,8 +8,7 @@ std::int32_t mouse_coordinate(std::int32_t value) {
 
 std::int32_t key_state_of(bool ctrl, bool shift, bool alt) { return (ctrl ? 1 : 0) + (shift ? 2 : 0) + (alt ? 4 : 0); }
 
-std::optional<session_command> bound_command(const window_definition& window, std::string_view unit,
-                                             unit_event event) {
+std::optional<session_command> bound_command(const window_definition& window, std::string_view unit, unit_event event) {
   for (const event_binding& binding : window.bindings) {
     if (binding.unit == unit && binding.event == event) return binding.command;
   }
@@ -18,10 +17,17 @@ std::optional<session_command> bound_command(const window_definition& window, st
 
 bool run_command(patch_session& session, session_command command, std::string_view run_folder) {
   switch (command) {
-    case session_command::start_session: return session.start_session(run_folder);
-    case session_command::on_upgrade_clicked: session.on_upgrade_clicked(); break;
-    case session_command::on_restore_clicked: session.on_restore_clicked(); break;
-    case session_command::open_homepage: session.open_homepage(); break;
+    case session_command::start_session:
+      return session.start_session(run_folder);
+    case session_command::on_upgrade_clicked:
+      session.on_upgrade_clicked();
+      break;
+    case session_command::on_restore_clicked:
+      session.on_restore_clicked();
+      break;
+    case session_command::open_homepage:
+      session.open_homepage();
+      break;
   }
   return true;
 }

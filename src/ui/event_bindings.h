@@ -25,8 +25,7 @@ std::int32_t mouse_coordinate(std::int32_t value);
 std::int32_t key_state_of(bool ctrl, bool shift, bool alt);
 
 /// The command bound to a unit's event (an empty unit name is the window).
-std::optional<session_command> bound_command(const window_definition& window, std::string_view unit,
-                                             unit_event event);
+std::optional<session_command> bound_command(const window_definition& window, std::string_view unit, unit_event event);
 
 /// Runs a command on the session. False only when start_session refused.
 bool run_command(patch_session& session, session_command command, std::string_view run_folder);

@@ -38,14 +38,21 @@ picture_format recognise_picture(std::span<const std::uint8_t> bytes) {
 
 std::string_view picture_format_name(picture_format format) {
   switch (format) {
-    case picture_format::bitmap: return "bmp";
-    case picture_format::jpeg: return "jpeg";
-    case picture_format::icon: return "ico";
-    case picture_format::cursor: return "cur";
-    case picture_format::gif: return "gif";
+    case picture_format::bitmap:
+      return "bmp";
+    case picture_format::jpeg:
+      return "jpeg";
+    case picture_format::icon:
+      return "ico";
+    case picture_format::cursor:
+      return "cur";
+    case picture_format::gif:
+      return "gif";
     case picture_format::pcx_8bit:
-    case picture_format::pcx_1bit: return "pcx";
-    case picture_format::none: break;
+    case picture_format::pcx_1bit:
+      return "pcx";
+    case picture_format::none:
+      break;
   }
   return {};
 }

@@ -109,8 +109,8 @@ void qt_window::fit_to_frame() {
   if (screen == nullptr) return;
   const QRect full = screen->geometry();
   const window_point origin =
-      centred_origin({full.width(), full.height()}, {client.width + frame.left() + frame.right(),
-                                                     client.height + frame.top() + frame.bottom()});
+      centred_origin({full.width(), full.height()},
+                     {client.width + frame.left() + frame.right(), client.height + frame.top() + frame.bottom()});
   // A window's position is the top-left corner of its frame.
   move(full.x() + origin.x, full.y() + origin.y);
 }

@@ -15,9 +15,12 @@ namespace {
 
 Qt::CursorShape cursor_of(pointer_shape pointer) {
   switch (pointer) {
-    case pointer_shape::hand: return Qt::PointingHandCursor;
-    case pointer_shape::i_beam: return Qt::IBeamCursor;
-    case pointer_shape::arrow: break;
+    case pointer_shape::hand:
+      return Qt::PointingHandCursor;
+    case pointer_shape::i_beam:
+      return Qt::IBeamCursor;
+    case pointer_shape::arrow:
+      break;
   }
   return Qt::ArrowCursor;
 }

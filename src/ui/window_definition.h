@@ -73,7 +73,7 @@ enum class edit_border { thin_line, sunken };
 
 /// Editable text in the default GUI font, black on a fixed background.
 struct edit_box_properties {
-  bool multi_line = false;   ///< Enter starts a new line and lines wrap
+  bool multi_line = false;  ///< Enter starts a new line and lines wrap
   bool vertical_scroll_bar = false;
   edit_border border = edit_border::thin_line;
   colour text_colour = fixed_colour(0, 0, 0);

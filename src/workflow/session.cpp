@@ -13,8 +13,8 @@ patch_session::patch_session(session_ports ports, stock_identity identity) : por
 text frame_summary(std::int32_t new_frame_count, std::int32_t stock_count) {
   // The end frame goes through the floating-point rule, the others through
   // the integer one; for whole numbers the two look alike.
-  return join_texts({"总帧数=", to_text(new_frame_count), "， 起始帧=", to_text(stock_count), "， 结束帧=",
-                     to_text(static_cast<double>(new_frame_count) + static_cast<double>(stock_count))});
+  return join_texts({"总帧数=", to_text(new_frame_count), "， 起始帧=", to_text(stock_count),
+                     "， 结束帧=", to_text(static_cast<double>(new_frame_count) + static_cast<double>(stock_count))});
 }
 
 bool patch_session::start_session(std::string_view run_folder) {

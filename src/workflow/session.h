@@ -21,7 +21,7 @@ struct workflow_state {
   text bundle_path;
   byte_string pose_update;
   byte_string action_update;
-  byte_string new_frames;           ///< the new frame block of new.amb.out
+  byte_string new_frames;  ///< the new frame block of new.amb.out
   std::int32_t new_frame_count = 0;
   bool frame_package_read = false;  ///< new.amb.out was read and holds a count
 };

@@ -10,10 +10,14 @@ namespace {
 
 const char* bundle_words(bundle_kind kind) {
   switch (kind) {
-    case bundle_kind::missing: return "missing";
-    case bundle_kind::stock: return "stock";
-    case bundle_kind::upgraded: return "upgraded";
-    case bundle_kind::modified: return "modified (not the stock bundle)";
+    case bundle_kind::missing:
+      return "missing";
+    case bundle_kind::stock:
+      return "stock";
+    case bundle_kind::upgraded:
+      return "upgraded";
+    case bundle_kind::modified:
+      return "modified (not the stock bundle)";
   }
   return "";
 }

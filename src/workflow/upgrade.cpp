@@ -38,11 +38,11 @@ bool patch_session::run_upgrade() {
 
   // An incomplete update package would install empty files over the game's.
   const text& updates = state_.update_folder;
-  if (state_.pose_update.empty()) note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_pose)});
+  if (state_.pose_update.empty())
+    note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_pose)});
   if (state_.action_update.empty())
     note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_action)});
-  if (!state_.frame_package_read)
-    note(failure{failure_kind::too_short, updates + std::string(layout::update_frames)});
+  if (!state_.frame_package_read) note(failure{failure_kind::too_short, updates + std::string(layout::update_frames)});
   if (!reasons_.empty()) return false;
 
   if (!ensure_model_folder()) return false;

@@ -106,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
         inspection_case{"missing", [](const std::string&) {}, bundle_kind::missing, 0},
         inspection_case{"stock", [](const std::string& p) { put_file(p, stock()); }, bundle_kind::stock, 0},
         inspection_case{"stock_with_more_bytes",
-                        [](const std::string& p) { put_file(p, join_bytes({stock(), bytes_of("tail")})); },
+                        [](const std::string& p) {
+                          put_file(p, join_bytes({stock(), bytes_of("tail")}));
+                        },
                         bundle_kind::stock, 0},
         inspection_case{"upgraded",
                         [](const std::string& p) { put_file(p, testing::upgraded_bundle(stock(), bytes_of("f"), 5)); },
@@ -118,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                           put_file(p, bytes);
                         },
                         bundle_kind::modified, 0},
-        inspection_case{"truncated", [](const std::string& p) { put_file(p, byte_string(stock().begin(), stock().end() - 1)); },
+        inspection_case{"truncated",
+                        [](const std::string& p) { put_file(p, byte_string(stock().begin(), stock().end() - 1)); },
                         bundle_kind::modified, 0},
         inspection_case{"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
                         bundle_kind::modified, 0}),

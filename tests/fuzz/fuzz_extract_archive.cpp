@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text;
   sentinel >> text;
   check(text == "sentinel", "the sentinel changed");
-  for (const auto& entry : fs::directory_iterator(root / "game")) check(entry.path() == target, "wrote beside the target");
+  for (const auto& entry : fs::directory_iterator(root / "game"))
+    check(entry.path() == target, "wrote beside the target");
   if (fs::exists(target)) {
     for (const auto& entry : fs::recursive_directory_iterator(target))
       check(!entry.is_symlink(), "a symbolic link was created");

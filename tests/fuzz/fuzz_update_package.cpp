@@ -8,10 +8,10 @@
 #include <fstream>
 #include <string>
 
+#include "formats/animation_bundle.h"
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "services/little_endian.h"
-#include "formats/animation_bundle.h"
 #include "workflow/session.h"
 
 namespace fs = std::filesystem;

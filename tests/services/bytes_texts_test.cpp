@@ -41,24 +41,24 @@ TEST(JoinTexts, JoinsInOrder) {
 struct decode_case {
   const char* name;
   std::string input;
-  std::string expected;  friend void PrintTo(const decode_case& c, std::ostream* os) { *os << c.name; }
+  std::string expected;
+  friend void PrintTo(const decode_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class DecodeDescription : public ::testing::TestWithParam<decode_case> {};
 
 TEST_P(DecodeDescription, GivesUtf8) { EXPECT_EQ(decode_description(GetParam().input), GetParam().expected); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DecodeDescription,
-    ::testing::Values(decode_case{"ascii", "v0.4 notes\r\n", "v0.4 notes\r\n"},
-                      decode_case{"utf8", "动画信息", "动画信息"},
-                      decode_case{"utf8_bom", "\xEF\xBB\xBF动画", "动画"},
-                      decode_case{"gbk", "\xB6\xAF\xBB\xAD\xD0\xC5\xCF\xA2", "动画信息"},
-                      decode_case{"gbk_with_ascii", "v0.4\xCB\xB5\xC3\xF7", "v0.4说明"},
-                      decode_case{"gbk_cut_short", "\xB6\xAF\xBB", "动\xEF\xBF\xBD"},
-                      decode_case{"undecodable", "\xFF", "\xEF\xBF\xBD"},
-                      decode_case{"empty", "", ""}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, DecodeDescription,
+                         ::testing::Values(decode_case{"ascii", "v0.4 notes\r\n", "v0.4 notes\r\n"},
+                                           decode_case{"utf8", "动画信息", "动画信息"},
+                                           decode_case{"utf8_bom", "\xEF\xBB\xBF动画", "动画"},
+                                           decode_case{"gbk", "\xB6\xAF\xBB\xAD\xD0\xC5\xCF\xA2", "动画信息"},
+                                           decode_case{"gbk_with_ascii", "v0.4\xCB\xB5\xC3\xF7", "v0.4说明"},
+                                           decode_case{"gbk_cut_short", "\xB6\xAF\xBB", "动\xEF\xBF\xBD"},
+                                           decode_case{"undecodable", "\xFF", "\xEF\xBF\xBD"},
+                                           decode_case{"empty", "", ""}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

@@ -20,15 +20,15 @@ TEST_P(Md5Rfc1321, MatchesTestSuite) {
 
 INSTANTIATE_TEST_SUITE_P(
     TestSuite, Md5Rfc1321,
-    ::testing::Values(
-        rfc_case{"", "d41d8cd98f00b204e9800998ecf8427e"}, rfc_case{"a", "0cc175b9c0f1b6a831c399e269772661"},
-        rfc_case{"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        rfc_case{"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        rfc_case{"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-        rfc_case{"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-                 "d174ab98d277d9f5a5611c2c9f419d9f"},
-        rfc_case{"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-                 "57edf4a22be3c955ac49da2e2107b67a"}));
+    ::testing::Values(rfc_case{"", "d41d8cd98f00b204e9800998ecf8427e"},
+                      rfc_case{"a", "0cc175b9c0f1b6a831c399e269772661"},
+                      rfc_case{"abc", "900150983cd24fb0d6963f7d28e17f72"},
+                      rfc_case{"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+                      rfc_case{"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+                      rfc_case{"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+                               "d174ab98d277d9f5a5611c2c9f419d9f"},
+                      rfc_case{"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+                               "57edf4a22be3c955ac49da2e2107b67a"}));
 
 std::string openssl_md5(const byte_string& data) {
   unsigned char digest[EVP_MAX_MD_SIZE];

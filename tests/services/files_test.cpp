@@ -78,7 +78,8 @@ TEST_F(FileServices, FileHoldsComparesEveryByte) {
 
 struct exists_case {
   const char* path;
-  bool expected;  friend void PrintTo(const exists_case& c, std::ostream* os) { *os << '"' << c.path << '"'; }
+  bool expected;
+  friend void PrintTo(const exists_case& c, std::ostream* os) { *os << '"' << c.path << '"'; }
 };
 
 class FileExists : public FileServices, public ::testing::WithParamInterface<exists_case> {};

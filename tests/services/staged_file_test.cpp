@@ -32,7 +32,8 @@ TEST_F(StagedFile, StagedReplacementLeavesNoTemporary) {
 
 struct staged_fault_case {
   const char* name;
-  platform::operation op;  friend void PrintTo(const staged_fault_case& c, std::ostream* os) { *os << c.name; }
+  platform::operation op;
+  friend void PrintTo(const staged_fault_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class StagedFault : public StagedFile, public ::testing::WithParamInterface<staged_fault_case> {};

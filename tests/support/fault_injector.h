@@ -16,8 +16,8 @@ class fault_injector final : public platform::fault_hook {
 
   /// Fails every operation for which `matches` is true, from the `nth` such
   /// operation on (counting from 1); with `once`, only that one.
-  fault_injector(predicate matches, int nth = 1, bool once = false,
-                 failure_kind error = failure_kind::io_error, bool partial = false);
+  fault_injector(predicate matches, int nth = 1, bool once = false, failure_kind error = failure_kind::io_error,
+                 bool partial = false);
   ~fault_injector() override;
 
   platform::fault before(platform::operation op, std::string_view path, std::string_view other) override;

@@ -4,8 +4,8 @@
 
 #include "formats/animation_bundle.h"
 #include "services/bytes.h"
-#include "services/little_endian.h"
 #include "services/digest.h"
+#include "services/little_endian.h"
 #include "support/fake_ports.h"
 #include "workflow/session.h"
 
@@ -41,7 +41,8 @@ byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames,
 }
 
 game_folder::game_folder()
-    : new_frames(random_bytes(39 * 16, 2)), pose_update(bytes_of("\r\nPose 0\r\n{}\r\n")),
+    : new_frames(random_bytes(39 * 16, 2)),
+      pose_update(bytes_of("\r\nPose 0\r\n{}\r\n")),
       action_update(bytes_of("group(0)\r\n0(1,2)")) {
   put_file(path("Vantor.exe"), bytes_of("MZ"));
   put_file(bundle(), small_stock().bundle);

@@ -2,8 +2,8 @@
 // A small game folder with a synthetic stock bundle, for workflow tests.
 
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "formats/stock_identity.h"
 #include "support/temp_folder.h"

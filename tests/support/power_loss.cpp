@@ -21,8 +21,10 @@ power_loss::power_loss(std::string root, int stop_at) : root_(std::move(root)), 
   // At the start everything on disk is durable.
   remember_folder(root_);
   for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-    if (entry.is_directory()) remember_folder(entry.path().string());
-    else remember_file(entry.path().string());
+    if (entry.is_directory())
+      remember_folder(entry.path().string());
+    else
+      remember_file(entry.path().string());
   }
   platform::set_fault_hook(this);
 }
@@ -51,8 +53,10 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
   }
   if (op == platform::operation::flush && std::string_view(path).starts_with(root_)) {
     const std::string target(path);
-    if (fs::is_directory(target)) remember_folder(target);
-    else remember_file(target);
+    if (fs::is_directory(target))
+      remember_folder(target);
+    else
+      remember_file(target);
   }
   return {};
 }

@@ -28,9 +28,7 @@ temp_folder::~temp_folder() {
   fs::remove_all(path_, ignored);
 }
 
-std::string temp_folder::operator/(std::string_view relative) const {
-  return path_ + "/" + std::string(relative);
-}
+std::string temp_folder::operator/(std::string_view relative) const { return path_ + "/" + std::string(relative); }
 
 void put_folder(const std::string& path) { fs::create_directories(path); }
 

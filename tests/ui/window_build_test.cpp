@@ -128,15 +128,18 @@ TEST(built_window, gives_labels_and_edit_boxes_their_colours_fonts_and_pointers)
 
 TEST(built_window, draws_every_chinese_text_with_real_glyphs) {
   const auto window = build_main_window();
-  const QString texts[] = {QStringLiteral("Vantor动画升级 by Orlo"), QStringLiteral("动画信息"),
-                           QStringLiteral("v0.4说明：【从此版本起可自行配置动画文件】"), QStringLiteral("开始升级复原"),
+  const QString texts[] = {QStringLiteral("Vantor动画升级 by Orlo"),
+                           QStringLiteral("动画信息"),
+                           QStringLiteral("v0.4说明：【从此版本起可自行配置动画文件】"),
+                           QStringLiteral("开始升级复原"),
                            QStringLiteral("总帧数=39， 起始帧=17061， 结束帧=17100"),
                            QStringLiteral("升级成功！升级失败！复原成功!复原失败！动画文件被修改过，非原版")};
   for (QWidget* widget : {window->unit_widget("标签1"), window->unit_widget("编辑框1"), window->unit_widget("按钮2")}) {
     const QFontMetrics metrics(widget->font());
     for (const QString& text : texts) {
       for (const QChar character : text) {
-        EXPECT_TRUE(metrics.inFont(character)) << "no glyph for U+" << std::hex << static_cast<unsigned>(character.unicode());
+        EXPECT_TRUE(metrics.inFont(character))
+            << "no glyph for U+" << std::hex << static_cast<unsigned>(character.unicode());
       }
     }
   }

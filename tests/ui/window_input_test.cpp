@@ -145,13 +145,15 @@ TEST_F(shown_window, space_clicks_the_focused_button) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
   unit("按钮1")->setFocus(Qt::OtherFocusReason);
   QTest::keyClick(unit("按钮1"), Qt::Key_Space);
-  EXPECT_EQ(events, (std::vector<raised_event>{{"按钮2", unit_event::clicked, {}}, {"按钮1", unit_event::clicked, {}}}));
+  EXPECT_EQ(events,
+            (std::vector<raised_event>{{"按钮2", unit_event::clicked, {}}, {"按钮1", unit_event::clicked, {}}}));
 }
 
 TEST_F(shown_window, mouse_clicks_on_the_buttons_raise_their_events) {
   QTest::mouseClick(unit("按钮1"), Qt::LeftButton);
   QTest::mouseClick(unit("按钮2"), Qt::LeftButton);
-  EXPECT_EQ(events, (std::vector<raised_event>{{"按钮1", unit_event::clicked, {}}, {"按钮2", unit_event::clicked, {}}}));
+  EXPECT_EQ(events,
+            (std::vector<raised_event>{{"按钮1", unit_event::clicked, {}}, {"按钮2", unit_event::clicked, {}}}));
 }
 
 TEST_F(shown_window, gives_the_focus_back_on_reactivation) {
@@ -181,19 +183,18 @@ class link_label : public shown_window, public ::testing::WithParamInterface<lin
 
 TEST_P(link_label, passes_position_and_key_state_on_left_button_release) {
   QTest::mouseClick(unit("标签2"), Qt::LeftButton, GetParam().keys, GetParam().position);
-  EXPECT_EQ(events, (std::vector<raised_event>{{"标签2", unit_event::left_button_released,
-                                                {GetParam().position.x(), GetParam().position.y(),
-                                                 GetParam().key_state}}}));
+  EXPECT_EQ(events,
+            (std::vector<raised_event>{{"标签2",
+                                        unit_event::left_button_released,
+                                        {GetParam().position.x(), GetParam().position.y(), GetParam().key_state}}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     rows, link_label,
-    ::testing::Values(link_release{"plain", {10, 5}, Qt::NoModifier, 0},
-                      link_release{"ctrl", {1, 1}, Qt::ControlModifier, 1},
-                      link_release{"shift", {247, 15}, Qt::ShiftModifier, 2},
-                      link_release{"alt", {100, 8}, Qt::AltModifier, 4},
-                      link_release{"ctrl_shift_alt", {3, 3}, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier,
-                                   7}),
+    ::testing::Values(
+        link_release{"plain", {10, 5}, Qt::NoModifier, 0}, link_release{"ctrl", {1, 1}, Qt::ControlModifier, 1},
+        link_release{"shift", {247, 15}, Qt::ShiftModifier, 2}, link_release{"alt", {100, 8}, Qt::AltModifier, 4},
+        link_release{"ctrl_shift_alt", {3, 3}, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier, 7}),
     [](const ::testing::TestParamInfo<link_release>& row) { return row.param.name; });
 
 TEST_F(shown_window, link_label_ignores_other_buttons_and_releases_elsewhere) {

@@ -28,7 +28,6 @@ struct unit_row {
   const char* initial_text;
 };
 
-
 const unit_row unit_rows[] = {
     {"标签2", kind::label, 488, 288, 248, 16, false, true, "https://orlo.example.com/vantor/"},
     {"标签1", kind::label, 328, 240, 72, 32, false, true, "动画信息"},
@@ -145,7 +144,7 @@ TEST(focus_order, of_the_main_window_is_upgrade_restore_description_summary) {
 
 struct focus_order_row {
   const char* name;
-  std::vector<int> numbers;            // focus-order numbers of units a, b, c, d in stored order
+  std::vector<int> numbers;             // focus-order numbers of units a, b, c, d in stored order
   std::vector<std::string_view> chain;  // the expected Tab order
 };
 
@@ -159,7 +158,9 @@ TEST_P(focus_order_rule, sorts_by_number_then_reverse_stored_order) {
   window.outer_height = 100;
   const char* names[] = {"a", "b", "c", "d"};
   for (std::size_t i = 0; i < 4; ++i) {
-    window.units.push_back({.name = names[i], .takes_focus = true, .focus_order = GetParam().numbers[i],
+    window.units.push_back({.name = names[i],
+                            .takes_focus = true,
+                            .focus_order = GetParam().numbers[i],
                             .properties = button_properties{}});
   }
   // Units that do not take the focus never join the chain.
@@ -213,7 +214,8 @@ TEST_P(centring, uses_the_full_screen_and_integer_division) {
 }
 
 INSTANTIATE_TEST_SUITE_P(rows, centring,
-                         ::testing::Values(centring_row{{1280, 800}, {265, 229}}, centring_row{{1920, 1080}, {585, 369}},
+                         ::testing::Values(centring_row{{1280, 800}, {265, 229}},
+                                           centring_row{{1920, 1080}, {585, 369}},
                                            centring_row{{1024, 768}, {137, 213}}, centring_row{{750, 342}, {0, 0}},
                                            centring_row{{749, 341}, {0, 0}},
                                            // A smaller screen: division truncates toward zero.

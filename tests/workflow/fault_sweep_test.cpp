@@ -35,7 +35,6 @@ struct sweep_case {
   friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
 };
 
-
 // The three installed files, as one value.
 struct installed {
   byte_string bundle, pose, action;
@@ -50,8 +49,7 @@ installed expected_after(const testing::game_folder& game, command run, const in
   if (run == command::upgrade)
     return {testing::upgraded_bundle(stock(), game.new_frames, game.new_count), game.pose_update, game.action_update};
   const bool has_backup = fs::exists(game.backup());
-  return {has_backup ? stock() : old.bundle,
-          bytes_of(pose_restore_payload()), bytes_of(action_restore_payload())};
+  return {has_backup ? stock() : old.bundle, bytes_of(pose_restore_payload()), bytes_of(action_restore_payload())};
 }
 
 bool stock_survives(const testing::game_folder& game) {
@@ -95,9 +93,9 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
   for (const auto& kind : kinds) {
     const bool once = kind.once;
     for (int k = 1; k <= operations; ++k) {
-      SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations << (once ? " fails once" : " and all later fail")
-                                        << " with failure " << static_cast<int>(kind.error)
-                                        << (kind.partial ? ", writes half done" : ""));
+      SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations
+                                        << (once ? " fails once" : " and all later fail") << " with failure "
+                                        << static_cast<int>(kind.error) << (kind.partial ? ", writes half done" : ""));
       testing::game_folder game;
       c.arrange(game);
       const installed old = read_installed(game);
@@ -140,32 +138,32 @@ void upgrade_once(testing::game_folder& game) { click(game, command::upgrade); }
 
 INSTANTIATE_TEST_SUITE_P(
     States, FaultSweep,
-    ::testing::Values(
-        sweep_case{"first_upgrade", command::upgrade, [](auto&) {}},
-        sweep_case{"second_upgrade", command::upgrade, [](auto& g) { upgrade_once(g); }},
-        sweep_case{"upgrade_over_modified_backup", command::upgrade,
-                   [](auto& g) {
-                     auto damaged = stock();
-                     damaged[50] ^= 1;
-                     put_file(g.backup(), damaged);
-                   }},
-        sweep_case{"first_upgrade_with_model_package", command::upgrade,
-                   [](auto& g) {
-                     fs::remove_all(g.path("pmodel"));
-                     write_zip(g.path("pmodel.pak"), {file_item("P0.POS", "packaged pose"),
-                                                      folder_item("mesh/"), file_item("mesh/a.msh", "mesh")});
-                   },
-                   true, true},
-        sweep_case{"upgrade_with_both_modified", command::upgrade,
-                   [](auto& g) {
-                     auto damaged = stock();
-                     damaged[60] ^= 1;
-                     put_file(g.backup(), damaged);
-                     put_file(g.bundle(), damaged);
-                   },
-                   false},
-        sweep_case{"restore_after_upgrade", command::restore, [](auto& g) { upgrade_once(g); }},
-        sweep_case{"restore_never_upgraded", command::restore, [](auto&) {}}),
+    ::testing::Values(sweep_case{"first_upgrade", command::upgrade, [](auto&) {}},
+                      sweep_case{"second_upgrade", command::upgrade, [](auto& g) { upgrade_once(g); }},
+                      sweep_case{"upgrade_over_modified_backup", command::upgrade,
+                                 [](auto& g) {
+                                   auto damaged = stock();
+                                   damaged[50] ^= 1;
+                                   put_file(g.backup(), damaged);
+                                 }},
+                      sweep_case{"first_upgrade_with_model_package", command::upgrade,
+                                 [](auto& g) {
+                                   fs::remove_all(g.path("pmodel"));
+                                   write_zip(g.path("pmodel.pak"),
+                                             {file_item("P0.POS", "packaged pose"), folder_item("mesh/"),
+                                              file_item("mesh/a.msh", "mesh")});
+                                 },
+                                 true, true},
+                      sweep_case{"upgrade_with_both_modified", command::upgrade,
+                                 [](auto& g) {
+                                   auto damaged = stock();
+                                   damaged[60] ^= 1;
+                                   put_file(g.backup(), damaged);
+                                   put_file(g.bundle(), damaged);
+                                 },
+                                 false},
+                      sweep_case{"restore_after_upgrade", command::restore, [](auto& g) { upgrade_once(g); }},
+                      sweep_case{"restore_never_upgraded", command::restore, [](auto&) {}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

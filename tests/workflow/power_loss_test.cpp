@@ -45,11 +45,13 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     // of it (a missing folder flush shows up here).
     never.stop_now();
     auto disk = never.after_reboot();
-    const byte_string new_bundle = c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
+    const byte_string new_bundle =
+        c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
     EXPECT_EQ(disk["Common/character.amb"], new_bundle);
     EXPECT_EQ(disk["Common/原始动画备份.amb"], stock());
     EXPECT_EQ(disk["pmodel/P0.POS"], c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload()));
-    EXPECT_EQ(disk["Common/character.act"], c.upgrade ? game.action_update : testing::bytes_of(action_restore_payload()));
+    EXPECT_EQ(disk["Common/character.act"],
+              c.upgrade ? game.action_update : testing::bytes_of(action_restore_payload()));
   }
   ASSERT_GT(operations, 5);
 
@@ -83,18 +85,17 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
 
 void upgrade_once(testing::game_folder& game) { click(game, true); }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, PowerLoss,
-    ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}},
-                      power_case{"second_upgrade", true, upgrade_once},
-                      power_case{"upgrade_over_modified_backup", true,
-                                 [](auto& g) {
-                                   auto damaged = stock();
-                                   damaged[9] ^= 2;
-                                   put_file(g.backup(), damaged);
-                                 }},
-                      power_case{"restore_after_upgrade", false, upgrade_once}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(States, PowerLoss,
+                         ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}},
+                                           power_case{"second_upgrade", true, upgrade_once},
+                                           power_case{"upgrade_over_modified_backup", true,
+                                                      [](auto& g) {
+                                                        auto damaged = stock();
+                                                        damaged[9] ^= 2;
+                                                        put_file(g.backup(), damaged);
+                                                      }},
+                                           power_case{"restore_after_upgrade", false, upgrade_once}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

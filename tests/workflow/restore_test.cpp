@@ -55,7 +55,8 @@ TEST(Restore, AfterAnUpgradePutsTheStockBundleBack) {
 
 struct refused_case {
   const char* name;
-  std::function<void(testing::game_folder&)> arrange;  friend void PrintTo(const refused_case& c, std::ostream* os) { *os << c.name; }
+  std::function<void(testing::game_folder&)> arrange;
+  friend void PrintTo(const refused_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class RestoreRefused : public ::testing::TestWithParam<refused_case> {};
@@ -70,23 +71,24 @@ TEST_P(RestoreRefused, ChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RestoreRefused,
-    ::testing::Values(
-        refused_case{"model_folder_missing", [](auto& g) { fs::remove_all(g.path("pmodel")); }},
-        refused_case{"backup_damaged",
-                     [](auto& g) {
-                       auto damaged = stock();
-                       damaged[7] ^= 0x40;
-                       put_file(g.backup(), damaged);
-                       put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
-                     }},
-        refused_case{"backup_truncated", [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
-        refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(g.path("Common")); }}),
+    ::testing::Values(refused_case{"model_folder_missing", [](auto& g) { fs::remove_all(g.path("pmodel")); }},
+                      refused_case{"backup_damaged",
+                                   [](auto& g) {
+                                     auto damaged = stock();
+                                     damaged[7] ^= 0x40;
+                                     put_file(g.backup(), damaged);
+                                     put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
+                                   }},
+                      refused_case{"backup_truncated",
+                                   [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
+                      refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(g.path("Common")); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct restore_fault_case {
   const char* name;
   platform::operation op;
-  const char* path_fragment;  friend void PrintTo(const restore_fault_case& c, std::ostream* os) { *os << c.name; }
+  const char* path_fragment;
+  friend void PrintTo(const restore_fault_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class RestoreStepFault : public ::testing::TestWithParam<restore_fault_case> {};
@@ -104,18 +106,15 @@ TEST_P(RestoreStepFault, IsReportedAndLeavesTheGameAsItWas) {
   EXPECT_EQ(file_bytes(game.bundle()), stock());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RestoreStepFault,
-                         ::testing::Values(restore_fault_case{"pose_write", platform::operation::write, "P0.POS"},
-                                           restore_fault_case{"action_write", platform::operation::write,
-                                                              "character.act"},
-                                           restore_fault_case{"bundle_copy", platform::operation::copy, "备份"},
-                                           restore_fault_case{"bundle_flush", platform::operation::flush,
-                                                              "character.amb."},
-                                           restore_fault_case{"action_rename", platform::operation::rename,
-                                                              "character.act"},
-                                           restore_fault_case{"bundle_rename", platform::operation::rename,
-                                                              "character.amb"}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, RestoreStepFault,
+    ::testing::Values(restore_fault_case{"pose_write", platform::operation::write, "P0.POS"},
+                      restore_fault_case{"action_write", platform::operation::write, "character.act"},
+                      restore_fault_case{"bundle_copy", platform::operation::copy, "备份"},
+                      restore_fault_case{"bundle_flush", platform::operation::flush, "character.amb."},
+                      restore_fault_case{"action_rename", platform::operation::rename, "character.act"},
+                      restore_fault_case{"bundle_rename", platform::operation::rename, "character.amb"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

@@ -48,7 +48,8 @@ struct frame_file_case {
   std::optional<byte_string> file;  // none: new.amb.out is missing
   std::int32_t count;
   std::size_t block_length;
-  const char* summary;  friend void PrintTo(const frame_file_case& c, std::ostream* os) { *os << c.name; }
+  const char* summary;
+  friend void PrintTo(const frame_file_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class FramePackage : public ::testing::TestWithParam<frame_file_case> {};

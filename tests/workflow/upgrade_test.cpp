@@ -44,7 +44,8 @@ void expect_upgraded(const testing::game_folder& game) {
 struct upgrade_case {
   const char* name;
   std::function<void(testing::game_folder&)> arrange;
-  std::vector<std::string> messages;  friend void PrintTo(const upgrade_case& c, std::ostream* os) { *os << c.name; }
+  std::vector<std::string> messages;
+  friend void PrintTo(const upgrade_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class UpgradeMessages : public ::testing::TestWithParam<upgrade_case> {};
@@ -72,15 +73,17 @@ INSTANTIATE_TEST_SUITE_P(
                        put_file(g.bundle(), testing::upgraded_bundle(stock(), bytes_of("old frames"), 2));
                      },
                      {succeeded}},
-        upgrade_case{"backup_modified_live_stock", [](auto& g) { put_file(g.backup(), altered(stock())); },
+        upgrade_case{"backup_modified_live_stock",
+                     [](auto& g) { put_file(g.backup(), altered(stock())); },
                      {modified, succeeded}},
-        upgrade_case{"no_backup_live_modified", [](auto& g) { put_file(g.bundle(), altered(stock())); },
-                     {modified, failed}},
+        upgrade_case{
+            "no_backup_live_modified", [](auto& g) { put_file(g.bundle(), altered(stock())); }, {modified, failed}},
         upgrade_case{"no_backup_live_already_upgraded",
                      [](auto& g) { put_file(g.bundle(), testing::upgraded_bundle(stock(), {}, 5)); },
                      {modified, failed}},
         upgrade_case{"no_backup_live_truncated",
-                     [](auto& g) { put_file(g.bundle(), testing::first_bytes(stock(), 4000)); }, {modified, failed}},
+                     [](auto& g) { put_file(g.bundle(), testing::first_bytes(stock(), 4000)); },
+                     {modified, failed}},
         upgrade_case{"backup_and_live_modified",
                      [](auto& g) {
                        put_file(g.backup(), altered(stock()));
@@ -142,7 +145,8 @@ TEST(Upgrade, FindsFilesWhoseLetterCaseDiffers) {
 struct incomplete_case {
   const char* name;
   const char* file;
-  std::optional<byte_string> content;  // none: the file is removed  friend void PrintTo(const incomplete_case& c, std::ostream* os) { *os << c.name; }
+  std::optional<byte_string> content;  // none: the file is removed
+  friend void PrintTo(const incomplete_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class IncompletePackage : public ::testing::TestWithParam<incomplete_case> {};
@@ -183,7 +187,8 @@ struct step_fault_case {
   const char* name;
   platform::operation op;
   const char* path_fragment;
-  std::vector<std::string> messages;  friend void PrintTo(const step_fault_case& c, std::ostream* os) { *os << c.name; }
+  std::vector<std::string> messages;
+  friend void PrintTo(const step_fault_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class UpgradeStepFault : public ::testing::TestWithParam<step_fault_case> {};
@@ -225,12 +230,11 @@ TEST(Upgrade, BackupThatDoesNotReadBackAsStockIsNeverTrusted) {
   const auto before = game.snapshot();
   // The backup's temporary file loses its end after the flush, as a disk
   // that lies about a write would leave it.
-  testing::fault_injector truncate_backup(
-      [&](platform::operation op, std::string_view path) {
-        if (op == platform::operation::close && path.find("备份") != std::string_view::npos)
-          fs::resize_file(std::string(path), 10);
-        return false;
-      });
+  testing::fault_injector truncate_backup([&](platform::operation op, std::string_view path) {
+    if (op == platform::operation::close && path.find("备份") != std::string_view::npos)
+      fs::resize_file(std::string(path), 10);
+    return false;
+  });
   EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
   EXPECT_EQ(game.snapshot(), before);
 }

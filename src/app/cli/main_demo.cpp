@@ -3,6 +3,5 @@
 #include "formats/demo_bundle.h"
 
 int main(int argc, char** argv) {
-  return vantor::run_patch_command({argv, static_cast<std::size_t>(argc)}, vantor::demo_stock_identity, stdout,
-                                   stderr);
+  return vantor::run_patch_command({argv, static_cast<std::size_t>(argc)}, vantor::demo_stock_identity, stdout, stderr);
 }

@@ -14,7 +14,6 @@ enum patch_exit : int { patch_succeeded = 0, patch_failed = 1, patch_usage_error
 
 /// Runs the patcher with its command-line arguments (the program name
 /// first); messages go to out, usage errors to err. Returns the exit status.
-int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out,
-                      std::FILE* err);
+int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out, std::FILE* err);
 
 }  // namespace vantor

@@ -22,8 +22,7 @@ class window_toolkit {
   /// Builds the main window hidden, with its units in stored order, their
   /// bound events going to sink and on_closed called once when the user
   /// closes it. False when the definition cannot be built.
-  virtual bool build_window(const window_definition& definition, event_sink sink,
-                            std::function<void()> on_closed) = 0;
+  virtual bool build_window(const window_definition& definition, event_sink sink, std::function<void()> on_closed) = 0;
   virtual bool has_window() const = 0;
   /// The live window's units.
   virtual unit_surface& units() = 0;

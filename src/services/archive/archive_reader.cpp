@@ -196,7 +196,8 @@ std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, 
   // A close that fails has lost written data.
   if (!out.close()) failed = true;
   if (!failed)
-    (void)platform::set_file_times(written_path, platform_time(entry.access_time), platform_time(entry.modification_time));
+    (void)platform::set_file_times(written_path, platform_time(entry.access_time),
+                                   platform_time(entry.modification_time));
   // A CRC mismatch reported here goes unnoticed, as the caller wants.
   reader->close_open_entry();
   return failed ? archive_code::data_failed : archive_code::ok;

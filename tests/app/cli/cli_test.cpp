@@ -59,16 +59,15 @@ TEST_P(CommandLine, ParsesAndAnswers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLine,
-    ::testing::Values(usage_case{"help", {"--help"}, 0, "Usage:", ""},
-                      usage_case{"version", {"--version"}, 0, "vantor-patch 0.", ""},
-                      usage_case{"nothing", {}, 2, "", "no command given"},
-                      usage_case{"unknown_command", {"patch"}, 2, "", "unknown command patch"},
-                      usage_case{"unknown_option", {"--force", "upgrade"}, 2, "", "unknown option --force"},
-                      usage_case{"two_commands", {"upgrade", "restore"}, 2, "", "more than one command"},
-                      usage_case{"game_without_folder", {"upgrade", "--game"}, 2, "", "--game needs a folder"},
-                      usage_case{"game_twice", {"--game", "a", "--game=b", "status"}, 2, "", "--game given twice"},
-                      usage_case{"not_a_game_folder", {"--game", "/", "status"}, 2, "此程序必须置于Vantor主目录下运行!\n",
-                                 ""}),
+    ::testing::Values(
+        usage_case{"help", {"--help"}, 0, "Usage:", ""}, usage_case{"version", {"--version"}, 0, "vantor-patch 0.", ""},
+        usage_case{"nothing", {}, 2, "", "no command given"},
+        usage_case{"unknown_command", {"patch"}, 2, "", "unknown command patch"},
+        usage_case{"unknown_option", {"--force", "upgrade"}, 2, "", "unknown option --force"},
+        usage_case{"two_commands", {"upgrade", "restore"}, 2, "", "more than one command"},
+        usage_case{"game_without_folder", {"upgrade", "--game"}, 2, "", "--game needs a folder"},
+        usage_case{"game_twice", {"--game", "a", "--game=b", "status"}, 2, "", "--game given twice"},
+        usage_case{"not_a_game_folder", {"--game", "/", "status"}, 2, "此程序必须置于Vantor主目录下运行!\n", ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
@@ -123,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
     States, StatusCommand,
     ::testing::Values(
         status_case{"stock", [](auto&) {}, {"bundle: stock", "backup: missing", "model folder: present"}},
-        status_case{"upgraded", upgraded,
-                    {"bundle: upgraded, frame count 17100", "backup: stock", "model folder: present"}},
+        status_case{
+            "upgraded", upgraded, {"bundle: upgraded, frame count 17100", "backup: stock", "model folder: present"}},
         status_case{"modified",
                     [](auto& g) {
                       auto bytes = testing::small_stock().bundle;

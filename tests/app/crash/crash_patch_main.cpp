@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
   const char* stop_at = std::getenv("VANTOR_STOP_AT");
   stop_hook hook(stop_at ? std::atol(stop_at) : 0);
   vantor::platform::set_fault_hook(&hook);
-  const int status = vantor::run_patch_command({argv, static_cast<std::size_t>(argc)},
-                                               vantor::demo_stock_identity, stdout, stderr);
+  const int status =
+      vantor::run_patch_command({argv, static_cast<std::size_t>(argc)}, vantor::demo_stock_identity, stdout, stderr);
   if (std::getenv("VANTOR_COUNT_OPERATIONS")) std::fprintf(stderr, "operations: %ld\n", hook.seen());
   vantor::platform::set_fault_hook(nullptr);
   return status;

@@ -13,9 +13,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <thread>
-#include <optional>
 
 #include "demo_folder.h"
 #include "formats/demo_bundle.h"
@@ -60,7 +60,8 @@ outcome patch(const std::string& game, const char* command, long stop_at, std::o
   outcome result;
   char buffer[512];
   ssize_t got;
-  while ((got = ::read(err_pipe[0], buffer, sizeof buffer)) > 0) result.err.append(buffer, static_cast<std::size_t>(got));
+  while ((got = ::read(err_pipe[0], buffer, sizeof buffer)) > 0)
+    result.err.append(buffer, static_cast<std::size_t>(got));
   ::close(err_pipe[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -94,7 +95,8 @@ void write_demo(const std::string& game) {
 void expect_bundle_whole(const game_state& now, const byte_string& old_bundle, const byte_string& new_bundle) {
   const byte_string stock = make_demo_stock_bundle();
   EXPECT_TRUE(now.bundle == old_bundle || now.bundle == new_bundle) << "torn: " << now.bundle.size() << " bytes";
-  EXPECT_TRUE(testing::first_bytes(now.bundle, demo_bundle_length) == stock || now.backup == stock) << "stock prefix lost";
+  EXPECT_TRUE(testing::first_bytes(now.bundle, demo_bundle_length) == stock || now.backup == stock)
+      << "stock prefix lost";
 }
 
 // A demo game upgraded once without faults: the state every run must reach.
@@ -214,7 +216,8 @@ TEST(FullDisk, FileSizeLimitsNeverLeaveAHalfUpgrade) {
   const game_state upgraded = upgraded_reference(dir / "reference");
 
   int failures = 0;
-  for (const rlim_t limit : {rlim_t{1000}, rlim_t{8000}, rlim_t{65536}, rlim_t{70000}, rlim_t{200000}, rlim_t{400000}}) {
+  for (const rlim_t limit :
+       {rlim_t{1000}, rlim_t{8000}, rlim_t{65536}, rlim_t{70000}, rlim_t{200000}, rlim_t{400000}}) {
     SCOPED_TRACE(::testing::Message() << "file size limit " << limit);
     const std::string game = dir / ("game" + std::to_string(limit));
     write_demo(game);

@@ -26,14 +26,14 @@ TEST_P(fatal_report, has_a_code_line_only_for_a_code_and_a_message_line_only_for
 
 INSTANTIATE_TEST_SUITE_P(
     rows, fatal_report,
-    ::testing::Values(
-        report_row{"nothing", "", 0, "运行时出错!\r\n\r\n"},
-        report_row{"allocation", "分配 100 字节内存失败!", 0, "运行时出错!\r\n\r\n错误信息：分配 100 字节内存失败!\r\n"},
-        report_row{"not_numeric", "未得到所需要的数值型数据", 2,
-                   "运行时出错!\r\n\r\n错误代码：2\r\n\r\n错误信息：未得到所需要的数值型数据\r\n"},
-        report_row{"code_only", "", 5, "运行时出错!\r\n\r\n错误代码：5\r\n\r\n"},
-        report_row{"negative_code", "载入启动窗口失败", -1,
-                   "运行时出错!\r\n\r\n错误代码：-1\r\n\r\n错误信息：载入启动窗口失败\r\n"}),
+    ::testing::Values(report_row{"nothing", "", 0, "运行时出错!\r\n\r\n"},
+                      report_row{"allocation", "分配 100 字节内存失败!", 0,
+                                 "运行时出错!\r\n\r\n错误信息：分配 100 字节内存失败!\r\n"},
+                      report_row{"not_numeric", "未得到所需要的数值型数据", 2,
+                                 "运行时出错!\r\n\r\n错误代码：2\r\n\r\n错误信息：未得到所需要的数值型数据\r\n"},
+                      report_row{"code_only", "", 5, "运行时出错!\r\n\r\n错误代码：5\r\n\r\n"},
+                      report_row{"negative_code", "载入启动窗口失败", -1,
+                                 "运行时出错!\r\n\r\n错误代码：-1\r\n\r\n错误信息：载入启动窗口失败\r\n"}),
     [](const ::testing::TestParamInfo<report_row>& row) { return row.param.name; });
 
 TEST(allocation_failure_message, names_the_size_in_signed_decimal) {

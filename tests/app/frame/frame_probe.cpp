@@ -16,8 +16,8 @@
 
 #include "app/gui/run_patcher_window.h"
 #include "formats/demo_bundle.h"
-#include "ui/window_definition.h"
 #include "platform/platform.h"
+#include "ui/window_definition.h"
 #include "workflow/ports.h"
 
 namespace {

@@ -55,8 +55,8 @@ TEST_P(program_run, ends_with_its_exit_code) {
   // Under AddressSanitizer a failed allocation must come back as null, as it
   // does from the plain heap, instead of stopping the program.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                     environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":allocator_may_return_null=1"));
+  environment.insert(QStringLiteral("ASAN_OPTIONS"), environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                         QStringLiteral(":allocator_may_return_null=1"));
   process.setProcessEnvironment(environment);
   process.start(QString::fromStdString(program.string()), row.arguments);
   ASSERT_TRUE(process.waitForFinished(60000)) << "the program did not end";
@@ -73,31 +73,31 @@ TEST_P(program_run, ends_with_its_exit_code) {
 
 INSTANTIATE_TEST_SUITE_P(
     rows, program_run,
-    ::testing::Values(
-        process_row{"missing_game_executable",
-                    false,
-                    {},
-                    0,
-                    {"message: 此程序必须置于Vantor主目录下运行!", "window visible: no", "exit routine ran"},
-                    {"shown"}},
-        process_row{"window_closed",
-                    true,
-                    {"--close-when-shown"},
-                    0,
-                    {"shown", "icon: the program's own", "exit routine ran"},
-                    {"icon: none"}},
-        process_row{"window_cannot_be_built",
-                    true,
-                    {"--broken-window"},
-                    255,
-                    {"fatal: 运行时出错!\\r\\n\\r\\n错误信息：载入启动窗口失败\\r\\n"},
-                    {"shown", "exit routine ran"}},
-        process_row{"memory_exhausted",
-                    true,
-                    {"--allocate-when-shown"},
-                    255,
-                    {"shown", "fatal: 运行时出错!\\r\\n\\r\\n错误信息：分配 100 字节内存失败!\\r\\n"},
-                    {"allocated?", "exit routine ran"}}),
+    ::testing::Values(process_row{"missing_game_executable",
+                                  false,
+                                  {},
+                                  0,
+                                  {"message: 此程序必须置于Vantor主目录下运行!", "window visible: no",
+                                   "exit routine ran"},
+                                  {"shown"}},
+                      process_row{"window_closed",
+                                  true,
+                                  {"--close-when-shown"},
+                                  0,
+                                  {"shown", "icon: the program's own", "exit routine ran"},
+                                  {"icon: none"}},
+                      process_row{"window_cannot_be_built",
+                                  true,
+                                  {"--broken-window"},
+                                  255,
+                                  {"fatal: 运行时出错!\\r\\n\\r\\n错误信息：载入启动窗口失败\\r\\n"},
+                                  {"shown", "exit routine ran"}},
+                      process_row{"memory_exhausted",
+                                  true,
+                                  {"--allocate-when-shown"},
+                                  255,
+                                  {"shown", "fatal: 运行时出错!\\r\\n\\r\\n错误信息：分配 100 字节内存失败!\\r\\n"},
+                                  {"allocated?", "exit routine ran"}}),
     [](const ::testing::TestParamInfo<process_row>& row) { return row.param.name; });
 
 }  // namespace
