@@ -1,6 +1,7 @@
 #include "formats/animation_bundle.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "services/digest.h"
 #include "services/files.h"
@@ -16,6 +17,11 @@ frame_package parse_frame_package(byte_string file) {
   file.resize(file.size() - 4);  // cut in place to the frame block, without a copy
   package.frames = std::move(file);
   return package;
+}
+
+bool frame_count_fits(const stock_identity& identity, std::int32_t new_count, std::size_t frame_bytes) {
+  const std::int64_t last_frame = std::int64_t{identity.stock_count} + new_count;
+  return new_count > 0 && last_frame <= std::numeric_limits<std::int32_t>::max() && frame_bytes > 0;
 }
 
 std::int32_t upgraded_frame_count(const stock_identity& identity, std::int32_t new_count) {
@@ -46,6 +52,13 @@ bool is_stock_prefix(byte_view prefix, const stock_identity& identity) {
   return compare_texts(md5_text_digest(prefix), identity.digest) == 0;
 }
 
+byte_string stock_prefix_of_upgraded(const bundle_inspection& upgraded, const stock_identity& identity) {
+  byte_string prefix = upgraded.prefix;
+  const auto offset = static_cast<std::size_t>(identity.count_offset);
+  if (offset + 4 <= prefix.size()) store_le32(prefix.data() + offset, identity.stock_count);
+  return prefix;
+}
+
 bundle_inspection inspect_bundle(std::string_view path, const stock_identity& identity) {
   bundle_inspection found;
   if (!file_exists(path)) return found;
@@ -62,9 +75,7 @@ bundle_inspection inspect_bundle(std::string_view path, const stock_identity& id
   const auto offset = static_cast<std::size_t>(identity.count_offset);
   if (found.prefix.size() != static_cast<std::size_t>(identity.prefix_length) || offset + 4 > found.prefix.size())
     return found;
-  byte_string restored = found.prefix;
-  store_le32(restored.data() + offset, identity.stock_count);
-  if (is_stock_prefix(restored, identity)) {
+  if (is_stock_prefix(stock_prefix_of_upgraded(found, identity), identity)) {
     found.kind = bundle_kind::upgraded;
     found.frame_count = static_cast<std::int32_t>(load_le32(found.prefix.data() + offset));
   }

@@ -30,6 +30,11 @@ struct frame_package {
 /// Splits the bytes of new.amb.out into the frame block and the count.
 frame_package parse_frame_package(byte_string file);
 
+/// Whether a frame package's count fits its frames: at least one new frame,
+/// the last frame number (stock count + count) within 32 signed bits, and
+/// frame bytes for a positive count.
+bool frame_count_fits(const stock_identity& identity, std::int32_t new_count, std::size_t frame_bytes);
+
 /// The frame count field of a bundle with new_count new frames: the stock
 /// count plus new_count, wrapping as a 32-bit number.
 std::int32_t upgraded_frame_count(const stock_identity& identity, std::int32_t new_count);
@@ -70,6 +75,10 @@ struct bundle_inspection {
 
 /// Reads the first prefix-length bytes of a bundle file and classifies them.
 bundle_inspection inspect_bundle(std::string_view path, const stock_identity& identity);
+
+/// The stock prefix an upgraded bundle was made from: its prefix with the
+/// frame count field set back to the stock count.
+byte_string stock_prefix_of_upgraded(const bundle_inspection& upgraded, const stock_identity& identity);
 
 /// Whether bytes are the stock prefix, by their digest.
 bool is_stock_prefix(byte_view prefix, const stock_identity& identity);

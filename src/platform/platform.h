@@ -10,6 +10,7 @@
 // from Windows or installed under Wine differ in case from the names the
 // program uses.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -44,6 +45,9 @@ enum class entry_kind { none, file, folder, link, other };
 /// ends the resolution and the rest is kept as given, so a new file is
 /// created under the name asked for.
 std::string resolve_path(std::string_view path);
+
+/// Success when the path names a folder (links followed); otherwise why not.
+status check_folder(std::string_view path);
 
 /// The kind of entry at a path (after resolve_path).
 entry_kind kind_of(std::string_view path);
@@ -94,9 +98,10 @@ class file {
   std::string path_;
 };
 
-/// Opens a file. Writing modes never follow a symbolic link at the path
-/// (they fail instead) and create files with the usual permissions. A
-/// folder is never opened as a file.
+/// Opens a regular file. Writing modes never follow a symbolic link at the
+/// path (they fail instead) and create files with the usual permissions.
+/// Anything but a regular file (a folder, a pipe, a device, a link to one)
+/// is refused as not_a_file, without waiting for it.
 ///
 /// Windows can deny other openers with share modes; POSIX has no mandatory
 /// locks, so other programs may still read or write while a file is open.
@@ -106,12 +111,37 @@ outcome<file> open_file(std::string_view path, open_mode mode);
 status rename_over(std::string_view from, std::string_view to);
 /// Removes a file (not a folder).
 status remove_file(std::string_view path);
-/// Copies a file's bytes to a target, replacing an existing target.
+/// Copies a regular file's bytes to a new file; fails when anything is at
+/// the target already.
 status copy_file(std::string_view from, std::string_view to);
+/// Removes whatever is at the path (a file, link, pipe, or a folder with
+/// everything in it) without following links.
+status remove_entry(std::string_view path);
 /// Creates one folder; its parent must exist.
 status create_folder(std::string_view path);
-/// Makes the entries of a folder (creations, renames, removals) durable.
+/// Makes the entries of a folder (creations, renames, removals) durable. A
+/// folder that cannot be opened for it, or a file system that does not flush
+/// folders, counts as done; a flush that is tried and fails does not.
 status flush_folder(std::string_view path);
+
+/// A lock on a folder, held while the object lives; the system lets it go
+/// when the process ends, however it ends.
+class folder_lock {
+ public:
+  folder_lock(folder_lock&& other) noexcept;
+  folder_lock& operator=(folder_lock&& other) noexcept;
+  folder_lock(const folder_lock&) = delete;
+  ~folder_lock();
+
+ private:
+  friend outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait);
+  explicit folder_lock(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = -1;
+};
+
+/// Takes the folder's lock, waiting at most `wait` while another process
+/// holds it (then the failure is busy).
+outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait);
 
 /// Gives the owner write permission, or takes every write permission away.
 status set_writable(std::string_view path, bool writable);

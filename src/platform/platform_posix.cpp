@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <fenv.h>
 #include <iconv.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -11,6 +12,7 @@
 
 #include <cerrno>
 #include <cfenv>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -145,6 +147,15 @@ std::string resolve_path(std::string_view path) {
   return resolved;
 }
 
+status check_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const std::string resolved = resolve_path(path);
+  struct stat info;
+  if (::stat(resolved.c_str(), &info) != 0) return from_errno(resolved);
+  if (!S_ISDIR(info.st_mode)) return failure{failure_kind::not_a_file, resolved};
+  return {};
+}
+
 entry_kind kind_of(std::string_view path) {
   if (path.empty()) return entry_kind::none;
   struct stat info;
@@ -247,37 +258,54 @@ status file::close() {
   return {};
 }
 
+// Opens without blocking (a FIFO or a device would wait for a partner) and
+// keeps only regular files: the program never reads or writes anything else
+// at a path where a file belongs.
+outcome<int> open_regular(const std::string& path, int flags, mode_t mode = 0666) {
+  int handle;
+  do {
+    handle = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  } while (handle < 0 && errno == EINTR);
+  if (handle < 0) return from_errno(path);
+  struct stat info;
+  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(handle);
+    return failure{failure_kind::not_a_file, path};
+  }
+  const int status_flags = ::fcntl(handle, F_GETFL);
+  if (status_flags >= 0) ::fcntl(handle, F_SETFL, status_flags & ~O_NONBLOCK);
+  return handle;
+}
+
 outcome<file> open_file(std::string_view path, open_mode mode) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string resolved = resolve_path(path);
   if (const auto refusal = refused(operation::open, resolved)) return *refusal;
 
-  int flags = O_CLOEXEC;
+  int flags = 0;
   switch (mode) {
     case open_mode::read:
-      flags |= O_RDONLY;
+      flags = O_RDONLY;
       break;
     case open_mode::write_existing:
-      flags |= O_WRONLY | O_NOFOLLOW;
+      flags = O_WRONLY | O_NOFOLLOW;
       break;
     case open_mode::replace:
-      flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+      flags = O_WRONLY | O_CREAT | O_NOFOLLOW;
       break;
     case open_mode::create_new:
-      flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+      flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
       break;
   }
-  int handle;
-  do {
-    handle = ::open(resolved.c_str(), flags, 0666);
-  } while (handle < 0 && errno == EINTR);
-  if (handle < 0) return from_errno(resolved);
-  struct stat info;
-  if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(handle);
-    return failure{failure_kind::not_a_file, resolved};
+  const auto handle = open_regular(resolved, flags);
+  if (!handle) return handle.error();
+  // Truncation waits until the file is known to be a regular one.
+  if (mode == open_mode::replace && ::ftruncate(*handle, 0) != 0) {
+    const failure why = from_errno(resolved);
+    ::close(*handle);
+    return why;
   }
-  return file(handle, std::move(resolved));
+  return file(*handle, std::move(resolved));
 }
 
 // --- whole entries ------------------------------------------------------------
@@ -304,19 +332,15 @@ status copy_file(std::string_view from, std::string_view to) {
   const std::string target = resolve_path(to);
   if (const auto refusal = refused(operation::copy, source, target)) return *refusal;
 
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return from_errno(source);
-  struct stat info;
-  if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+  const auto opened_in = open_regular(source, O_RDONLY);
+  if (!opened_in) return opened_in.error();
+  const int in = *opened_in;
+  const auto opened_out = open_regular(target, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
+  if (!opened_out) {
     ::close(in);
-    return failure{failure_kind::not_a_file, source};
+    return opened_out.error();
   }
-  const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (out < 0) {
-    const failure why = from_errno(target);
-    ::close(in);
-    return why;
-  }
+  const int out = *opened_out;
   static constexpr std::size_t chunk = 1 << 20;
   std::vector<char> buffer(chunk);
   std::optional<failure> why;
@@ -353,13 +377,67 @@ status create_folder(std::string_view path) {
 status flush_folder(std::string_view path) {
   const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
   if (const auto refusal = refused(operation::flush, resolved)) return *refusal;
+  // As SQLite does: a folder that cannot be opened for flushing, or a file
+  // system that does not flush folders, is no failure; only a flush that is
+  // tried and fails is one.
+  const int handle = ::open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) return {};
+  const bool synced = ::fsync(handle) == 0;
+  const int code = errno;
+  ::close(handle);
+  if (synced || code == EINVAL || code == ENOTSUP || code == EROFS || code == EBADF) return {};
+  return failure{kind_from_errno(code), resolved};
+}
+
+status remove_entry(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const std::string resolved = resolve_path(path);
+  struct stat info;
+  if (::lstat(resolved.c_str(), &info) != 0) return from_errno(resolved);
+  if (!S_ISDIR(info.st_mode)) return remove_file(resolved);
+  // A folder: its entries first, each looked at without following links.
+  for (const auto& name : list_folder(resolved)) {
+    if (status removed = remove_entry(join_path(resolved, name)); !removed) return removed;
+  }
+  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
+  return {};
+}
+
+// --- the run lock ---------------------------------------------------------------
+
+folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+folder_lock::~folder_lock() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));  // closing lets the lock go
+}
+
+outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
+  const std::string resolved = resolve_path(path);
   const int handle = ::open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle < 0) return from_errno(resolved);
-  const bool synced = ::fsync(handle) == 0;
-  const failure why = from_errno(resolved);
-  ::close(handle);
-  if (!synced) return why;
-  return {};
+  // An advisory lock on the folder itself: nothing is left on disk, and the
+  // system lets it go when the process ends, however it ends.
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+    const int code = errno;
+    if (code == EINTR) continue;
+    if (code != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      ::close(handle);
+      if (code == EWOULDBLOCK) return failure{failure_kind::busy, {}};
+      return failure{kind_from_errno(code), resolved};
+    }
+    ::usleep(20000);
+  }
+  return folder_lock(handle);
 }
 
 status set_writable(std::string_view path, bool writable) {

@@ -91,6 +91,21 @@ bool file_exists(std::string_view path) {
 
 bool is_regular_file(std::string_view path) { return platform::kind_of(path) == platform::entry_kind::file; }
 
+entry_type entry_type_of(std::string_view path) {
+  switch (platform::kind_of(path)) {
+    case platform::entry_kind::none:
+      return entry_type::none;
+    case platform::entry_kind::file:
+      return entry_type::file;
+    case platform::entry_kind::folder:
+      return entry_type::folder;
+    default:
+      return entry_type::other;
+  }
+}
+
+status check_folder(std::string_view path) { return platform::check_folder(path); }
+
 status remove_file(std::string_view path) {
   if (platform::kind_of(path) == platform::entry_kind::folder)
     return failure{failure_kind::not_a_file, platform::resolve_path(path)};

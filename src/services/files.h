@@ -35,6 +35,13 @@ bool file_exists(std::string_view path);
 /// True when a regular file is at the path.
 bool is_regular_file(std::string_view path);
 
+/// What is at a path, as far as the program cares.
+enum class entry_type { none, file, folder, other };
+entry_type entry_type_of(std::string_view path);
+
+/// Success when the path names a folder; otherwise why it cannot be used.
+status check_folder(std::string_view path);
+
 /// Removes a file; a folder is never removed.
 status remove_file(std::string_view path);
 

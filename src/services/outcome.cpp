@@ -19,7 +19,7 @@ std::string_view describe(failure_kind kind) {
     case failure_kind::io_error:
       return "cannot be read or written (input/output error)";
     case failure_kind::name_refused:
-      return "has a name this system refuses";
+      return "has a name this system cannot use (too long or invalid)";
     case failure_kind::too_large:
       return "is too large";
     case failure_kind::missing_or_empty:
@@ -28,10 +28,24 @@ std::string_view describe(failure_kind kind) {
       return "is too short";
     case failure_kind::modified:
       return "is not the stock bundle (it was modified)";
+    case failure_kind::bad_frame_count:
+      return "holds a frame count that does not fit its frames";
+    case failure_kind::busy:
+      return "another run is working on this game folder";
     case failure_kind::other:
       return "cannot be read or written";
   }
   return "cannot be read or written";
+}
+
+std::string describe(const failure& why, std::string_view folder) {
+  std::string path = why.path;
+  // Paths inside the folder are told relative to it, as the player sees them.
+  if (!folder.empty() && path.size() > folder.size() && path.starts_with(folder) &&
+      (path[folder.size()] == '/' || path[folder.size()] == '\\'))
+    path.erase(0, folder.size() + 1);
+  if (path.empty()) return std::string(describe(why.kind));
+  return path + " " + std::string(describe(why.kind));
 }
 
 }  // namespace vantor

@@ -27,6 +27,8 @@ enum class failure_kind : std::uint8_t {
   missing_or_empty,  ///< a file the command needs is missing or holds nothing
   too_short,         ///< a file is shorter than its format needs
   modified,          ///< a bundle is not the stock one
+  bad_frame_count,   ///< the frame package's count does not fit its frames
+  busy,              ///< another run holds the game folder
   other,             ///< anything the platform did not say more about
 };
 
@@ -41,6 +43,11 @@ struct failure {
 /// The kind in plain words, as the end of a sentence about a path:
 /// "is missing", "is in use by another program", ...
 std::string_view describe(failure_kind kind);
+
+/// The failure as a sentence: its path, relative to folder when it lies
+/// inside it, and its kind ("Common/character.amb is in use by another
+/// program"); the kind alone when there is no path.
+std::string describe(const failure& why, std::string_view folder);
 
 /// A value, or the failure that kept it from being made.
 template <typename T>

@@ -12,7 +12,11 @@ outcome<staged_file> staged_file::begin(std::string_view target) {
   // replaced, and its temporary lies beside it.
   std::string resolved = platform::resolve_path(target);
   std::string temporary = resolved + std::string(temporary_suffix);
-  if (platform::kind_of(temporary) == platform::entry_kind::file) (void)platform::remove_file(temporary);
+  // Whatever an interrupted run left at the temporary's name goes, without
+  // following it; the temporary itself is then created new.
+  if (platform::kind_of(temporary) != platform::entry_kind::none) {
+    if (status removed = platform::remove_entry(temporary); !removed) return removed.error();
+  }
   return staged_file(std::move(resolved), std::move(temporary));
 }
 
@@ -98,13 +102,22 @@ status replace_file_atomically(std::string_view target, const byte_string& bytes
   return replace_file_atomically(target, pieces);
 }
 
-void remove_stale_temporaries(std::string_view folder) {
+std::vector<std::string> stale_temporaries(std::string_view folder) {
+  std::vector<std::string> found;
   const std::string resolved = platform::resolve_path(folder);
   for (const auto& name : platform::list_folder(resolved)) {
-    if (name.size() <= temporary_suffix.size() || !name.ends_with(temporary_suffix)) continue;
-    const std::string path = platform::join_path(resolved, name);
-    if (platform::kind_of(path) == platform::entry_kind::file) (void)platform::remove_file(path);
+    if (name.size() > temporary_suffix.size() && name.ends_with(temporary_suffix))
+      found.push_back(platform::join_path(resolved, name));
   }
+  return found;
+}
+
+status remove_stale_temporaries(std::string_view folder) {
+  for (const auto& path : stale_temporaries(folder)) {
+    // Files, links, pipes and folders alike, never following a link.
+    if (status removed = platform::remove_entry(path); !removed) return removed;
+  }
+  return {};
 }
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "services/bytes.h"
 #include "services/outcome.h"
@@ -62,7 +63,11 @@ class staged_file {
 status replace_file_atomically(std::string_view target, std::span<const byte_view> pieces);
 status replace_file_atomically(std::string_view target, const byte_string& bytes);
 
-/// Removes the temporary files that an interrupted run left in a folder.
-void remove_stale_temporaries(std::string_view folder);
+/// What an interrupted run left in a folder under temporary names.
+std::vector<std::string> stale_temporaries(std::string_view folder);
+
+/// Removes whatever an interrupted run left in a folder under temporary
+/// names (files, links, pipes, folders), without following links.
+status remove_stale_temporaries(std::string_view folder);
 
 }  // namespace vantor

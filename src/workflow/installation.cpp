@@ -8,8 +8,8 @@ void installation::add(staged_file file, bool undoable) { steps_.push_back(step{
 
 status installation::commit_all() {
   std::vector<undo> done;
-  status result;
-  for (auto& current : steps_) {
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    step& current = steps_[i];
     if (current.undoable) {
       undo before{current.file.target_path(), std::nullopt};
       if (is_regular_file(before.target)) before.old_bytes = read_whole_file(before.target).value_or({});
@@ -17,18 +17,17 @@ status installation::commit_all() {
       // the earlier ones (rewriting the old bytes changes nothing then).
       done.push_back(std::move(before));
     }
-    if (status committed = current.file.commit(); !committed) {
-      if (current.file.in_place()) {
-        // Renamed, but its folder could not be flushed: the new file is in
-        // place, so the set is finished and only reported as not done.
-        if (result) result = committed;
-        continue;
-      }
-      roll_back(done);
-      return committed;
-    }
+    status committed = current.file.commit();
+    if (committed) continue;
+    // The last file renamed into place with only its folder's flush failing
+    // finishes the set; it is reported all the same. Anywhere else nothing
+    // later goes in (the live bundle never replaces the old one before the
+    // backup is durable), and what went in is undone.
+    if (current.file.in_place() && i + 1 == steps_.size()) return committed;
+    roll_back(done);
+    return committed;
   }
-  return result;
+  return {};
 }
 
 void installation::roll_back(const std::vector<undo>& done) {

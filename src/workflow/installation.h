@@ -10,13 +10,13 @@
 
 namespace vantor {
 
-/// Files written beside their targets, put in place one rename each, in the
-/// order added. When a rename fails, the files already put in place that
-/// were added as undoable get their old contents back, so a failed command
-/// leaves the game as it was. When only a folder flush fails, every file
-/// still goes in place and the set is reported as failed. Only small files
-/// should be undoable (their old bytes are held in memory); add the large
-/// one last.
+/// Files written beside their targets, put in place one rename each (and
+/// their folder flushed), in the order added. When a step fails, nothing
+/// after it goes in and the files already put in place that were added as
+/// undoable get their old contents back, so a failed command leaves the game
+/// as it was; only when the last file's folder flush fails is the set left
+/// complete (and reported as failed). Only small files should be undoable
+/// (their old bytes are held in memory); add the large one last.
 class installation {
  public:
   void add(staged_file file, bool undoable);

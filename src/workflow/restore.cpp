@@ -17,18 +17,63 @@ bool patch_session::on_restore_clicked() {
   return restored;
 }
 
-bool patch_session::run_restore() {
-  reasons_.clear();
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-  remove_stale_temporaries(state_.common_folder);
-  remove_stale_temporaries(model_folder);
+namespace {
 
-  // A damaged backup is never installed; checked first, so nothing changes.
-  const bool has_backup = file_exists(state_.backup_path);
-  if (has_backup) {
+// The stock bundle to put back and, when it must be made again, the backup.
+struct restored_bundle {
+  std::optional<staged_file> bundle;
+  std::optional<staged_file> backup;
+};
+
+}  // namespace
+
+bool patch_session::run_restore() {
+  const auto lock = begin_command();
+  if (!lock) return false;
+  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
+
+  // Where the stock bundle comes from, proved before anything changes: the
+  // backup when there is one; without one, the live bundle when it is still
+  // stock, or the stock prefix an upgraded live bundle was made from.
+  restored_bundle stock;
+  if (file_exists(state_.backup_path)) {
     const bundle_inspection backup = inspect_bundle(state_.backup_path, identity_);
-    if (backup.kind != bundle_kind::stock) {
+    if (backup.kind != bundle_kind::stock) {  // a damaged backup is never installed
       note(backup.unread ? *backup.unread : failure{failure_kind::modified, state_.backup_path});
+      return false;
+    }
+    auto copy = staged_file::prepare_copy(state_.bundle_path, state_.backup_path);
+    if (!copy) {
+      note(copy.error());
+      return false;
+    }
+    stock.bundle = std::move(*copy);
+  } else {
+    const bundle_inspection live = inspect_bundle(state_.bundle_path, identity_);
+    if (live.kind == bundle_kind::upgraded) {
+      const byte_string prefix = stock_prefix_of_upgraded(live, identity_);
+      auto backup = staged_file::prepare(state_.backup_path, prefix);
+      if (!backup) {
+        note(backup.error());
+        return false;
+      }
+      const auto holds = file_holds(backup->temporary_path(), prefix);
+      if (!holds || !*holds) {
+        note(holds ? failure{failure_kind::io_error, backup->temporary_path()} : holds.error());
+        return false;
+      }
+      auto bundle = staged_file::prepare(state_.bundle_path, prefix);
+      if (!bundle) {
+        note(bundle.error());
+        return false;
+      }
+      stock.backup = std::move(*backup);
+      stock.bundle = std::move(*bundle);
+    } else if (live.kind != bundle_kind::stock) {
+      if (live.kind == bundle_kind::missing)
+        note(failure{failure_kind::not_found, state_.bundle_path});
+      else
+        note(live.unread ? *live.unread : failure{failure_kind::modified, state_.bundle_path});
       return false;
     }
   }
@@ -45,20 +90,12 @@ bool patch_session::run_restore() {
     note(action.error());
     return false;
   }
-  std::optional<staged_file> bundle;
-  if (has_backup) {
-    auto copy = staged_file::prepare_copy(state_.bundle_path, state_.backup_path);
-    if (!copy) {
-      note(copy.error());
-      return false;
-    }
-    bundle = std::move(*copy);
-  }
 
   installation install;
+  if (stock.backup) install.add(std::move(*stock.backup), false);
   install.add(std::move(*pose), true);
   install.add(std::move(*action), true);
-  if (bundle) install.add(std::move(*bundle), false);
+  if (stock.bundle) install.add(std::move(*stock.bundle), false);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
     return false;

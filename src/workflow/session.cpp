@@ -3,6 +3,7 @@
 #include "formats/animation_bundle.h"
 #include "formats/game_layout.h"
 #include "services/files.h"
+#include "services/staged_file.h"
 #include "services/texts.h"
 #include "workflow/messages.h"
 
@@ -55,6 +56,37 @@ void patch_session::open_homepage() {
   if (ports_.view == nullptr) return;
   // Nothing is reported: the browser either opens or it does not.
   (void)open_address(ports_.view->homepage_address());
+}
+
+std::vector<failure> patch_session::package_problems() const {
+  using namespace layout;
+  const text& updates = state_.update_folder;
+  std::vector<failure> problems;
+  // An incomplete update package would install empty files over the game's,
+  // and a count that does not fit its frames a bundle whose header lies.
+  if (state_.pose_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_pose)});
+  if (state_.action_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_action)});
+  if (!state_.frame_package_read)
+    problems.push_back({failure_kind::too_short, updates + text(update_frames)});
+  else if (!frame_count_fits(identity_, state_.new_frame_count, state_.new_frames.size()))
+    problems.push_back({failure_kind::bad_frame_count, updates + text(update_frames)});
+  return problems;
+}
+
+std::optional<run_lock> patch_session::begin_command() {
+  reasons_.clear();
+  auto lock = run_lock::take(state_.run_folder, lock_wait_);
+  if (!lock) {
+    note(lock.error());
+    return std::nullopt;
+  }
+  for (const text& folder : {state_.common_folder, layout::path_in(state_.run_folder, {layout::model_folder})}) {
+    if (status cleaned = remove_stale_temporaries(folder); !cleaned) {
+      note(cleaned.error());
+      return std::nullopt;
+    }
+  }
+  return std::move(*lock);
 }
 
 void patch_session::release_session() {

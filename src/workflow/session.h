@@ -2,11 +2,14 @@
 // One run of the patcher: the paths and the update package it works with,
 // and the commands the window's events and the command line call.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "formats/stock_identity.h"
 #include "services/outcome.h"
+#include "services/run_lock.h"
 #include "services/values.h"
 #include "workflow/ports.h"
 
@@ -55,16 +58,25 @@ class patch_session {
   /// Why the last command failed, one entry per failed step, in order.
   const std::vector<failure>& reasons() const { return reasons_; }
 
+  /// Why the loaded update package would be refused; empty when it is whole.
+  std::vector<failure> package_problems() const;
+
+  /// How long a command waits for another run on the same game folder.
+  void set_lock_wait(std::chrono::milliseconds wait) { lock_wait_ = wait; }
+
   const workflow_state& state() const { return state_; }
   const stock_identity& identity() const { return identity_; }
 
  private:
   void note(failure why) { reasons_.push_back(std::move(why)); }
+  /// Takes the game folder's lock and clears what an interrupted run left.
+  std::optional<run_lock> begin_command();
 
   session_ports ports_;
   stock_identity identity_;
   workflow_state state_;
   std::vector<failure> reasons_;
+  std::chrono::milliseconds lock_wait_ = run_lock_wait;
 };
 
 /// The text of the frame summary for a count of new frames.

@@ -2,22 +2,59 @@
 
 #include "formats/game_layout.h"
 #include "services/files.h"
+#include "services/staged_file.h"
 #include "services/texts.h"
 
 namespace vantor {
 
 namespace {
 
-const char* bundle_words(bundle_kind kind) {
-  switch (kind) {
+bundle_state state_of(std::string_view path, const stock_identity& identity, std::int32_t& frame_count) {
+  const entry_type type = entry_type_of(path);
+  if (type == entry_type::none) return bundle_state::missing;
+  if (type != entry_type::file) return bundle_state::not_a_file;
+  const bundle_inspection found = inspect_bundle(path, identity);
+  frame_count = found.frame_count;
+  switch (found.kind) {
     case bundle_kind::missing:
-      return "missing";
+      return bundle_state::missing;
     case bundle_kind::stock:
-      return "stock";
+      return bundle_state::stock;
     case bundle_kind::upgraded:
-      return "upgraded";
+      return bundle_state::upgraded;
     case bundle_kind::modified:
+      break;
+  }
+  return found.unread && found.unread->kind == failure_kind::not_a_file ? bundle_state::not_a_file
+                                                                        : bundle_state::modified;
+}
+
+const char* bundle_words(bundle_state state) {
+  switch (state) {
+    case bundle_state::missing:
+      return "missing";
+    case bundle_state::stock:
+      return "stock";
+    case bundle_state::upgraded:
+      return "upgraded";
+    case bundle_state::modified:
       return "modified (not the stock bundle)";
+    case bundle_state::not_a_file:
+      return "not a regular file";
+  }
+  return "";
+}
+
+const char* model_words(model_state state) {
+  switch (state) {
+    case model_state::present:
+      return "present";
+    case model_state::not_a_folder:
+      return "not a folder";
+    case model_state::missing_with_package:
+      return "missing (pmodel.pak will be unpacked)";
+    case model_state::missing:
+      return "missing";
   }
   return "";
 }
@@ -28,27 +65,43 @@ game_status read_status(const patch_session& session) {
   const auto& state = session.state();
   game_status status;
   status.game_folder = state.run_folder;
-  const bundle_inspection live = inspect_bundle(state.bundle_path, session.identity());
-  status.live = live.kind;
-  status.live_frame_count = live.frame_count;
-  status.backup = inspect_bundle(state.backup_path, session.identity()).kind;
-  if (status.backup == bundle_kind::upgraded) status.backup = bundle_kind::modified;  // a backup is never upgraded
-  if (file_exists(layout::path_in(state.run_folder, {layout::model_folder})))
-    status.model = model_state::present;
-  else if (file_exists(layout::path_in(state.run_folder, {layout::model_package})))
-    status.model = model_state::missing_with_package;
+  status.live = state_of(state.bundle_path, session.identity(), status.live_frame_count);
+  std::int32_t ignored = 0;
+  status.backup = state_of(state.backup_path, session.identity(), ignored);
+  if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
+  const text model_folder = layout::path_in(state.run_folder, {layout::model_folder});
+  switch (entry_type_of(model_folder)) {
+    case entry_type::folder:
+      status.model = model_state::present;
+      break;
+    case entry_type::none:
+      status.model = file_exists(layout::path_in(state.run_folder, {layout::model_package}))
+                         ? model_state::missing_with_package
+                         : model_state::missing;
+      break;
+    default:
+      status.model = model_state::not_a_folder;
+  }
+  for (const text& folder : {state.common_folder, model_folder})
+    for (text& leftover : stale_temporaries(folder)) status.leftovers.push_back(std::move(leftover));
   status.frame_summary = frame_summary(state.new_frame_count, session.identity().stock_count);
+  status.package_problems = session.package_problems();
   return status;
 }
 
 std::vector<std::string> describe_status(const game_status& status) {
   std::string live = std::string("bundle: ") + bundle_words(status.live);
-  if (status.live == bundle_kind::upgraded) live += ", frame count " + to_text(status.live_frame_count);
-  const char* model = status.model == model_state::present                ? "present"
-                      : status.model == model_state::missing_with_package ? "missing (pmodel.pak will be unpacked)"
-                                                                          : "missing";
-  return {"game folder: " + status.game_folder, live, std::string("backup: ") + bundle_words(status.backup),
-          std::string("model folder: ") + model, "update package: " + status.frame_summary};
+  if (status.live == bundle_state::upgraded) live += ", frame count " + to_text(status.live_frame_count);
+  std::vector<std::string> lines = {"game folder: " + status.game_folder, live,
+                                    std::string("backup: ") + bundle_words(status.backup),
+                                    std::string("model folder: ") + model_words(status.model)};
+  for (const text& leftover : status.leftovers)
+    lines.push_back("leftover: " + describe(failure{failure_kind::exists, leftover}, status.game_folder) +
+                    " (the next upgrade or restore removes it)");
+  lines.push_back("update package: " + status.frame_summary);
+  for (const failure& problem : status.package_problems)
+    lines.push_back("update package refused: " + describe(problem, status.game_folder));
+  return lines;
 }
 
 }  // namespace vantor

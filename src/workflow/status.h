@@ -11,15 +11,20 @@
 
 namespace vantor {
 
-enum class model_state { present, missing_with_package, missing };
+/// A bundle file as status sees it.
+enum class bundle_state { missing, stock, upgraded, modified, not_a_file };
+
+enum class model_state { present, not_a_folder, missing_with_package, missing };
 
 struct game_status {
   text game_folder;
-  bundle_kind live = bundle_kind::missing;
+  bundle_state live = bundle_state::missing;
   std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
-  bundle_kind backup = bundle_kind::missing;
+  bundle_state backup = bundle_state::missing;
   model_state model = model_state::missing;
+  std::vector<text> leftovers;  ///< temporaries an interrupted run left
   text frame_summary;
+  std::vector<failure> package_problems;  ///< why an upgrade would refuse the package
 };
 
 /// Reads the state of the session's game folder (after start_session).

@@ -31,19 +31,14 @@ bool patch_session::ensure_model_folder() {
 }
 
 bool patch_session::run_upgrade() {
-  reasons_.clear();
+  const auto lock = begin_command();
+  if (!lock) return false;
   const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-  remove_stale_temporaries(state_.common_folder);
-  remove_stale_temporaries(model_folder);
 
-  // An incomplete update package would install empty files over the game's.
-  const text& updates = state_.update_folder;
-  if (state_.pose_update.empty())
-    note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_pose)});
-  if (state_.action_update.empty())
-    note(failure{failure_kind::missing_or_empty, updates + std::string(layout::update_action)});
-  if (!state_.frame_package_read) note(failure{failure_kind::too_short, updates + std::string(layout::update_frames)});
-  if (!reasons_.empty()) return false;
+  if (auto problems = package_problems(); !problems.empty()) {
+    reasons_ = std::move(problems);
+    return false;
+  }
 
   if (!ensure_model_folder()) return false;
 

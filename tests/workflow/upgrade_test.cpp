@@ -102,16 +102,6 @@ TEST(Upgrade, SecondUpgradeStartsFromTheBackupAndLeavesItAlone) {
   EXPECT_EQ(fs::last_write_time(game.backup()), backup_time);
 }
 
-TEST(Upgrade, NoNewFramesGivesTheStockPrefixWithTheStockCount) {
-  testing::game_folder game;
-  put_file(game.path("updatefile/new.amb.out"), byte_string{0, 0, 0, 0});
-  game.new_frames.clear();
-  game.new_count = 0;
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
-  expect_upgraded(game);
-  EXPECT_EQ(file_bytes(game.bundle()), stock());  // 17061 was already there
-}
-
 TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
   testing::game_folder game;
   fs::remove_all(game.path("pmodel"));
@@ -176,10 +166,10 @@ TEST(Upgrade, UnwritableBundleShowsTheCountMessageAndTriesTheNextSource) {
   testing::game_folder game;
   put_file(game.backup(), stock());
   const auto before = game.snapshot();
-  // A folder where the new bundle's temporary file would go.
-  fs::create_directory(game.bundle() + ".vantor-tmp");
+  // The new bundle's temporary file cannot be created, from either source.
+  testing::fault_injector no_room(testing::fault_injector::on(platform::operation::open, "character.amb.vantor-tmp"),
+                                  1, false, failure_kind::no_space);
   EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{count_failed, count_failed, failed}));
-  fs::remove(game.bundle() + ".vantor-tmp");
   EXPECT_EQ(game.snapshot(), before);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/cli/console_messages.h"
 #include "services/files.h"
+#include "services/outcome.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 
@@ -109,20 +110,34 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   else
     fix_run_folder();
 
+  const text game_folder = get_run_folder();
+  if (const status usable = check_folder(game_folder); !usable) {
+    std::fprintf(err, "%s: the game folder cannot be used: %s\n", program, describe(usable.error(), {}).c_str());
+    return patch_usage_error;
+  }
+
   console_messages console(out);
   patch_session session(session_ports{console}, identity);
-  if (!session.start_session(get_run_folder())) return patch_usage_error;
+  if (!session.start_session(game_folder)) return patch_usage_error;
 
-  int status = patch_succeeded;
+  int result = patch_succeeded;
   if (parsed->command == "status") {
     for (const auto& line : describe_status(read_status(session))) std::fprintf(out, "%s\n", line.c_str());
   } else if (parsed->command == "upgrade") {
-    status = session.on_upgrade_clicked() ? patch_succeeded : patch_failed;
+    result = session.on_upgrade_clicked() ? patch_succeeded : patch_failed;
   } else {
-    status = session.on_restore_clicked() ? patch_succeeded : patch_failed;
+    result = session.on_restore_clicked() ? patch_succeeded : patch_failed;
   }
+  // After the messages, why it failed: one line per reason.
+  for (const failure& why : session.reasons()) std::fprintf(err, "reason: %s\n", describe(why, game_folder).c_str());
   session.release_session();
-  return status;
+
+  // A player who cannot read the outcome has not been told it.
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    std::fprintf(err, "%s: cannot write to standard output\n", program);
+    return result == patch_succeeded ? patch_failed : result;
+  }
+  return result;
 }
 
 }  // namespace vantor
