@@ -20,20 +20,31 @@ outcome<staged_file> staged_file::begin(std::string_view target) {
   return staged_file(std::move(resolved), std::move(temporary));
 }
 
+namespace {
+
+// A failure on the temporary file is told as one on the file it stands for.
+failure on_target(failure why, const std::string& target) {
+  why.path = target;
+  return why;
+}
+
+}  // namespace
+
 outcome<staged_file> staged_file::prepare(std::string_view target, std::span<const byte_view> pieces) {
   auto staged = begin(target);
   if (!staged) return staged;
   auto out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
   if (!out) {
     staged->pending_ = false;  // nothing was created
-    return out.error();
+    return on_target(out.error(), staged->target_);
   }
   for (const auto& piece : pieces) {
     if (piece.empty()) continue;
-    if (const status written = out->write(piece.data(), piece.size()); !written) return written.error();
+    if (const status written = out->write(piece.data(), piece.size()); !written)
+      return on_target(written.error(), staged->target_);
   }
-  if (const status flushed = out->flush(); !flushed) return flushed.error();
-  if (const status closed = out->close(); !closed) return closed.error();
+  if (const status flushed = out->flush(); !flushed) return on_target(flushed.error(), staged->target_);
+  if (const status closed = out->close(); !closed) return on_target(closed.error(), staged->target_);
   return staged;
 }
 
@@ -45,11 +56,14 @@ outcome<staged_file> staged_file::prepare(std::string_view target, const byte_st
 outcome<staged_file> staged_file::prepare_copy(std::string_view target, std::string_view source) {
   auto staged = begin(target);
   if (!staged) return staged;
-  if (const status copied = platform::copy_file(source, staged->temporary_); !copied) return copied.error();
+  if (const status copied = platform::copy_file(source, staged->temporary_); !copied) {
+    if (copied.error().path == staged->temporary_) return on_target(copied.error(), staged->target_);
+    return copied.error();
+  }
   auto out = platform::open_file(staged->temporary_, platform::open_mode::write_existing);
-  if (!out) return out.error();
-  if (const status flushed = out->flush(); !flushed) return flushed.error();
-  if (const status closed = out->close(); !closed) return closed.error();
+  if (!out) return on_target(out.error(), staged->target_);
+  if (const status flushed = out->flush(); !flushed) return on_target(flushed.error(), staged->target_);
+  if (const status closed = out->close(); !closed) return on_target(closed.error(), staged->target_);
   return staged;
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
 
 #include "app/cli/patch_command.h"
+#include "services/run_lock.h"
+#include "support/fault_injector.h"
 #include "support/game_folder.h"
 
 namespace vantor {
@@ -97,7 +100,8 @@ TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
 struct status_case {
   const char* name;
   std::function<void(testing::game_folder&)> arrange;
-  std::vector<std::string> lines;  // bundle, backup and model folder lines
+  std::vector<std::string> lines;          // bundle, backup, model folder and leftover lines
+  std::vector<std::string> refusals = {};  // after the update package line
   friend void PrintTo(const status_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -112,6 +116,7 @@ TEST_P(StatusCommand, ReportsEachStateAndChangesNothing) {
   std::string expected = "game folder: " + game.root() + "\n";
   for (const auto& line : GetParam().lines) expected += line + "\n";
   expected += "update package: 总帧数=39， 起始帧=17061， 结束帧=17100\n";
+  for (const auto& line : GetParam().refusals) expected += line + "\n";
   EXPECT_EQ(result.out, expected);
   EXPECT_EQ(game.snapshot(), before);
 }
@@ -144,8 +149,121 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::remove_all(g.path("pmodel"));
                       put_file(g.path("pmodel.pak"), bytes_of("PK"));
                     },
-                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)"}}),
+                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)"}},
+        status_case{"not_files",
+                    [](auto& g) {
+                      fs::remove(g.bundle());
+                      fs::create_directory(g.bundle());
+                      ::mkfifo(g.backup().c_str(), 0644);
+                      fs::remove_all(g.path("pmodel"));
+                      put_file(g.path("pmodel"), bytes_of("a file"));
+                    },
+                    {"bundle: not a regular file", "backup: not a regular file", "model folder: not a folder"}},
+        status_case{"leftovers",
+                    [](auto& g) {
+                      put_file(g.bundle() + ".vantor-tmp", bytes_of("half"));
+                      fs::create_directory(g.pose() + ".vantor-tmp");
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: present",
+                     "leftover: Common/character.amb.vantor-tmp is in the way (the next upgrade or restore removes it)",
+                     "leftover: pmodel/P0.POS.vantor-tmp is in the way (the next upgrade or restore removes it)"}},
+        status_case{"package_refused",
+                    [](auto& g) {
+                      fs::remove(g.path("updatefile/p0.pos"));
+                      put_file(g.path("updatefile/character.act"), byte_string{});
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: present"},
+                    {"update package refused: updatefile/p0.pos is missing or empty",
+                     "update package refused: updatefile/character.act is missing or empty"}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+TEST(StatusCommand, WithoutTheUpdateFolderSaysWhyAnUpgradeWouldBeRefused) {
+  testing::game_folder game;
+  fs::remove_all(game.path("updatefile"));
+  const auto result = run({"--game", game.root(), "status"});
+  EXPECT_NE(result.out.find("update package refused: updatefile/p0.pos is missing or empty"), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("update package refused: updatefile/new.amb.out is too short"), std::string::npos);
+}
+
+struct reason_case {
+  const char* name;
+  const char* command;
+  std::function<void(testing::game_folder&)> arrange;
+  std::function<std::unique_ptr<testing::fault_injector>()> fault;
+  const char* out;
+  const char* err;
+  friend void PrintTo(const reason_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class FailureReasons : public ::testing::TestWithParam<reason_case> {};
+
+TEST_P(FailureReasons, FollowTheMessagesOnStandardError) {
+  testing::game_folder game;
+  if (GetParam().arrange) GetParam().arrange(game);
+  const auto fault = GetParam().fault ? GetParam().fault() : nullptr;
+  const auto result = run({"--game", game.root(), GetParam().command});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, GetParam().out);
+  EXPECT_EQ(result.err, GetParam().err);
+}
+
+std::unique_ptr<testing::fault_injector> failing(platform::operation op, const char* where, failure_kind kind) {
+  return std::make_unique<testing::fault_injector>(testing::fault_injector::on(op, where), 1, false, kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailureReasons,
+    ::testing::Values(
+        reason_case{"package_incomplete", "upgrade", [](auto& g) { fs::remove(g.path("updatefile/p0.pos")); }, nullptr,
+                    "升级失败！\n", "reason: updatefile/p0.pos is missing or empty\n"},
+        reason_case{"bundle_in_use", "upgrade", nullptr,
+                    [] { return failing(platform::operation::open, "character.amb", failure_kind::in_use); },
+                    "动画文件被修改过，非原版\n升级失败！\n",
+                    "reason: Common/character.amb is in use by another program\n"},
+        reason_case{"disk_full", "upgrade", nullptr,
+                    [] { return failing(platform::operation::write, "备份", failure_kind::no_space); }, "升级失败！\n",
+                    "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
+        reason_case{"read_only_file_system", "restore", nullptr,
+                    [] { return failing(platform::operation::open, "P0.POS", failure_kind::no_permission); },
+                    "复原失败！\n", "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
+        reason_case{"no_model_folder", "restore", [](auto& g) { fs::remove_all(g.path("pmodel")); }, nullptr,
+                    "复原失败！\n", "reason: pmodel/P0.POS is missing\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(CommandLine, ASecondRunAtTheSameTimeSaysSo) {
+  testing::game_folder game;
+  const auto held = run_lock::take(game.root());
+  ASSERT_TRUE(held.ok());
+  const auto result = run({"--game", game.root(), "upgrade"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "升级失败！\n");
+  EXPECT_EQ(result.err, "reason: another run is working on this game folder\n");
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
+  testing::game_folder game;
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::string game_word = game.root();
+  std::vector<char*> arguments = {const_cast<char*>("vantor-patch"), const_cast<char*>("--game"), game_word.data(),
+                                  const_cast<char*>("status")};
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), full, err), 1);
+  std::fclose(full);
+  EXPECT_NE(drain(err).find("cannot write to standard output"), std::string::npos);
+}
+
+TEST(CommandLine, AGameFolderThatCannotBeUsedSaysWhy) {
+  const auto too_long = run({"--game", "/" + std::string(5000, 'a'), "status"});
+  EXPECT_EQ(too_long.status, 2);
+  EXPECT_EQ(too_long.out, "");
+  EXPECT_NE(too_long.err.find("the game folder cannot be used"), std::string::npos) << too_long.err;
+  EXPECT_NE(too_long.err.find("too long"), std::string::npos) << too_long.err;
+  const auto missing = run({"--game", "/vantor-no-such-folder", "status"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("/vantor-no-such-folder is missing"), std::string::npos) << missing.err;
+}
 
 }  // namespace
 }  // namespace vantor
