@@ -3,16 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <functional>
 
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
+#include "services/little_endian.h"
 #include "support/game_folder.h"
 #include "support/power_loss.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace fs = std::filesystem;
 
 using testing::file_bytes;
 using testing::put_file;
@@ -71,7 +76,11 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
         c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
     const byte_string& bundle = disk["Common/character.amb"];
     EXPECT_TRUE(bundle == old_bundle || bundle == new_bundle) << "live bundle torn: " << bundle.size() << " bytes";
-    const bool stock_in_live = testing::first_bytes(bundle, stock().size()) == stock();
+    // The stock prefix as it is, or as an upgrade rewrote its count field.
+    byte_string prefix = testing::first_bytes(bundle, stock().size());
+    const auto field = static_cast<std::size_t>(game_stock_identity.count_offset);
+    if (prefix.size() >= field + 4) store_le32(prefix.data() + field, game_stock_identity.stock_count);
+    const bool stock_in_live = prefix == stock();
     EXPECT_TRUE(stock_in_live || disk["Common/原始动画备份.amb"] == stock()) << "stock prefix lost";
 
     const byte_string new_pose = c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload());
@@ -94,7 +103,12 @@ INSTANTIATE_TEST_SUITE_P(States, PowerLoss,
                                                         damaged[9] ^= 2;
                                                         put_file(g.backup(), damaged);
                                                       }},
-                                           power_case{"restore_after_upgrade", false, upgrade_once}),
+                                           power_case{"restore_after_upgrade", false, upgrade_once},
+                                           power_case{"restore_without_the_backup", false,
+                                                      [](auto& g) {
+                                                        upgrade_once(g);
+                                                        fs::remove(g.backup());
+                                                      }}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

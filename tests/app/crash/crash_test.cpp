@@ -133,6 +133,7 @@ struct crash_case {
   const char* name;
   const char* command;
   int upgrades_before;
+  bool without_backup = false;  ///< the player deleted the backup before the run
   friend void PrintTo(const crash_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -145,6 +146,7 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
   const std::string reference = dir / "reference";
   write_demo(reference);
   for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(reference, "upgrade", 0).status, 0);
+  if (c.without_backup) fs::remove(reference + "/Common/原始动画备份.amb");
   const byte_string old_bundle = file_bytes(reference + "/Common/character.amb");
   const long operations = count_operations(reference, c.command);
   ASSERT_GT(operations, 5);
@@ -155,8 +157,18 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
     const std::string game = dir / ("game" + std::to_string(k));
     write_demo(game);
     for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(game, "upgrade", 0).status, 0);
+    if (c.without_backup) fs::remove(game + "/Common/原始动画备份.amb");
     EXPECT_TRUE(patch(game, c.command, k).killed);
-    expect_bundle_whole(read_state(game), old_bundle, new_bundle);
+    if (c.without_backup) {
+      // Only the upgraded live bundle holds the stock bytes: it stays whole,
+      // and the restore, run again, puts the stock bundle back.
+      EXPECT_TRUE(file_bytes(game + "/Common/character.amb") == old_bundle ||
+                  file_bytes(game + "/Common/character.amb") == make_demo_stock_bundle());
+      EXPECT_EQ(patch(game, "restore", 0).status, 0);
+      EXPECT_EQ(file_bytes(game + "/Common/character.amb"), make_demo_stock_bundle());
+    } else {
+      expect_bundle_whole(read_state(game), old_bundle, new_bundle);
+    }
     // Whatever the crash left, an upgrade now succeeds and is complete.
     EXPECT_EQ(patch(game, "upgrade", 0).status, 0);
     const auto after = read_state(game);
@@ -171,7 +183,8 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
 INSTANTIATE_TEST_SUITE_P(Commands, KilledAtEveryOperation,
                          ::testing::Values(crash_case{"first_upgrade", "upgrade", 0},
                                            crash_case{"second_upgrade", "upgrade", 1},
-                                           crash_case{"restore", "restore", 1}),
+                                           crash_case{"restore", "restore", 1},
+                                           crash_case{"restore_without_backup", "restore", 1, true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // Kills at random moments rather than at file operations: in the middle of
