@@ -86,5 +86,58 @@ TEST_F(OpenAddress, SaysSoWhenThereIsNoOpener) {
   EXPECT_FALSE(platform::open_address("").ok());
 }
 
+TEST(PlatformFiles, OnlyRegularFilesAreOpenedAndNothingWaitsForAPipe) {
+  temp_folder dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink((dir / "pipe").c_str(), (dir / "link").c_str()), 0);
+  for (const char* name : {"pipe", "link"}) {
+    for (auto mode : {platform::open_mode::read, platform::open_mode::write_existing, platform::open_mode::replace}) {
+      const auto opened = platform::open_file(dir / name, mode);
+      ASSERT_FALSE(opened.ok()) << name;
+      EXPECT_TRUE(opened.error().kind == failure_kind::not_a_file) << name;
+    }
+  }
+  EXPECT_EQ(platform::kind_of(dir / "pipe"), platform::entry_kind::other);
+}
+
+TEST(PlatformFiles, RemoveEntryTakesAnythingWithoutFollowingLinks) {
+  temp_folder dir;
+  put_file(dir / "keep/file", bytes_of("keep"));
+  put_file(dir / "tree/a/b", bytes_of("b"));
+  ASSERT_EQ(::symlink((dir / "keep").c_str(), (dir / "tree/a/link").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "tree/pipe").c_str(), 0644), 0);
+  EXPECT_TRUE(platform::remove_entry(dir / "tree").ok());
+  EXPECT_EQ(platform::kind_of(dir / "tree"), platform::entry_kind::none);
+  EXPECT_EQ(testing::file_bytes(dir / "keep/file"), bytes_of("keep"));
+}
+
+TEST(PlatformFiles, AFolderThatCannotBeOpenedForFlushingCountsAsFlushed) {
+  temp_folder dir;
+  EXPECT_TRUE(platform::flush_folder(dir.path()).ok());
+  // The way a folder without read permission answers, as a normal user.
+  EXPECT_TRUE(platform::flush_folder(dir / "no-such-folder").ok());
+}
+
+TEST(PlatformFiles, TheFolderLockIsExclusiveUntilReleased) {
+  temp_folder dir;
+  {
+    auto held = platform::lock_folder(dir.path(), std::chrono::milliseconds(0));
+    ASSERT_TRUE(held.ok());
+    const auto second = platform::lock_folder(dir.path(), std::chrono::milliseconds(50));
+    ASSERT_FALSE(second.ok());
+    EXPECT_EQ(second.error().kind, failure_kind::busy);
+  }
+  EXPECT_TRUE(platform::lock_folder(dir.path(), std::chrono::milliseconds(0)).ok());
+}
+
+TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
+  temp_folder dir;
+  put_file(dir / "file", bytes_of("x"));
+  EXPECT_TRUE(platform::check_folder(dir.path()).ok());
+  EXPECT_EQ(platform::check_folder(dir / "file").error().kind, failure_kind::not_a_file);
+  EXPECT_EQ(platform::check_folder(dir / "missing").error().kind, failure_kind::not_found);
+  EXPECT_EQ(platform::check_folder("/" + std::string(5000, 'a')).error().kind, failure_kind::name_refused);
+}
+
 }  // namespace
 }  // namespace vantor

@@ -29,7 +29,10 @@ constexpr const char* usage_text =
     "  --help      show this text\n"
     "  --version   show the version\n"
     "\n"
-    "Exit status: 0 done, 1 the command failed, 2 usage error or not a game folder.\n";
+    "A failed command says why on standard error, one \"reason:\" line each.\n"
+    "\n"
+    "Exit status: 0 done, 1 the command failed (or its messages could not be\n"
+    "written), 2 usage error or not a usable game folder.\n";
 
 struct parsed_command {
   std::string command;
