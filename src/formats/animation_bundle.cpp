@@ -1,25 +1,35 @@
 #include "formats/animation_bundle.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
+#include "services/bytes.h"
 #include "services/digest.h"
 #include "services/files.h"
 #include "services/little_endian.h"
 
 namespace vantor {
 
-frame_package parse_frame_package(byte_string file) {
+frame_package read_frame_package(std::string_view path) {
   frame_package package;
-  if (file.size() < 4) return package;
+  auto in = file_reader::open(path);
+  if (!in) return package;
+  const auto size = in->size();
+  if (!size) return package;
+  if (*size < 4) {
+    package.length = *size;
+    return package;
+  }
+  std::array<std::uint8_t, 4> tail{};
+  if (!in->seek(*size - 4) || !in->read_exactly(tail)) return package;
+  package.length = *size;
+  package.count = static_cast<std::int32_t>(load_le32(tail.data()));
   package.has_count = true;
-  package.count = static_cast<std::int32_t>(load_le32(file.data() + file.size() - 4));
-  file.resize(file.size() - 4);  // cut in place to the frame block, without a copy
-  package.frames = std::move(file);
   return package;
 }
 
-bool frame_count_fits(const stock_identity& identity, std::int32_t new_count, std::size_t frame_bytes) {
+bool frame_count_fits(const stock_identity& identity, std::int32_t new_count, std::int64_t frame_bytes) {
   const std::int64_t last_frame = std::int64_t{identity.stock_count} + new_count;
   return new_count > 0 && last_frame <= std::numeric_limits<std::int32_t>::max() && frame_bytes > 0;
 }
@@ -29,55 +39,55 @@ std::int32_t upgraded_frame_count(const stock_identity& identity, std::int32_t n
                                    static_cast<std::uint32_t>(new_count));
 }
 
-new_bundle::new_bundle(const byte_string& stock_prefix, byte_view frames, const stock_identity& identity,
-                       std::int32_t new_count)
-    : prefix_(stock_prefix), frames_(frames), count_offset_(static_cast<std::size_t>(identity.count_offset)) {
-  store_le32(count_field_.data(), upgraded_frame_count(identity, new_count));
-  if (count_offset_ + count_field_.size() <= prefix_.size()) return;
-  // The field reaches past the prefix (only tiny test identities do this):
-  // build the whole bundle once and patch it, growing it when needed.
-  whole_ = join_bytes({byte_view(prefix_), frames_});
-  if (whole_.size() < count_offset_ + count_field_.size()) whole_.resize(count_offset_ + count_field_.size());
-  std::copy(count_field_.begin(), count_field_.end(), whole_.begin() + static_cast<std::ptrdiff_t>(count_offset_));
-}
-
-std::vector<byte_view> new_bundle::pieces() const {
-  if (!whole_.empty()) return {byte_view(whole_)};
-  const byte_view prefix(prefix_);
-  return {prefix.subspan(0, count_offset_), byte_view(count_field_),
-          prefix.subspan(count_offset_ + count_field_.size()), frames_};
-}
-
-bool is_stock_prefix(byte_view prefix, const stock_identity& identity) {
-  return compare_texts(md5_text_digest(prefix), identity.digest) == 0;
-}
-
-byte_string stock_prefix_of_upgraded(const bundle_inspection& upgraded, const stock_identity& identity) {
-  byte_string prefix = upgraded.prefix;
-  const auto offset = static_cast<std::size_t>(identity.count_offset);
-  if (offset + 4 <= prefix.size()) store_le32(prefix.data() + offset, identity.stock_count);
-  return prefix;
+void set_count_field(std::span<std::uint8_t> piece, std::int64_t piece_offset, const stock_identity& identity,
+                     std::int32_t count) {
+  std::array<std::uint8_t, 4> field{};
+  store_le32(field.data(), count);
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const std::int64_t at = identity.count_offset + static_cast<std::int64_t>(i) - piece_offset;
+    if (at >= 0 && at < static_cast<std::int64_t>(piece.size())) piece[static_cast<std::size_t>(at)] = field[i];
+  }
 }
 
 bundle_inspection inspect_bundle(std::string_view path, const stock_identity& identity) {
   bundle_inspection found;
   if (!file_exists(path)) return found;
-  auto prefix = read_file_start(path, identity.prefix_length);
-  if (!prefix) found.unread = prefix.error();
-  found.prefix = std::move(prefix).value_or({});
-  if (is_stock_prefix(found.prefix, identity)) {
-    found.kind = bundle_kind::stock;
+  found.kind = bundle_kind::modified;
+  md5 as_read, as_stock;
+  std::int64_t offset = 0;
+  std::array<std::uint8_t, 4> field{};
+  byte_string buffer(std::size_t{1} << 20);
+  auto in = file_reader::open(path);
+  if (!in) {
+    found.unread = in.error();
     return found;
   }
-  found.kind = bundle_kind::modified;
-  // An upgraded bundle is the stock prefix once its count field holds the
-  // stock count again.
-  const auto offset = static_cast<std::size_t>(identity.count_offset);
-  if (found.prefix.size() != static_cast<std::size_t>(identity.prefix_length) || offset + 4 > found.prefix.size())
-    return found;
-  if (is_stock_prefix(stock_prefix_of_upgraded(found, identity), identity)) {
+  while (offset < identity.prefix_length) {
+    const auto want = static_cast<std::size_t>(
+        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(buffer.size())));
+    const auto got = in->read(std::span(buffer.data(), want));
+    if (!got) {
+      found.unread = got.error();
+      return found;
+    }
+    if (*got == 0) break;
+    const std::span piece(buffer.data(), *got);
+    as_read.update(piece);
+    // Keep the field as read, then hash the piece as a stock bundle has it.
+    for (std::size_t i = 0; i < field.size(); ++i) {
+      const std::int64_t at = identity.count_offset + static_cast<std::int64_t>(i) - offset;
+      if (at >= 0 && at < static_cast<std::int64_t>(piece.size())) field[i] = piece[static_cast<std::size_t>(at)];
+    }
+    set_count_field(piece, offset, identity, identity.stock_count);
+    as_stock.update(piece);
+    offset += static_cast<std::int64_t>(*got);
+  }
+  const bool whole = offset == identity.prefix_length;
+  if (compare_texts(hex_text(as_read.finish()), identity.digest) == 0) {
+    found.kind = bundle_kind::stock;
+  } else if (whole && compare_texts(hex_text(as_stock.finish()), identity.digest) == 0) {
     found.kind = bundle_kind::upgraded;
-    found.frame_count = static_cast<std::int32_t>(load_le32(found.prefix.data() + offset));
+    found.frame_count = static_cast<std::int32_t>(load_le32(field.data()));
   }
   return found;
 }

@@ -1,21 +1,15 @@
 #include "services/digest.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+
+#include "services/little_endian.h"
 
 namespace vantor {
 
 namespace {
 
 inline std::uint32_t rotate_left(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-
-inline std::uint32_t load_le32(const std::uint8_t* p) {
-  std::uint32_t value;
-  std::memcpy(&value, p, 4);  // the platforms we build for are little-endian
-  if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap32(value);
-  return value;
-}
 
 // The four rounds, in the forms that need the fewest operations after b
 // is known: F = (b & c) | (~b & d) as d ^ (b & (c ^ d)); G (below) split

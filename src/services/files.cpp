@@ -53,6 +53,38 @@ status read_in_pieces(std::string_view path, std::int64_t max_bytes, piece_handl
 
 }  // namespace
 
+struct file_reader::open_input {
+  platform::file file;
+};
+
+outcome<file_reader> file_reader::open(std::string_view path) {
+  auto in = platform::open_file(path, platform::open_mode::read);
+  if (!in) return in.error();
+  return file_reader(std::make_unique<open_input>(open_input{std::move(*in)}));
+}
+
+file_reader::file_reader(std::unique_ptr<open_input> in) : in_(std::move(in)) {}
+file_reader::file_reader(file_reader&&) noexcept = default;
+file_reader& file_reader::operator=(file_reader&&) noexcept = default;
+file_reader::~file_reader() = default;
+
+const std::string& file_reader::path() const { return in_->file.path(); }
+outcome<std::int64_t> file_reader::size() { return in_->file.size(); }
+status file_reader::seek(std::int64_t offset) { return in_->file.seek(offset); }
+outcome<std::size_t> file_reader::read(std::span<std::uint8_t> buffer) {
+  return in_->file.read(buffer.data(), buffer.size());
+}
+
+status file_reader::read_exactly(std::span<std::uint8_t> buffer) {
+  for (std::size_t filled = 0; filled < buffer.size();) {
+    const auto got = read(buffer.subspan(filled));
+    if (!got) return got.error();
+    if (*got == 0) return failure{failure_kind::too_short, path()};
+    filled += *got;
+  }
+  return {};
+}
+
 outcome<byte_string> read_whole_file(std::string_view path) { return read_up_to(path, largest_whole_file, true); }
 
 outcome<byte_string> read_file_start(std::string_view path, std::int64_t max_bytes) {

@@ -4,6 +4,9 @@
 // decides what to report.
 
 #include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "services/bytes.h"
@@ -16,6 +19,28 @@ namespace vantor {
 /// empty, names nothing or a folder, cannot be read, or is 2^31 bytes or
 /// longer.
 outcome<byte_string> read_whole_file(std::string_view path);
+
+/// A regular file open for reading, piece by piece.
+class file_reader {
+ public:
+  static outcome<file_reader> open(std::string_view path);
+  file_reader(file_reader&&) noexcept;
+  file_reader& operator=(file_reader&&) noexcept;
+  ~file_reader();
+
+  const std::string& path() const;
+  outcome<std::int64_t> size();
+  status seek(std::int64_t offset);
+  /// Up to buffer.size() bytes; 0 at the end.
+  outcome<std::size_t> read(std::span<std::uint8_t> buffer);
+  /// Exactly buffer.size() bytes, or too_short when the file ends first.
+  status read_exactly(std::span<std::uint8_t> buffer);
+
+ private:
+  struct open_input;
+  explicit file_reader(std::unique_ptr<open_input> in);
+  std::unique_ptr<open_input> in_;
+};
 
 /// At most max_bytes from the start of a file (the whole file when it is
 /// shorter).

@@ -32,6 +32,8 @@ std::string_view describe(failure_kind kind) {
       return "holds a frame count that does not fit its frames";
     case failure_kind::busy:
       return "another run is working on this game folder";
+    case failure_kind::changed:
+      return "changed after the patcher read it; start the patcher again";
     case failure_kind::other:
       return "cannot be read or written";
   }

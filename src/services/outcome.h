@@ -29,6 +29,7 @@ enum class failure_kind : std::uint8_t {
   modified,          ///< a bundle is not the stock one
   bad_frame_count,   ///< the frame package's count does not fit its frames
   busy,              ///< another run holds the game folder
+  changed,           ///< a file changed since the program read it
   other,             ///< anything the platform did not say more about
 };
 

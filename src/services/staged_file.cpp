@@ -31,21 +31,12 @@ failure on_target(failure why, const std::string& target) {
 }  // namespace
 
 outcome<staged_file> staged_file::prepare(std::string_view target, std::span<const byte_view> pieces) {
-  auto staged = begin(target);
-  if (!staged) return staged;
-  auto out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
-  if (!out) {
-    staged->pending_ = false;  // nothing was created
-    return on_target(out.error(), staged->target_);
-  }
+  auto writer = staged_writer::create(target);
+  if (!writer) return writer.error();
   for (const auto& piece : pieces) {
-    if (piece.empty()) continue;
-    if (const status written = out->write(piece.data(), piece.size()); !written)
-      return on_target(written.error(), staged->target_);
+    if (status written = writer->write(piece); !written) return written.error();
   }
-  if (const status flushed = out->flush(); !flushed) return on_target(flushed.error(), staged->target_);
-  if (const status closed = out->close(); !closed) return on_target(closed.error(), staged->target_);
-  return staged;
+  return writer->finish();
 }
 
 outcome<staged_file> staged_file::prepare(std::string_view target, const byte_string& bytes) {
@@ -104,6 +95,47 @@ status staged_file::commit() {
   in_place_ = true;
   return platform::flush_folder(platform::parent_folder(target_));
 }
+
+// --- staged_writer --------------------------------------------------------------
+
+struct staged_writer::open_output {
+  platform::file file;
+};
+
+outcome<staged_writer> staged_writer::create(std::string_view target) {
+  auto staged = staged_file::begin(target);
+  if (!staged) return staged.error();
+  auto out = platform::open_file(staged->temporary_, platform::open_mode::create_new);
+  if (!out) {
+    staged->pending_ = false;  // nothing was created
+    return on_target(out.error(), staged->target_);
+  }
+  return staged_writer(std::move(*staged), std::make_unique<open_output>(open_output{std::move(*out)}));
+}
+
+staged_writer::staged_writer(staged_file staged, std::unique_ptr<open_output> out)
+    : staged_(std::move(staged)), out_(std::move(out)) {}
+staged_writer::staged_writer(staged_writer&& other) noexcept = default;
+staged_writer& staged_writer::operator=(staged_writer&& other) noexcept = default;
+staged_writer::~staged_writer() = default;  // the staged file removes the temporary
+
+status staged_writer::write(byte_view bytes) {
+  if (bytes.empty()) return {};
+  if (status written = out_->file.write(bytes.data(), bytes.size()); !written)
+    return on_target(written.error(), staged_->target_);
+  return {};
+}
+
+outcome<staged_file> staged_writer::finish() {
+  if (status flushed = out_->file.flush(); !flushed) return on_target(flushed.error(), staged_->target_);
+  if (status closed = out_->file.close(); !closed) return on_target(closed.error(), staged_->target_);
+  staged_file finished = std::move(*staged_);
+  staged_.reset();
+  return finished;
+}
+
+const std::string& staged_writer::target_path() const { return staged_->target_path(); }
+const std::string& staged_writer::temporary_path() const { return staged_->temporary_path(); }
 
 status replace_file_atomically(std::string_view target, std::span<const byte_view> pieces) {
   auto staged = staged_file::prepare(target, pieces);

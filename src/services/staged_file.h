@@ -4,6 +4,8 @@
 // place. Until the rename the old file is untouched; after it (and the
 // folder flush) the new one is durable.
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,6 +51,7 @@ class staged_file {
   bool in_place() const { return in_place_; }
 
  private:
+  friend class staged_writer;
   staged_file(std::string target, std::string temporary)
       : target_(std::move(target)), temporary_(std::move(temporary)) {}
   static outcome<staged_file> begin(std::string_view target);
@@ -56,6 +59,32 @@ class staged_file {
   std::string temporary_;
   bool pending_ = true;
   bool in_place_ = false;
+};
+
+/// A new version of a file written piece by piece beside its target; the
+/// temporary file is removed unless finish() hands it on as a staged_file.
+class staged_writer {
+ public:
+  /// Creates the temporary file (whatever stood at its name is removed first).
+  static outcome<staged_writer> create(std::string_view target);
+
+  staged_writer(staged_writer&& other) noexcept;
+  staged_writer& operator=(staged_writer&& other) noexcept;
+  ~staged_writer();
+
+  /// Appends bytes; a failure is told as one on the target file.
+  status write(byte_view bytes);
+  /// Flushes and closes the temporary file: it is then ready to commit.
+  outcome<staged_file> finish();
+
+  const std::string& target_path() const;
+  const std::string& temporary_path() const;
+
+ private:
+  struct open_output;
+  staged_writer(staged_file staged, std::unique_ptr<open_output> out);
+  std::optional<staged_file> staged_;
+  std::unique_ptr<open_output> out_;
 };
 
 /// prepare() and commit() in one step; a failure leaves the old file as it

@@ -1,44 +1,113 @@
 #include "workflow/rebuild.h"
 
+#include <algorithm>
+
 #include "formats/animation_bundle.h"
+#include "formats/game_layout.h"
 #include "services/files.h"
+#include "workflow/bundle_stream.h"
 #include "workflow/messages.h"
 
 namespace vantor {
 
+namespace {
+
+constexpr std::size_t piece_size = std::size_t{1} << 20;
+
+// Copies the new frame block of new.amb.out to the bundle, in pieces, after
+// making sure the file is still the one the window showed.
+status copy_new_frames(const std::string& path, const frame_package& shown, staged_writer& bundle) {
+  auto in = file_reader::open(path);
+  if (!in) return in.error();
+  if (read_frame_package(path) != shown) return failure{failure_kind::changed, path};
+  byte_string buffer(piece_size);
+  for (std::int64_t left = shown.frame_bytes(); left > 0;) {
+    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+    const auto got = in->read(std::span(buffer.data(), want));
+    if (!got) return got.error();
+    if (*got == 0) return failure{failure_kind::changed, path};
+    if (status written = bundle.write(std::span(buffer.data(), *got)); !written) return written;
+    left -= static_cast<std::int64_t>(*got);
+  }
+  return {};
+}
+
+// The backup on disk is proved by reading it back: its digest is the stock
+// digest and nothing follows the prefix.
+status prove_backup(const staged_file& backup, const stock_identity& identity) {
+  const auto digest = file_start_digest(backup.temporary_path(), std::int64_t{identity.prefix_length} + 1);
+  if (!digest) return digest.error();
+  if (compare_texts(*digest, identity.digest) != 0) return failure{failure_kind::io_error, backup.target_path()};
+  return {};
+}
+
+}  // namespace
+
 outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
                                         std::string_view source_path, bool make_backup, message_port& messages) {
-  bundle_inspection source = inspect_bundle(source_path, identity);
-  if (source.kind == bundle_kind::missing) return failure{failure_kind::not_found, text(source_path)};
-  if (source.kind != bundle_kind::stock) {
+  if (!file_exists(source_path)) return failure{failure_kind::not_found, text(source_path)};
+
+  std::optional<failure> bundle_failure;
+  auto bundle = staged_writer::create(state.bundle_path);
+  if (!bundle) bundle_failure = bundle.error();
+  std::optional<staged_writer> backup;
+  std::optional<failure> backup_failure;
+  if (make_backup) {
+    auto created = staged_writer::create(state.backup_path);
+    if (created)
+      backup = std::move(*created);
+    else
+      backup_failure = created.error();
+  }
+
+  const text frames_path = state.update_folder + text(layout::update_frames);
+  prefix_stream request;
+  request.source = source_path;
+  request.bundle_count = upgraded_frame_count(identity, state.new_frames.count);
+  request.bundle = bundle ? &*bundle : nullptr;
+  request.backup = backup ? &*backup : nullptr;
+  request.after_prefix = [&] { return bundle ? copy_new_frames(frames_path, state.new_frames, *bundle) : status{}; };
+  const prefix_stream_result streamed = stream_stock_prefix(identity, request);
+  if (!bundle_failure && streamed.bundle_failure) bundle_failure = streamed.bundle_failure;
+  if (!backup_failure && streamed.backup_failure) backup_failure = streamed.backup_failure;
+
+  // The digest decides first, as if nothing had been written: a source that
+  // is not the stock one is reported so, whatever else failed.
+  if (!streamed.proved) {
     messages.show_message(messages::bundle_modified);
-    if (source.unread) return *source.unread;
+    if (streamed.source_failure) return *streamed.source_failure;
     return failure{failure_kind::modified, text(source_path)};
   }
-  const byte_string& stock = source.prefix;
+  if (bundle_failure && bundle_failure->kind == failure_kind::changed) return *bundle_failure;
 
-  std::optional<staged_file> backup;
-  if (make_backup) {
-    // After the first upgrade the backup is the only stock copy left, so it
-    // must be proved on disk before the live bundle may be replaced.
-    auto staged = staged_file::prepare(state.backup_path, stock);
-    if (!staged) return staged.error();
-    // Read back from the file and compared with the bytes just proved by
-    // their digest: a short or garbled write shows up here.
-    const auto holds = file_holds(staged->temporary_path(), stock);
-    if (!holds) return holds.error();
-    if (!*holds) return failure{failure_kind::io_error, staged->temporary_path()};
-    backup = std::move(*staged);
+  std::optional<staged_file> backup_file;
+  if (backup && !backup_failure) {
+    auto finished = backup->finish();
+    if (finished)
+      backup_file = std::move(*finished);
+    else
+      backup_failure = finished.error();
   }
+  // After the first upgrade the backup is the only stock copy left, so it
+  // must be proved on disk before the live bundle may be replaced.
+  if (backup_file && !backup_failure) {
+    if (status proved = prove_backup(*backup_file, identity); !proved) backup_failure = proved.error();
+  }
+  if (backup_failure) return *backup_failure;
 
-  const new_bundle rebuilt(stock, state.new_frames, identity, state.new_frame_count);
-  const auto pieces = rebuilt.pieces();
-  auto bundle = staged_file::prepare(state.bundle_path, pieces);
-  if (!bundle) {
+  std::optional<staged_file> bundle_file;
+  if (!bundle_failure) {
+    auto finished = bundle->finish();
+    if (finished)
+      bundle_file = std::move(*finished);
+    else
+      bundle_failure = finished.error();
+  }
+  if (bundle_failure) {
     messages.show_message(messages::frame_count_failed);
-    return bundle.error();
+    return *bundle_failure;
   }
-  return prepared_bundle{std::move(*bundle), std::move(backup)};
+  return prepared_bundle{std::move(*bundle_file), std::move(backup_file)};
 }
 
 }  // namespace vantor

@@ -5,6 +5,7 @@
 #include "formats/restore_payloads.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "workflow/bundle_stream.h"
 #include "workflow/installation.h"
 #include "workflow/messages.h"
 #include "workflow/session.h"
@@ -17,15 +18,33 @@ bool patch_session::on_restore_clicked() {
   return restored;
 }
 
-namespace {
-
-// The stock bundle to put back and, when it must be made again, the backup.
-struct restored_bundle {
-  std::optional<staged_file> bundle;
-  std::optional<staged_file> backup;
-};
-
-}  // namespace
+outcome<restored_bundle> patch_session::stock_from_upgraded() {
+  // The upgraded bundle's prefix with its count field set back is the stock
+  // prefix: it is proved while it is written, as the backup and the bundle.
+  auto backup = staged_writer::create(state_.backup_path);
+  if (!backup) return backup.error();
+  auto bundle = staged_writer::create(state_.bundle_path);
+  if (!bundle) return bundle.error();
+  prefix_stream request;
+  request.source = state_.bundle_path;
+  request.proved_count = identity_.stock_count;
+  request.bundle_count = identity_.stock_count;
+  request.bundle = &*bundle;
+  request.backup = &*backup;
+  const prefix_stream_result streamed = stream_stock_prefix(identity_, request);
+  if (streamed.source_failure) return *streamed.source_failure;
+  if (!streamed.proved) return failure{failure_kind::modified, state_.bundle_path};
+  if (streamed.backup_failure) return *streamed.backup_failure;
+  if (streamed.bundle_failure) return *streamed.bundle_failure;
+  auto backup_file = backup->finish();
+  if (!backup_file) return backup_file.error();
+  const auto digest = file_start_digest(backup_file->temporary_path(), std::int64_t{identity_.prefix_length} + 1);
+  if (!digest) return digest.error();
+  if (compare_texts(*digest, identity_.digest) != 0) return failure{failure_kind::io_error, state_.backup_path};
+  auto bundle_file = bundle->finish();
+  if (!bundle_file) return bundle_file.error();
+  return restored_bundle{std::move(*bundle_file), std::move(*backup_file)};
+}
 
 bool patch_session::run_restore() {
   const auto lock = begin_command();
@@ -51,24 +70,12 @@ bool patch_session::run_restore() {
   } else {
     const bundle_inspection live = inspect_bundle(state_.bundle_path, identity_);
     if (live.kind == bundle_kind::upgraded) {
-      const byte_string prefix = stock_prefix_of_upgraded(live, identity_);
-      auto backup = staged_file::prepare(state_.backup_path, prefix);
-      if (!backup) {
-        note(backup.error());
+      auto made = stock_from_upgraded();
+      if (!made) {
+        note(made.error());
         return false;
       }
-      const auto holds = file_holds(backup->temporary_path(), prefix);
-      if (!holds || !*holds) {
-        note(holds ? failure{failure_kind::io_error, backup->temporary_path()} : holds.error());
-        return false;
-      }
-      auto bundle = staged_file::prepare(state_.bundle_path, prefix);
-      if (!bundle) {
-        note(bundle.error());
-        return false;
-      }
-      stock.backup = std::move(*backup);
-      stock.bundle = std::move(*bundle);
+      stock = std::move(*made);
     } else if (live.kind != bundle_kind::stock) {
       if (live.kind == bundle_kind::missing)
         note(failure{failure_kind::not_found, state_.bundle_path});

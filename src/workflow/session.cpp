@@ -37,17 +37,15 @@ bool patch_session::start_session(std::string_view run_folder) {
   const text& updates = state_.update_folder;
   state_.pose_update = read_whole_file(updates + std::string(update_pose)).value_or({});
   state_.action_update = read_whole_file(updates + std::string(update_action)).value_or({});
-  frame_package package = parse_frame_package(read_whole_file(updates + std::string(update_frames)).value_or({}));
-  state_.new_frames = std::move(package.frames);
-  state_.new_frame_count = package.count;
-  state_.frame_package_read = package.has_count;
+  // Only the count is read now: the frames are copied by the upgrade.
+  state_.new_frames = read_frame_package(updates + std::string(update_frames));
 
   if (ports_.view != nullptr) {
     patcher_view& view = *ports_.view;
     view.show_cover(read_whole_file(updates + std::string(update_cover)).value_or({}));
     view.show_description(
         decode_description(to_text(read_whole_file(updates + std::string(update_description)).value_or({}))));
-    view.show_frame_summary(frame_summary(state_.new_frame_count, identity_.stock_count));
+    view.show_frame_summary(frame_summary(state_.new_frames.count, identity_.stock_count));
   }
   return true;
 }
@@ -66,9 +64,9 @@ std::vector<failure> patch_session::package_problems() const {
   // and a count that does not fit its frames a bundle whose header lies.
   if (state_.pose_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_pose)});
   if (state_.action_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_action)});
-  if (!state_.frame_package_read)
+  if (!state_.new_frames.has_count)
     problems.push_back({failure_kind::too_short, updates + text(update_frames)});
-  else if (!frame_count_fits(identity_, state_.new_frame_count, state_.new_frames.size()))
+  else if (!frame_count_fits(identity_, state_.new_frames.count, state_.new_frames.frame_bytes()))
     problems.push_back({failure_kind::bad_frame_count, updates + text(update_frames)});
   return problems;
 }

@@ -7,9 +7,11 @@
 #include <optional>
 #include <vector>
 
+#include "formats/animation_bundle.h"
 #include "formats/stock_identity.h"
 #include "services/outcome.h"
 #include "services/run_lock.h"
+#include "services/staged_file.h"
 #include "services/values.h"
 #include "workflow/ports.h"
 
@@ -24,9 +26,14 @@ struct workflow_state {
   text bundle_path;
   byte_string pose_update;
   byte_string action_update;
-  byte_string new_frames;  ///< the new frame block of new.amb.out
-  std::int32_t new_frame_count = 0;
-  bool frame_package_read = false;  ///< new.amb.out was read and holds a count
+  frame_package new_frames;  ///< new.amb.out as shown: its length and count; the frames stay on disk
+};
+
+/// The stock bundle a restore puts back and, when it is made again, the
+/// backup.
+struct restored_bundle {
+  std::optional<staged_file> bundle;
+  std::optional<staged_file> backup;
 };
 
 class patch_session {
@@ -71,6 +78,8 @@ class patch_session {
   void note(failure why) { reasons_.push_back(std::move(why)); }
   /// Takes the game folder's lock and clears what an interrupted run left.
   std::optional<run_lock> begin_command();
+  /// The stock bundle and its backup made again from an upgraded live bundle.
+  outcome<restored_bundle> stock_from_upgraded();
 
   session_ports ports_;
   stock_identity identity_;

@@ -84,7 +84,7 @@ game_status read_status(const patch_session& session) {
   }
   for (const text& folder : {state.common_folder, model_folder})
     for (text& leftover : stale_temporaries(folder)) status.leftovers.push_back(std::move(leftover));
-  status.frame_summary = frame_summary(state.new_frame_count, session.identity().stock_count);
+  status.frame_summary = frame_summary(state.new_frames.count, session.identity().stock_count);
   status.package_problems = session.package_problems();
   return status;
 }

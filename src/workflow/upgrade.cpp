@@ -39,11 +39,17 @@ bool patch_session::run_upgrade() {
     reasons_ = std::move(problems);
     return false;
   }
+  // The player must not get frames other than the summary they saw.
+  const text frames_path = state_.update_folder + text(layout::update_frames);
+  if (read_frame_package(frames_path) != state_.new_frames) {
+    note(failure{failure_kind::changed, frames_path});
+    return false;
+  }
 
   if (!ensure_model_folder()) return false;
 
   auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages);
-  if (!prepared) {
+  if (!prepared && prepared.error().kind != failure_kind::changed) {
     // A missing backup is the usual first upgrade, not a reason.
     if (prepared.error().kind != failure_kind::not_found) note(prepared.error());
     prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages);

@@ -21,12 +21,6 @@ const stock_identity& identity() {
   return small;
 }
 
-byte_string joined(const new_bundle& bundle) {
-  byte_string bytes;
-  for (const byte_view piece : bundle.pieces()) bytes.insert(bytes.end(), piece.begin(), piece.end());
-  return bytes;
-}
-
 struct package_case {
   const char* name;
   byte_string file;
@@ -39,10 +33,33 @@ struct package_case {
 class FramePackageBytes : public ::testing::TestWithParam<package_case> {};
 
 TEST_P(FramePackageBytes, CountIsTheLastFourBytes) {
-  const frame_package package = parse_frame_package(GetParam().file);
+  testing::temp_folder dir;
+  put_file(dir / "new.amb.out", GetParam().file);
+  const frame_package package = read_frame_package(dir / "new.amb.out");
   EXPECT_EQ(package.count, GetParam().count);
-  EXPECT_EQ(package.frames.size(), GetParam().block_length);
+  EXPECT_EQ(package.frame_bytes(), static_cast<std::int64_t>(GetParam().block_length));
   EXPECT_EQ(package.has_count, GetParam().has_count);
+}
+
+TEST(FramePackage, AMissingOrUnreadableFileIsAnEmptyPackage) {
+  testing::temp_folder dir;
+  EXPECT_EQ(read_frame_package(dir / "missing"), frame_package{});
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_EQ(read_frame_package(dir / "folder"), frame_package{});
+}
+
+TEST(FramePackage, OnlyItsEndIsRead) {
+  // A sparse file far larger than memory: its count comes from its last
+  // four bytes alone.
+  testing::temp_folder dir;
+  const std::string path = dir / "new.amb.out";
+  constexpr std::int64_t three_gib = std::int64_t{3} << 30;
+  put_file(path, byte_string{});
+  std::filesystem::resize_file(path, static_cast<std::uintmax_t>(three_gib));
+  const frame_package package = read_frame_package(path);
+  EXPECT_EQ(package.length, three_gib);
+  EXPECT_EQ(package.count, 0);
+  EXPECT_EQ(package.frame_bytes(), three_gib - 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FramePackageBytes,
@@ -58,22 +75,20 @@ TEST(UpgradedFrameCount, IsTheStockCountPlusTheNewFramesWrappingAt32Bits) {
   EXPECT_EQ(upgraded_frame_count(game_stock_identity, 2147483647), -2147483648 + game_stock_identity.stock_count - 1);
 }
 
-TEST(NewBundle, IsThePrefixWithItsCountFieldThenTheFrames) {
-  const byte_string& stock = testing::small_stock().bundle;
-  const byte_string frames = bytes_of("new frames");
-  byte_string expected = stock;
-  store_le32(expected.data() + identity().count_offset, identity().stock_count + 2);
-  expected.insert(expected.end(), frames.begin(), frames.end());
-  EXPECT_EQ(joined(new_bundle(stock, frames, identity(), 2)), expected);
-}
-
-TEST(NewBundle, GrowsWhenTheFieldReachesPastAShortPrefix) {
-  const byte_string prefix = bytes_of("tiny");
-  const stock_identity tiny{4, "", 13, 100};
-  byte_string expected = prefix;
-  expected.resize(17);
-  store_le32(expected.data() + 13, 107);
-  EXPECT_EQ(joined(new_bundle(prefix, {}, tiny, 7)), expected);
+TEST(CountField, IsWrittenWhereverItFallsAcrossPieces) {
+  const stock_identity& id = game_stock_identity;
+  byte_string whole(32, 0xEE);
+  set_count_field(whole, 0, id, 17100);
+  byte_string expected(32, 0xEE);
+  store_le32(expected.data() + id.count_offset, 17100);
+  EXPECT_EQ(whole, expected);
+  // The same field split over three pieces: bytes 0-13, 14-15, 16-31.
+  byte_string split(32, 0xEE);
+  const std::span all(split);
+  set_count_field(all.subspan(0, 14), 0, id, 17100);
+  set_count_field(all.subspan(14, 2), 14, id, 17100);
+  set_count_field(all.subspan(16), 16, id, 17100);
+  EXPECT_EQ(split, expected);
 }
 
 struct inspection_case {
@@ -93,9 +108,6 @@ TEST_P(InspectBundle, TellsEachKindApart) {
   const bundle_inspection found = inspect_bundle(path, identity());
   EXPECT_EQ(found.kind, GetParam().kind);
   EXPECT_EQ(found.frame_count, GetParam().frame_count);
-  if (found.kind == bundle_kind::stock) {
-    EXPECT_EQ(found.prefix, testing::small_stock().bundle);
-  }
 }
 
 const byte_string& stock() { return testing::small_stock().bundle; }

@@ -35,8 +35,8 @@ TEST(StartSession, LoadsThePackageIntoTheWindow) {
   EXPECT_EQ(fake.description, "v0.5说明");  // GBK shown as UTF-8
   EXPECT_EQ(fake.cover, bytes_of("\xFF\xD8\xFF\xE0 cover"));
   const auto& state = session.state();
-  EXPECT_EQ(state.new_frames, game.new_frames);
-  EXPECT_EQ(state.new_frame_count, 39);
+  EXPECT_EQ(state.new_frames.frame_bytes(), static_cast<std::int64_t>(game.new_frames.size()));
+  EXPECT_EQ(state.new_frames.count, 39);
   EXPECT_EQ(state.pose_update, game.pose_update);
   EXPECT_EQ(state.bundle_path, game.root() + "/Common/character.amb");
   EXPECT_EQ(state.backup_path, game.root() + "/Common/原始动画备份.amb");
@@ -61,8 +61,8 @@ TEST_P(FramePackage, CountAndBlockComeFromTheFile) {
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));
-  EXPECT_EQ(session.state().new_frame_count, GetParam().count);
-  EXPECT_EQ(session.state().new_frames.size(), GetParam().block_length);
+  EXPECT_EQ(session.state().new_frames.count, GetParam().count);
+  EXPECT_EQ(session.state().new_frames.frame_bytes(), static_cast<std::int64_t>(GetParam().block_length));
   EXPECT_EQ(fake.summary, GetParam().summary);
 }
 
@@ -107,7 +107,7 @@ TEST(StartSession, WithoutAViewLoadsThePackageAndShowsNothing) {
   testing::fake_ports fake;
   patch_session session(fake.without_view(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));
-  EXPECT_EQ(session.state().new_frame_count, 39);
+  EXPECT_EQ(session.state().new_frames.count, 39);
   EXPECT_FALSE(fake.summary);
 }
 
@@ -117,7 +117,7 @@ TEST(ReleaseSession, DropsEverything) {
   patch_session session(fake.ports(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));
   session.release_session();
-  EXPECT_TRUE(session.state().new_frames.empty());
+  EXPECT_EQ(session.state().new_frames, frame_package{});
   EXPECT_TRUE(session.state().run_folder.empty());
 }
 

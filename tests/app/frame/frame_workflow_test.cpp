@@ -88,7 +88,7 @@ TEST_F(frame_in_game_folder, closing_the_window_ends_the_loop_and_runs_the_exit_
   EXPECT_EQ(frame->end_sequence(0), 0);
   EXPECT_EQ(toolkit.window(), nullptr);
   EXPECT_EQ(exit_routines, 1);
-  EXPECT_TRUE(session->state().new_frames.empty()) << "the session let go of what it held";
+  EXPECT_TRUE(session->state().run_folder.empty()) << "the session let go of what it held";
   frame->end_sequence(0);
   EXPECT_EQ(exit_routines, 1);
 }

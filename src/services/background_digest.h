@@ -1,0 +1,43 @@
+#pragma once
+// MD5 on a thread of its own, so a file can be hashed while its bytes are
+// also being written elsewhere: the reader hands each piece over and goes on.
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "services/bytes.h"
+#include "services/digest.h"
+
+namespace vantor {
+
+class background_md5 {
+ public:
+  background_md5();
+  ~background_md5();
+  background_md5(const background_md5&) = delete;
+  background_md5& operator=(const background_md5&) = delete;
+
+  /// Queues a copy of the bytes; waits while too many pieces are queued, so
+  /// memory stays bounded whatever the reader's pace.
+  void update(byte_view bytes);
+  /// The digest of everything queued; waits for the hashing to end.
+  std::array<std::uint8_t, 16> finish();
+
+ private:
+  void run();
+
+  static constexpr std::size_t most_queued = 8;
+  md5 hasher_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<byte_string> queue_;
+  bool closing_ = false;
+  bool done_ = false;
+  std::thread worker_;
+};
+
+}  // namespace vantor

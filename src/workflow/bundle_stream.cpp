@@ -1,0 +1,60 @@
+#include "workflow/bundle_stream.h"
+
+#include <algorithm>
+
+#include "formats/animation_bundle.h"
+#include "services/background_digest.h"
+#include "services/digest.h"
+#include "services/files.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr std::size_t piece_size = std::size_t{1} << 20;
+
+// Writes to a writer until it fails once, remembering why.
+void write_to(staged_writer* writer, byte_view piece, std::optional<failure>& failed) {
+  if (writer == nullptr || failed) return;
+  if (status written = writer->write(piece); !written) failed = written.error();
+}
+
+}  // namespace
+
+prefix_stream_result stream_stock_prefix(const stock_identity& identity, const prefix_stream& request) {
+  prefix_stream_result result;
+  background_md5 hasher;
+  auto in = file_reader::open(request.source);
+  if (!in) {
+    result.source_failure = in.error();
+    return result;
+  }
+  byte_string buffer(piece_size);
+  std::int64_t offset = 0;
+  while (offset < identity.prefix_length) {
+    const auto want = static_cast<std::size_t>(
+        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(buffer.size())));
+    const auto got = in->read(std::span(buffer.data(), want));
+    if (!got) {
+      result.source_failure = got.error();
+      break;
+    }
+    if (*got == 0) break;  // a short bundle: its digest cannot match
+    const std::span piece(buffer.data(), *got);
+    if (request.proved_count) set_count_field(piece, offset, identity, *request.proved_count);
+    hasher.update(piece);
+    write_to(request.backup, piece, result.backup_failure);
+    set_count_field(piece, offset, identity, request.bundle_count);
+    write_to(request.bundle, piece, result.bundle_failure);
+    offset += static_cast<std::int64_t>(*got);
+  }
+  // The frames are copied while the last pieces are still being hashed.
+  if (!result.source_failure && !result.bundle_failure && request.after_prefix) {
+    if (status done = request.after_prefix(); !done) result.bundle_failure = done.error();
+  }
+  result.proved = !result.source_failure && offset == identity.prefix_length &&
+                  compare_texts(hex_text(hasher.finish()), identity.digest) == 0;
+  return result;
+}
+
+}  // namespace vantor
