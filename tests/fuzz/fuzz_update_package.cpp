@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t offset = start;
   const char* names[] = {"new.amb.out", "界面说明.txt", "封面图片.jpg", "p0.pos"};
   std::size_t frame_file_size = 0;
+  const std::uint8_t* frame_file = data + start;
   for (int part = 0; part < 4; ++part) {
     const std::size_t length = part < 3 ? std::min(cuts[part], size - offset) : size - offset;
     put(game / "updatefile" / names[part], data + offset, length);
@@ -99,14 +100,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(session.start_session(game.string()), "the session ended");
   check(valid_utf8(ports.description), "the description is not UTF-8");
   const auto& state = session.state();
-  check(state.new_frames.size() == (frame_file_size > 4 ? frame_file_size - 4 : 0), "wrong frame block");
+  check(state.new_frames.frame_bytes() == static_cast<std::int64_t>(frame_file_size >= 4 ? frame_file_size - 4 : 0),
+        "wrong frame block");
   check(ports.summary.starts_with("总帧数="), "no frame summary");
 
   const bool upgraded = session.on_upgrade_clicked();
   if (upgraded) {
-    vantor::byte_string expected = vantor::join_bytes({stock(), state.new_frames});
+    const vantor::byte_view frames(frame_file, static_cast<std::size_t>(state.new_frames.frame_bytes()));
+    vantor::byte_string expected = vantor::join_bytes({stock(), frames});
     vantor::store_le32(expected.data() + identity.count_offset,
-                       vantor::upgraded_frame_count(identity, state.new_frame_count));
+                       vantor::upgraded_frame_count(identity, state.new_frames.count));
     std::ifstream in(game / "Common" / "character.amb", std::ios::binary);
     const vantor::byte_string bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     check(bundle == expected, "the upgraded bundle is wrong");

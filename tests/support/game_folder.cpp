@@ -66,10 +66,13 @@ std::vector<std::string> click(const game_folder& game, command run) {
   return fake.messages;
 }
 
-std::map<std::string, byte_string> game_folder::snapshot() const {
+std::map<std::string, byte_string> game_folder::snapshot() const { return snapshot_without({}); }
+
+std::map<std::string, byte_string> game_folder::snapshot_without(std::string_view left_out) const {
   std::map<std::string, byte_string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
     const auto relative = std::filesystem::relative(entry.path(), root()).string();
+    if (relative == left_out) continue;
     files[relative] = entry.is_regular_file() ? file_bytes(entry.path().string()) : bytes_of("<folder>");
   }
   return files;

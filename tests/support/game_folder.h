@@ -49,6 +49,8 @@ class game_folder {
 
   /// Every file under the folder with its bytes, for "nothing changed" checks.
   std::map<std::string, byte_string> snapshot() const;
+  /// The same, leaving out one file (too large to read whole).
+  std::map<std::string, byte_string> snapshot_without(std::string_view relative) const;
 
   byte_string new_frames;
   std::int32_t new_count = 39;

@@ -1,0 +1,171 @@
+// The upgrade streams the update package: it uses the frames the window
+// showed or none, copies packages far larger than memory, and a failure in
+// the middle of the stream leaves the game as it was.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "services/little_endian.h"
+#include "support/bounded_run.h"
+#include "support/fake_ports.h"
+#include "support/fault_injector.h"
+#include "support/game_folder.h"
+#include "workflow/session.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::file_bytes;
+using testing::put_file;
+namespace fs = std::filesystem;
+
+constexpr const char* upgraded = "升级成功！";
+constexpr const char* not_upgraded = "升级失败！";
+
+struct change_case {
+  const char* name;
+  std::function<void(testing::game_folder&)> change;
+  friend void PrintTo(const change_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class PackageChangedAfterStart : public ::testing::TestWithParam<change_case> {};
+
+TEST_P(PackageChangedAfterStart, IsRefusedAndChangesNothing) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  GetParam().change(game);
+  const auto before = game.snapshot();
+  EXPECT_FALSE(session.on_upgrade_clicked());
+  EXPECT_EQ(fake.messages, std::vector<std::string>{not_upgraded});
+  ASSERT_EQ(session.reasons().size(), 1u);
+  EXPECT_EQ(session.reasons().front().kind, failure_kind::changed);
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PackageChangedAfterStart,
+    ::testing::Values(change_case{"more_frames",
+                                  [](auto& g) {
+                                    put_file(g.path("updatefile/new.amb.out"),
+                                             testing::frame_package(testing::random_bytes(40 * 16, 9), 40));
+                                  }},
+                      change_case{"same_length_other_count",
+                                  [](auto& g) {
+                                    put_file(g.path("updatefile/new.amb.out"),
+                                             testing::frame_package(g.new_frames, 38));
+                                  }},
+                      change_case{"cut_short",
+                                  [](auto& g) {
+                                    put_file(g.path("updatefile/new.amb.out"), byte_string{1, 2});
+                                  }},
+                      change_case{"removed", [](auto& g) { fs::remove(g.path("updatefile/new.amb.out")); }}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(PackageChangedAfterStart, TheSameBytesWrittenAgainAreUsed) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  put_file(game.path("updatefile/new.amb.out"), testing::frame_package(game.new_frames, game.new_count));
+  EXPECT_TRUE(session.on_upgrade_clicked());
+  EXPECT_EQ(file_bytes(game.bundle()),
+            testing::upgraded_bundle(testing::small_stock().bundle, game.new_frames, game.new_count));
+}
+
+// A package of 3 GiB (sparse, so it costs no disk): it is copied in pieces;
+// on a disk with room for 64 MB the upgrade fails cleanly, and with no limit
+// it would write the whole bundle. Run in a child process with a file-size
+// limit, so nothing large is ever written here.
+TEST(LargePackage, StreamsAndFailsCleanlyWhenTheDiskIsFull) {
+  testing::game_folder game;
+  const std::string frames = game.path("updatefile/new.amb.out");
+  constexpr std::int64_t three_gib = std::int64_t{3} << 30;
+  put_file(frames, byte_string{});
+  fs::resize_file(frames, static_cast<std::uintmax_t>(three_gib));
+  {
+    byte_string count(4);
+    store_le32(count.data(), 1000);
+    std::FILE* file = std::fopen(frames.c_str(), "r+b");
+    ASSERT_NE(file, nullptr);
+    std::fseek(file, static_cast<long>(three_gib - 4), SEEK_SET);
+    std::fwrite(count.data(), 1, 4, file);
+    std::fclose(file);
+  }
+  const auto before = game.snapshot_without("updatefile/new.amb.out");
+  const auto said = testing::run_bounded(
+      [&] {
+        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        const rlimit limit{64 << 20, 64 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        testing::fake_ports fake;
+        patch_session session(fake.ports(), testing::small_stock().identity());
+        if (!session.start_session(game.root())) return std::string("ended");
+        std::string result = *fake.summary + "\n";
+        session.on_upgrade_clicked();
+        for (const auto& message : fake.messages) result += message + "\n";
+        for (const auto& why : session.reasons()) result += std::string(describe(why.kind)) + "\n";
+        return result;
+      },
+      std::chrono::seconds(60));
+  ASSERT_TRUE(said.has_value()) << "the upgrade hung or crashed";
+  EXPECT_EQ(*said,
+            "总帧数=1000， 起始帧=17061， 结束帧=18061\n写出帧数时失败！\n升级失败！\n"
+            "cannot be written: the disk is full\n");
+  EXPECT_EQ(game.snapshot_without("updatefile/new.amb.out"), before);
+}
+
+struct stream_fault_case {
+  const char* name;
+  platform::operation op;
+  const char* path;
+  int nth;  ///< which matching operation fails: the middle of a stream
+  std::vector<std::string> messages;
+  friend void PrintTo(const stream_fault_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class FaultInTheStream : public ::testing::TestWithParam<stream_fault_case> {};
+
+TEST_P(FaultInTheStream, LeavesTheGameAsItWas) {
+  testing::game_folder game;
+  // 3 MB of frames, so the frames and the bundle go in several pieces.
+  game.new_frames = testing::random_bytes(3 << 20, 5);
+  put_file(game.path("updatefile/new.amb.out"), testing::frame_package(game.new_frames, game.new_count));
+  const auto before = game.snapshot();
+  {
+    testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path), GetParam().nth, false,
+                                  failure_kind::io_error);
+    EXPECT_EQ(testing::click(game, testing::command::upgrade), GetParam().messages);
+  }
+  auto after = game.snapshot();
+  after.erase("Common/原始动画备份.amb");  // a backup of the proved stock prefix may stay
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FaultInTheStream,
+    ::testing::Values(
+        // Reads of new.amb.out: its count at start, before the upgrade, before
+        // the copy, then the frames in pieces of 1 MB.
+        stream_fault_case{
+            "reading_the_frames", platform::operation::read, "new.amb.out", 5, {"写出帧数时失败！", not_upgraded}},
+        stream_fault_case{"writing_the_frames",
+                          platform::operation::write,
+                          "character.amb.vantor-tmp",
+                          3,
+                          {"写出帧数时失败！", not_upgraded}},
+        stream_fault_case{"reading_the_bundle",
+                          platform::operation::read,
+                          "Common/character.amb",
+                          1,
+                          {"动画文件被修改过，非原版", not_upgraded}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace vantor
