@@ -13,8 +13,20 @@ background_md5::~background_md5() {
   if (worker_.joinable()) worker_.join();
 }
 
-void background_md5::update(byte_view bytes) {
-  byte_string piece(bytes.begin(), bytes.end());
+byte_string background_md5::take_buffer(std::size_t size) {
+  byte_string buffer;
+  {
+    std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      buffer = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  buffer.resize(size);
+  return buffer;
+}
+
+void background_md5::update(byte_string piece) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return queue_.size() < most_queued; });
   queue_.push_back(std::move(piece));
@@ -49,6 +61,8 @@ void background_md5::run() {
     }
     changed_.notify_all();  // room for the reader
     hasher_.update(piece);
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < most_queued) spare_.push_back(std::move(piece));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "services/bytes.h"
 #include "services/digest.h"
@@ -21,9 +22,15 @@ class background_md5 {
   background_md5(const background_md5&) = delete;
   background_md5& operator=(const background_md5&) = delete;
 
-  /// Queues a copy of the bytes; waits while too many pieces are queued, so
-  /// memory stays bounded whatever the reader's pace.
-  void update(byte_view bytes);
+  /// A buffer of the given size to read a piece into: one the hasher is done
+  /// with when there is one, so pieces are neither copied nor freshly
+  /// allocated.
+  byte_string take_buffer(std::size_t size);
+  /// Queues a piece (the hasher owns it from now on); waits while too many
+  /// pieces are queued, so memory stays bounded whatever the reader's pace.
+  void update(byte_string piece);
+  /// Queues a copy of the bytes.
+  void update(byte_view bytes) { update(byte_string(bytes.begin(), bytes.end())); }
   /// The digest of everything queued; waits for the hashing to end.
   std::array<std::uint8_t, 16> finish();
 
@@ -35,6 +42,7 @@ class background_md5 {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<byte_string> queue_;
+  std::vector<byte_string> spare_;
   bool closing_ = false;
   bool done_ = false;
   std::thread worker_;

@@ -29,24 +29,29 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
     result.source_failure = in.error();
     return result;
   }
-  byte_string buffer(piece_size);
   std::int64_t offset = 0;
+  byte_string with_count;  // the piece that holds the bundle's count field
   while (offset < identity.prefix_length) {
     const auto want = static_cast<std::size_t>(
-        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(buffer.size())));
-    const auto got = in->read(std::span(buffer.data(), want));
+        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(piece_size)));
+    byte_string piece = hasher.take_buffer(want);
+    const auto got = in->read(piece);
     if (!got) {
       result.source_failure = got.error();
       break;
     }
     if (*got == 0) break;  // a short bundle: its digest cannot match
-    const std::span piece(buffer.data(), *got);
+    piece.resize(*got);
     if (request.proved_count) set_count_field(piece, offset, identity, *request.proved_count);
-    hasher.update(piece);
     write_to(request.backup, piece, result.backup_failure);
-    set_count_field(piece, offset, identity, request.bundle_count);
-    write_to(request.bundle, piece, result.bundle_failure);
+    const bool holds_field = offset <= identity.count_offset + 3 && identity.count_offset < offset + std::int64_t(*got);
+    if (holds_field) {
+      with_count = piece;
+      set_count_field(with_count, offset, identity, request.bundle_count);
+    }
+    write_to(request.bundle, holds_field ? byte_view(with_count) : byte_view(piece), result.bundle_failure);
     offset += static_cast<std::int64_t>(*got);
+    hasher.update(std::move(piece));  // the hasher owns the piece from here
   }
   // The frames are copied while the last pieces are still being hashed.
   if (!result.source_failure && !result.bundle_failure && request.after_prefix) {

@@ -44,7 +44,8 @@ status prove_backup(const staged_file& backup, const stock_identity& identity) {
 }  // namespace
 
 outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
-                                        std::string_view source_path, bool make_backup, message_port& messages) {
+                                        std::string_view source_path, bool make_backup, message_port& messages,
+                                        const std::function<void()>& while_hashing) {
   if (!file_exists(source_path)) return failure{failure_kind::not_found, text(source_path)};
 
   std::optional<failure> bundle_failure;
@@ -66,7 +67,18 @@ outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock
   request.bundle_count = upgraded_frame_count(identity, state.new_frames.count);
   request.bundle = bundle ? &*bundle : nullptr;
   request.backup = backup ? &*backup : nullptr;
-  request.after_prefix = [&] { return bundle ? copy_new_frames(frames_path, state.new_frames, *bundle) : status{}; };
+  // While the last pieces are hashed: the frames, the bundle's flush, and
+  // whatever the caller has to do meanwhile.
+  std::optional<staged_file> bundle_file;
+  request.after_prefix = [&]() -> status {
+    if (!bundle) return {};
+    if (status copied = copy_new_frames(frames_path, state.new_frames, *bundle); !copied) return copied;
+    auto finished = bundle->finish();
+    if (!finished) return finished.error();
+    bundle_file = std::move(*finished);
+    if (while_hashing) while_hashing();
+    return {};
+  };
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (!bundle_failure && streamed.bundle_failure) bundle_failure = streamed.bundle_failure;
   if (!backup_failure && streamed.backup_failure) backup_failure = streamed.backup_failure;
@@ -95,15 +107,8 @@ outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock
   }
   if (backup_failure) return *backup_failure;
 
-  std::optional<staged_file> bundle_file;
-  if (!bundle_failure) {
-    auto finished = bundle->finish();
-    if (finished)
-      bundle_file = std::move(*finished);
-    else
-      bundle_failure = finished.error();
-  }
-  if (bundle_failure) {
+  if (bundle_failure || !bundle_file) {
+    if (!bundle_failure) bundle_failure = failure{failure_kind::other, state.bundle_path};
     messages.show_message(messages::frame_count_failed);
     return *bundle_failure;
   }

@@ -1,6 +1,7 @@
 #pragma once
 // Proving a source bundle is the stock one and preparing the new bundle.
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -25,8 +26,12 @@ struct prepared_bundle {
 /// also prepared as the backup, and read back and proved before it is
 /// offered. Shows "动画文件被修改过，非原版" when the digest differs and
 /// "写出帧数时失败！" when the new bundle cannot be written. Nothing in the
-/// game folder changes here; the caller commits.
+/// game folder changes here; the caller commits. The source is read once:
+/// its prefix is hashed on another thread while the new files are written,
+/// and while_hashing (when the new bundle is written) runs while the last
+/// pieces are hashed.
 outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
-                                        std::string_view source_path, bool make_backup, message_port& messages);
+                                        std::string_view source_path, bool make_backup, message_port& messages,
+                                        const std::function<void()>& while_hashing = {});
 
 }  // namespace vantor

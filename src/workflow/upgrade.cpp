@@ -48,35 +48,39 @@ bool patch_session::run_upgrade() {
 
   if (!ensure_model_folder()) return false;
 
-  auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages);
+  // The pose and action files are staged while the bundle's prefix is still
+  // being hashed; their failure is told after the bundle's messages.
+  std::optional<outcome<staged_file>> pose, action;
+  const auto stage_small_files = [&] {
+    if (pose) return;
+    pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
+    action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
+  };
+
+  auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages, stage_small_files);
   if (!prepared && prepared.error().kind != failure_kind::changed) {
     // A missing backup is the usual first upgrade, not a reason.
     if (prepared.error().kind != failure_kind::not_found) note(prepared.error());
-    prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages);
+    prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages, stage_small_files);
   }
   if (!prepared) {
     note(prepared.error());
     return false;
   }
-
-  auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
-  if (!pose) {
-    note(pose.error());
-    return false;
-  }
-  auto action =
-      staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
-  if (!action) {
-    note(action.error());
-    return false;
+  stage_small_files();
+  for (const auto* staged : {&*pose, &*action}) {
+    if (!*staged) {
+      note(staged->error());
+      return false;
+    }
   }
 
   // The backup goes in first: from then on the stock prefix is safe whatever
   // happens to the live bundle, which is replaced last.
   installation install;
   if (prepared->backup) install.add(std::move(*prepared->backup), false);
-  install.add(std::move(*pose), true);
-  install.add(std::move(*action), true);
+  install.add(std::move(pose->value()), true);
+  install.add(std::move(action->value()), true);
   install.add(std::move(prepared->bundle), false);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
