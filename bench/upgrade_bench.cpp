@@ -222,9 +222,8 @@ int main(int argc, char** argv) {
     const double reference = results.time_of("hash_prefix_reference");
     ratio_reporter::print("upgrade from the backup / MD5 of the prefix", results.time_of("upgrade_again") / reference,
                           "goal <= 1.15");
-    ratio_reporter::print("upgrade from the backup / xdelta3 -d -s", results.time_of("upgrade_again") /
-                                                                          results.time_of("xdelta3_apply"),
-                          "goal <= 1.0");
+    ratio_reporter::print("upgrade from the backup / xdelta3 -d -s",
+                          results.time_of("upgrade_again") / results.time_of("xdelta3_apply"), "goal <= 1.0");
     ratio_reporter::print("first upgrade (backup written and read back) / MD5 of the prefix",
                           results.time_of("first_upgrade") / reference, "the backup is written once");
     ratio_reporter::print("peak heap of an upgrade / bundle size",
