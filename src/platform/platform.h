@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -93,8 +94,8 @@ class file {
  private:
   friend outcome<file> open_file(std::string_view path, open_mode mode);
   failure fail(failure_kind kind) const { return failure{kind, path_}; }
-  file(int handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-  int handle_ = -1;
+  file(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  std::intptr_t handle_ = -1;  ///< the system's descriptor or handle; -1 when closed
   std::string path_;
 };
 
@@ -160,6 +161,17 @@ std::string executable_folder();
 std::string absolute_path(std::string_view path);
 /// Makes a folder the current directory.
 status set_current_folder(std::string_view path);
+
+/// The program's command-line arguments as UTF-8, the program name first.
+/// On Windows they are taken from the wide command line, so Chinese paths
+/// arrive whole whatever the system's code page; argv is used elsewhere.
+std::vector<std::string> command_line_arguments(int argc, char** argv);
+
+/// Writes UTF-8 text to a standard stream: to a Windows console as wide
+/// text, so Chinese reads right on every code page; anywhere else as the
+/// UTF-8 bytes themselves, without line-end translation. False when the
+/// text could not be written.
+bool write_text(std::FILE* stream, std::string_view text);
 
 /// Opens an address (a web page) with the desktop's own opener, without
 /// waiting for it: xdg-open on Linux.

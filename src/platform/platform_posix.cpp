@@ -27,6 +27,9 @@ namespace {
 
 fault_hook* g_fault_hook = nullptr;
 
+// A file's handle is the descriptor.
+int fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
 failure_kind kind_from_errno(int code) {
   switch (code) {
     case ENOENT:
@@ -184,7 +187,7 @@ file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), p
 
 file& file::operator=(file&& other) noexcept {
   if (this != &other) {
-    if (handle_ >= 0) ::close(handle_);
+    if (handle_ >= 0) ::close(fd(handle_));
     handle_ = std::exchange(other.handle_, -1);
     path_ = std::move(other.path_);
   }
@@ -192,14 +195,14 @@ file& file::operator=(file&& other) noexcept {
 }
 
 file::~file() {
-  if (handle_ >= 0) ::close(handle_);
+  if (handle_ >= 0) ::close(fd(handle_));
 }
 
 outcome<std::size_t> file::read(void* buffer, std::size_t size) {
   if (handle_ < 0) return fail(failure_kind::other);
   if (const auto refusal = refused(operation::read, path_)) return *refusal;
   while (true) {
-    const ssize_t got = ::read(handle_, buffer, size);
+    const ssize_t got = ::read(fd(handle_), buffer, size);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno != EINTR) return from_errno(path_);
   }
@@ -214,7 +217,7 @@ status file::write(const void* data, std::size_t size) {
   }
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t put = ::write(handle_, bytes, size);
+    const ssize_t put = ::write(fd(handle_), bytes, size);
     if (put < 0) {
       if (errno == EINTR) continue;
       return from_errno(path_);
@@ -229,27 +232,27 @@ status file::write(const void* data, std::size_t size) {
 
 status file::seek(std::int64_t offset) {
   if (handle_ < 0) return fail(failure_kind::other);
-  if (::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(path_);
+  if (::lseek(fd(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(path_);
   return {};
 }
 
 outcome<std::int64_t> file::size() {
   struct stat info;
   if (handle_ < 0) return fail(failure_kind::other);
-  if (::fstat(handle_, &info) != 0) return from_errno(path_);
+  if (::fstat(fd(handle_), &info) != 0) return from_errno(path_);
   return static_cast<std::int64_t>(info.st_size);
 }
 
 status file::flush() {
   if (handle_ < 0) return fail(failure_kind::other);
   if (const auto refusal = refused(operation::flush, path_)) return *refusal;
-  if (::fsync(handle_) != 0) return from_errno(path_);
+  if (::fsync(fd(handle_)) != 0) return from_errno(path_);
   return {};
 }
 
 status file::close() {
   if (handle_ < 0) return fail(failure_kind::other);
-  const int handle = std::exchange(handle_, -1);
+  const int handle = fd(std::exchange(handle_, -1));
   if (const auto refusal = refused(operation::close, path_)) {
     ::close(handle);
     return *refusal;
@@ -410,14 +413,14 @@ folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(o
 
 folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
   if (this != &other) {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    if (handle_ >= 0) ::close(fd(handle_));
     handle_ = std::exchange(other.handle_, -1);
   }
   return *this;
 }
 
 folder_lock::~folder_lock() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));  // closing lets the lock go
+  if (handle_ >= 0) ::close(fd(handle_));  // closing lets the lock go
 }
 
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
@@ -484,6 +487,13 @@ status set_current_folder(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   if (::chdir(std::string(path).c_str()) != 0) return from_errno(path);
   return {};
+}
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+bool write_text(std::FILE* stream, std::string_view text) {
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+  return std::ferror(stream) == 0;
 }
 
 status open_address(std::string_view address) {

@@ -1,10 +1,13 @@
 #include "app/cli/console_messages.h"
 
+#include <string>
+
+#include "platform/platform.h"
+
 namespace vantor {
 
 void console_messages::show_message(std::string_view message) {
-  std::fwrite(message.data(), 1, message.size(), out_);
-  std::fputc('\n', out_);
+  platform::write_text(out_, std::string(message) + "\n");
   std::fflush(out_);
 }
 

@@ -1,7 +1,15 @@
 // The demo build: accepts the demo game folder's synthetic bundle.
+#include <string>
+#include <vector>
+
 #include "app/cli/patch_command.h"
 #include "formats/demo_bundle.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
-  return vantor::run_patch_command({argv, static_cast<std::size_t>(argc)}, vantor::demo_stock_identity, stdout, stderr);
+  // UTF-8 arguments on every system (Windows hands them over in UTF-16).
+  std::vector<std::string> words = vantor::platform::command_line_arguments(argc, argv);
+  std::vector<char*> arguments;
+  for (auto& word : words) arguments.push_back(word.data());
+  return vantor::run_patch_command(arguments, vantor::demo_stock_identity, stdout, stderr);
 }

@@ -1,5 +1,14 @@
+// vantor-patch: the command-line patcher for the game's stock bundle.
+#include <string>
+#include <vector>
+
 #include "app/cli/patch_command.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
-  return vantor::run_patch_command({argv, static_cast<std::size_t>(argc)}, vantor::game_stock_identity, stdout, stderr);
+  // UTF-8 arguments on every system (Windows hands them over in UTF-16).
+  std::vector<std::string> words = vantor::platform::command_line_arguments(argc, argv);
+  std::vector<char*> arguments;
+  for (auto& word : words) arguments.push_back(word.data());
+  return vantor::run_patch_command(arguments, vantor::game_stock_identity, stdout, stderr);
 }

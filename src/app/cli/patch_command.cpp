@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/cli/console_messages.h"
+#include "platform/platform.h"
 #include "services/files.h"
 #include "services/outcome.h"
 #include "workflow/session.h"
@@ -87,6 +88,15 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
   return parsed;
 }
 
+// Text to a standard stream, UTF-8 everywhere (wide on a Windows console).
+void say(std::FILE* stream, const std::string& text) { platform::write_text(stream, text); }
+
+std::string usage_for(std::string_view program) {
+  const std::string_view usage = usage_text;
+  const auto slot = usage.find("%s");
+  return std::string(usage.substr(0, slot)) + std::string(program) + std::string(usage.substr(slot + 2));
+}
+
 }  // namespace
 
 int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out,
@@ -95,16 +105,15 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   std::string error;
   const auto parsed = parse(arguments, error);
   if (!parsed) {
-    std::fprintf(err, "%s: %s\n\n", program, error.c_str());
-    std::fprintf(err, usage_text, program);
+    say(err, std::string(program) + ": " + error + "\n\n" + usage_for(program));
     return patch_usage_error;
   }
   if (parsed->help) {
-    std::fprintf(out, usage_text, program);
+    say(out, usage_for(program));
     return patch_succeeded;
   }
   if (parsed->version) {
-    std::fprintf(out, "vantor-patch %s\n", VANTOR_VERSION);
+    say(out, std::string("vantor-patch ") + VANTOR_VERSION + "\n");
     return patch_succeeded;
   }
 
@@ -115,7 +124,7 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
 
   const text game_folder = get_run_folder();
   if (const status usable = check_folder(game_folder); !usable) {
-    std::fprintf(err, "%s: the game folder cannot be used: %s\n", program, describe(usable.error(), {}).c_str());
+    say(err, std::string(program) + ": the game folder cannot be used: " + describe(usable.error(), {}) + "\n");
     return patch_usage_error;
   }
 
@@ -125,19 +134,19 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
 
   int result = patch_succeeded;
   if (parsed->command == "status") {
-    for (const auto& line : describe_status(read_status(session))) std::fprintf(out, "%s\n", line.c_str());
+    for (const auto& line : describe_status(read_status(session))) say(out, line + "\n");
   } else if (parsed->command == "upgrade") {
     result = session.on_upgrade_clicked() ? patch_succeeded : patch_failed;
   } else {
     result = session.on_restore_clicked() ? patch_succeeded : patch_failed;
   }
   // After the messages, why it failed: one line per reason.
-  for (const failure& why : session.reasons()) std::fprintf(err, "reason: %s\n", describe(why, game_folder).c_str());
+  for (const failure& why : session.reasons()) say(err, "reason: " + describe(why, game_folder) + "\n");
   session.release_session();
 
   // A player who cannot read the outcome has not been told it.
   if (std::fflush(out) != 0 || std::ferror(out)) {
-    std::fprintf(err, "%s: cannot write to standard output\n", program);
+    say(err, std::string(program) + ": cannot write to standard output\n");
     return result == patch_succeeded ? patch_failed : result;
   }
   return result;

@@ -1,0 +1,614 @@
+// Win32 implementation of the platform layer.
+//
+// The program's texts are UTF-8; every path and text crosses to the wide
+// (UTF-16) calls here, so Chinese names work whatever the system's code
+// page. Long absolute paths get the \\?\ prefix, which lifts the 260
+// character limit of the plain calls.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which they need.
+#include <shellapi.h>
+
+#include <fcntl.h>
+#include <float.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cfenv>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace vantor::platform {
+
+const char path_separator = '\\';
+
+namespace {
+
+fault_hook* g_fault_hook = nullptr;
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+std::wstring widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+  return text;
+}
+
+// A path for the wide calls: backslashes only, and long absolute paths
+// made into \\?\ paths (which the system takes literally, so they are made
+// full first).
+std::wstring system_path(std::string_view path) {
+  std::wstring wide = widen(path);
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD written = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  full.resize(written);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+failure_kind kind_from_error(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return failure_kind::not_found;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return failure_kind::exists;
+    case ERROR_DIRECTORY:
+    case ERROR_CANT_ACCESS_FILE:
+      return failure_kind::not_a_file;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE:
+      return failure_kind::no_space;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NOT_READY:
+      return failure_kind::no_permission;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return failure_kind::in_use;
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+      return failure_kind::io_error;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_PARAMETER:
+      return failure_kind::name_refused;
+    default:
+      return failure_kind::other;
+  }
+}
+
+failure from_last_error(std::string_view path) { return failure{kind_from_error(::GetLastError()), std::string(path)}; }
+
+HANDLE as_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+std::intptr_t as_number(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
+
+fault ask_hook(operation op, std::string_view path, std::string_view other = {}) {
+  if (g_fault_hook == nullptr) return {};
+  return g_fault_hook->before(op, path, other);
+}
+
+std::optional<failure> refused(operation op, std::string_view path, std::string_view other = {}) {
+  const fault answer = ask_hook(op, path, other);
+  if (!answer.error) return std::nullopt;
+  return failure{*answer.error, std::string(path)};
+}
+
+DWORD attributes_of(std::string_view path) { return ::GetFileAttributesW(system_path(path).c_str()); }
+
+// Retries an operation that another program (an antivirus scanner, the
+// search indexer, a backup tool) may hold up for a moment, for about a
+// second in all.
+template <typename attempt>
+bool with_retries(attempt try_once) {
+  for (int tries = 0;; ++tries) {
+    if (try_once()) return true;
+    const DWORD code = ::GetLastError();
+    const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+    if (!held || tries >= 20) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::SetLastError(code);
+  }
+}
+
+// Opens a regular file on disk with the given access, sharing and
+// disposition; a folder, link, pipe or device is refused as not_a_file.
+outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share, DWORD disposition, bool follow_links) {
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    // A folder answers "access denied" to CreateFile.
+    const DWORD attributes = attributes_of(path);
+    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return failure{failure_kind::not_a_file, path};
+    return failure{kind_from_error(code), path};
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
+                       (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  if (!regular) {
+    ::CloseHandle(handle);
+    return failure{failure_kind::not_a_file, path};
+  }
+  return handle;
+}
+
+}  // namespace
+
+std::string join_path(std::string_view folder, std::string_view part) {
+  std::string joined(folder);
+  if (!joined.empty() && !is_separator(joined.back()) && !part.empty() && !is_separator(part.front()))
+    joined += path_separator;
+  joined += part;
+  return joined;
+}
+
+std::string parent_folder(std::string_view path) {
+  const auto last = path.find_last_of("\\/");
+  if (last == std::string_view::npos) return {};
+  if (last == 0) return std::string(path.substr(0, 1));
+  if (last == 2 && path[1] == ':') return std::string(path.substr(0, 3));  // C:\ keeps its separator
+  return std::string(path.substr(0, last));
+}
+
+std::string_view file_name(std::string_view path) {
+  const auto last = path.find_last_of("\\/");
+  return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
+// Windows folders ignore letter case themselves.
+std::string resolve_path(std::string_view path) { return std::string(path); }
+
+status check_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{failure_kind::not_a_file, std::string(path)};
+  return {};
+}
+
+entry_kind kind_of(std::string_view path) {
+  if (path.empty()) return entry_kind::none;
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return entry_kind::none;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return entry_kind::link;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return entry_kind::folder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return entry_kind::other;
+  return entry_kind::file;
+}
+
+std::vector<std::string> list_folder(std::string_view folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((system_path(folder) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(narrow(name));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+// --- file -------------------------------------------------------------------
+
+file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+
+file& file::operator=(file&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+    handle_ = std::exchange(other.handle_, -1);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+file::~file() {
+  if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+}
+
+outcome<std::size_t> file::read(void* buffer, std::size_t size) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (const auto refusal = refused(operation::read, path_)) return *refusal;
+  DWORD got = 0;
+  const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!::ReadFile(as_handle(handle_), buffer, want, &got, nullptr)) return from_last_error(path_);
+  return static_cast<std::size_t>(got);
+}
+
+status file::write(const void* data, std::size_t size) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  const fault answer = ask_hook(operation::write, path_);
+  if (answer.error) {
+    if (!answer.partial) return fail(*answer.error);
+    size /= 2;  // a short write: half gets to the file, then the failure
+  }
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD put = 0;
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!::WriteFile(as_handle(handle_), bytes, want, &put, nullptr)) return from_last_error(path_);
+    if (put == 0) return fail(failure_kind::no_space);
+    bytes += put;
+    size -= put;
+  }
+  if (answer.error) return fail(*answer.error);
+  return {};
+}
+
+status file::seek(std::int64_t offset) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  LARGE_INTEGER distance{};
+  distance.QuadPart = offset;
+  if (!::SetFilePointerEx(as_handle(handle_), distance, nullptr, FILE_BEGIN)) return from_last_error(path_);
+  return {};
+}
+
+outcome<std::int64_t> file::size() {
+  if (handle_ < 0) return fail(failure_kind::other);
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(as_handle(handle_), &size)) return from_last_error(path_);
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+status file::flush() {
+  if (handle_ < 0) return fail(failure_kind::other);
+  if (const auto refusal = refused(operation::flush, path_)) return *refusal;
+  if (!::FlushFileBuffers(as_handle(handle_))) return from_last_error(path_);
+  return {};
+}
+
+status file::close() {
+  if (handle_ < 0) return fail(failure_kind::other);
+  const HANDLE handle = as_handle(std::exchange(handle_, -1));
+  if (const auto refusal = refused(operation::close, path_)) {
+    ::CloseHandle(handle);
+    return *refusal;
+  }
+  if (!::CloseHandle(handle)) return from_last_error(path_);
+  return {};
+}
+
+outcome<file> open_file(std::string_view path, open_mode mode) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  std::string resolved(path);
+  if (const auto refusal = refused(operation::open, resolved)) return *refusal;
+  outcome<HANDLE> handle = failure{failure_kind::other, resolved};
+  switch (mode) {
+    case open_mode::read:
+      // Others may read along, but not write, while the program reads.
+      handle = open_regular(resolved, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, true);
+      break;
+    case open_mode::write_existing:
+      handle = open_regular(resolved, GENERIC_WRITE, 0, OPEN_EXISTING, false);
+      break;
+    case open_mode::replace:
+      handle = open_regular(resolved, GENERIC_WRITE, 0, OPEN_ALWAYS, false);
+      if (handle && !::SetEndOfFile(*handle)) {
+        const failure why = from_last_error(resolved);
+        ::CloseHandle(*handle);
+        return why;
+      }
+      break;
+    case open_mode::create_new:
+      // A temporary file nobody else may open while it is written.
+      handle = open_regular(resolved, GENERIC_WRITE, 0, CREATE_NEW, false);
+      break;
+  }
+  if (!handle) return handle.error();
+  return file(as_number(*handle), std::move(resolved));
+}
+
+// --- whole entries ------------------------------------------------------------
+
+status rename_over(std::string_view from, std::string_view to) {
+  if (const auto refusal = refused(operation::rename, from, to)) return *refusal;
+  const std::wstring source = system_path(from), target = system_path(to);
+  // The target is replaced in one step, never deleted first; the rename
+  // reaches the disk before the call returns.
+  if (!with_retries([&] {
+        return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      }))
+    return from_last_error(to);
+  return {};
+}
+
+status remove_file(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  const std::wstring wide = system_path(path);
+  if (!with_retries([&] { return ::DeleteFileW(wide.c_str()) != 0; })) return from_last_error(path);
+  return {};
+}
+
+status copy_file(std::string_view from, std::string_view to) {
+  if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
+  if (const auto refusal = refused(operation::copy, from, to)) return *refusal;
+  auto in = open_file(from, open_mode::read);
+  if (!in) return in.error();
+  auto out = open_file(to, open_mode::create_new);
+  if (!out) return out.error();
+  std::vector<char> buffer(std::size_t{1} << 20);
+  while (true) {
+    const auto got = in->read(buffer.data(), buffer.size());
+    if (!got) return got.error();
+    if (*got == 0) break;
+    if (status written = out->write(buffer.data(), *got); !written) return written;
+  }
+  return out->close();
+}
+
+status remove_entry(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  const std::wstring wide = system_path(path);
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    ::SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return remove_file(path);
+  // A linked folder goes as the link; a real one with everything in it.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    for (const auto& name : list_folder(path)) {
+      if (status removed = remove_entry(join_path(path, name)); !removed) return removed;
+    }
+  }
+  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  if (!with_retries([&] { return ::RemoveDirectoryW(wide.c_str()) != 0; })) return from_last_error(path);
+  return {};
+}
+
+status create_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (const auto refusal = refused(operation::create_folder, path)) return *refusal;
+  if (!::CreateDirectoryW(system_path(path).c_str(), nullptr)) return from_last_error(path);
+  return {};
+}
+
+status flush_folder(std::string_view path) {
+  if (const auto refusal = refused(operation::flush, path.empty() ? std::string_view(".") : path)) return *refusal;
+  // Windows has no flush for a folder's entries that a program may call;
+  // renames are written through (MOVEFILE_WRITE_THROUGH) instead. A flush
+  // that cannot be tried counts as done.
+  return {};
+}
+
+// --- the run lock ---------------------------------------------------------------
+
+namespace {
+constexpr std::string_view lock_file_name = "vantor-patcher.lock";
+}  // namespace
+
+folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+folder_lock::~folder_lock() {
+  if (handle_ >= 0) ::CloseHandle(as_handle(handle_));  // closing deletes the lock file
+}
+
+outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
+  // A lock file opened without sharing: a second opener is refused while the
+  // first holds it, and the system deletes it when the handle closes, also
+  // when the process ends without closing it.
+  const std::string lock_path = join_path(path, lock_file_name);
+  const std::wstring wide = system_path(lock_path);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (true) {
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return folder_lock(as_number(handle));
+    const DWORD code = ::GetLastError();
+    const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
+    if (!held) return failure{kind_from_error(code), lock_path};
+    if (std::chrono::steady_clock::now() >= deadline) return failure{failure_kind::busy, {}};
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+status set_writable(std::string_view path, bool writable) {
+  const std::wstring wide = system_path(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return failure{failure_kind::not_a_file, std::string(path)};
+  const DWORD changed =
+      writable ? (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) : (attributes | FILE_ATTRIBUTE_READONLY);
+  if (!::SetFileAttributesW(wide.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed)) return from_last_error(path);
+  return {};
+}
+
+status set_file_times(std::string_view path, file_time access, file_time modification) {
+  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  // 100-nanosecond ticks since 1601-01-01.
+  const auto ticks = [](file_time time) {
+    const std::int64_t value = (time.seconds + 11'644'473'600LL) * 10'000'000LL + time.nanoseconds / 100;
+    FILETIME result{};
+    result.dwLowDateTime = static_cast<DWORD>(value);
+    result.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value) >> 32);
+    return result;
+  };
+  const FILETIME accessed = ticks(access), written = ticks(modification);
+  const bool set = ::SetFileTime(handle, nullptr, &accessed, &written) != 0;
+  const failure why = from_last_error(path);
+  ::CloseHandle(handle);
+  if (!set) return why;
+  return {};
+}
+
+// --- process ------------------------------------------------------------------
+
+std::string executable_folder() {
+  // No fixed buffer: the path may be longer than 260 characters.
+  std::wstring buffer(MAX_PATH, L'\0');
+  while (true) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  std::string path = narrow(buffer);
+  if (path.starts_with("\\\\?\\")) path.erase(0, 4);
+  const auto last = path.find_last_of("\\/");
+  return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+std::string absolute_path(std::string_view path) {
+  const bool absolute = path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
+  if (path.empty() || absolute || (path.size() >= 2 && is_separator(path[0]) && is_separator(path[1])))
+    return std::string(path);
+  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+  std::wstring current(needed, L'\0');
+  current.resize(::GetCurrentDirectoryW(needed, current.data()));
+  std::string_view relative = path;
+  while (relative.starts_with(".\\") || relative.starts_with("./")) relative.remove_prefix(2);
+  if (relative == ".") return narrow(current);
+  if (!relative.empty() && is_separator(relative.front())) return narrow(current.substr(0, 2)) + std::string(relative);
+  return join_path(narrow(current), relative);
+}
+
+status set_current_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (!::SetCurrentDirectoryW(system_path(path).c_str())) return from_last_error(path);
+  return {};
+}
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return {argv, argv + argc};
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
+  ::LocalFree(wide);
+  return arguments;
+}
+
+bool write_text(std::FILE* stream, std::string_view text) {
+  const int descriptor = _fileno(stream);
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    const std::wstring wide = widen(text);
+    DWORD written = 0;
+    return wide.empty() ||
+           ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
+  }
+  // Redirected: UTF-8 bytes, with "\n" left as it is.
+  _setmode(descriptor, _O_BINARY);
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+  return std::ferror(stream) == 0;
+}
+
+status open_address(std::string_view address) {
+  if (address.empty()) return failure{failure_kind::not_found, {}};
+  if (const auto refusal = refused(operation::open_address, address)) return *refusal;
+  // The shell opens the address with the player's browser, as the file
+  // browser would for "explorer.exe <address>".
+  const auto result = reinterpret_cast<std::intptr_t>(
+      ::ShellExecuteW(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32) return failure{failure_kind::not_found, "explorer.exe"};
+  return {};
+}
+
+namespace {
+
+// Length of the GB18030 sequence at bytes[i]: 1, 2 or 4, or 0 when no
+// sequence starts there.
+std::size_t gb18030_sequence_length(std::string_view bytes, std::size_t i) {
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  const unsigned char lead = at(i);
+  if (lead < 0x80) return 1;
+  if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size()) return 0;
+  const unsigned char second = at(i + 1);
+  if (second >= 0x40 && second <= 0xFE && second != 0x7F) return 2;
+  if (second >= 0x30 && second <= 0x39 && i + 3 < bytes.size() && at(i + 2) >= 0x81 && at(i + 2) <= 0xFE &&
+      at(i + 3) >= 0x30 && at(i + 3) <= 0x39)
+    return 4;
+  return 0;
+}
+
+// One valid sequence in the code page, or nothing when it does not decode.
+std::wstring decode_sequence(std::string_view sequence, UINT code_page) {
+  wchar_t wide[4];
+  const int made = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, sequence.data(),
+                                         static_cast<int>(sequence.size()), wide, 4);
+  return made > 0 ? std::wstring(wide, static_cast<std::size_t>(made)) : std::wstring();
+}
+
+}  // namespace
+
+std::string decode_gb18030(std::string_view bytes) {
+  // GB18030 where the system has it (code page 54936); GBK (936) where it is
+  // refused, as Wine does.
+  UINT code_page = 54936;
+  if (decode_sequence("\xB0\xA1", code_page).empty()) code_page = 936;
+  std::wstring wide;
+  wide.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t length = gb18030_sequence_length(bytes, i);
+    std::wstring decoded = length == 0 ? std::wstring() : decode_sequence(bytes.substr(i, length), code_page);
+    if (decoded.empty()) {
+      wide += L'\xFFFD';
+      ++i;
+      continue;
+    }
+    wide += decoded;
+    i += length;
+  }
+  return narrow(wide);
+}
+
+void reset_floating_point() {
+  std::fesetround(FE_TONEAREST);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  // Every floating-point exception masked: none traps.
+  unsigned int ignored = 0;
+  _controlfp_s(&ignored, _MCW_EM, _MCW_EM);
+}
+
+void set_fault_hook(fault_hook* hook) { g_fault_hook = hook; }
+
+}  // namespace vantor::platform
