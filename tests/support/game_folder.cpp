@@ -7,6 +7,7 @@
 #include "services/digest.h"
 #include "services/little_endian.h"
 #include "support/fake_ports.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 
 namespace vantor::testing {
@@ -40,10 +41,11 @@ byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames,
   return bundle;
 }
 
-game_folder::game_folder()
+game_folder::game_folder(std::string_view inside)
     : new_frames(random_bytes(39 * 16, 2)),
       pose_update(bytes_of("\r\nPose 0\r\n{}\r\n")),
-      action_update(bytes_of("group(0)\r\n0(1,2)")) {
+      action_update(bytes_of("group(0)\r\n0(1,2)")),
+      root_(inside.empty() ? dir_.path() : dir_ / inside) {
   put_file(path("Vantor.exe"), bytes_of("MZ"));
   put_file(bundle(), small_stock().bundle);
   put_file(action(), bytes_of("old action"));
@@ -70,10 +72,11 @@ std::map<std::string, byte_string> game_folder::snapshot() const { return snapsh
 
 std::map<std::string, byte_string> game_folder::snapshot_without(std::string_view left_out) const {
   std::map<std::string, byte_string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
-    const auto relative = std::filesystem::relative(entry.path(), root()).string();
+  const auto base = native_path(root());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
+    const std::string relative = utf8_of(std::filesystem::relative(entry.path(), base));
     if (relative == left_out) continue;
-    files[relative] = entry.is_regular_file() ? file_bytes(entry.path().string()) : bytes_of("<folder>");
+    files[relative] = entry.is_regular_file() ? file_bytes(utf8_of(entry.path())) : bytes_of("<folder>");
   }
   return files;
 }

@@ -38,10 +38,13 @@ class game_folder {
  public:
   /// A stock game: Vantor.exe, the stock bundle, an action file, a model
   /// folder with a pose file, and a complete update package (39 frames).
-  game_folder();
+  game_folder() : game_folder(std::string_view{}) {}
+  /// The same game in a folder of this name (may hold separators) inside the
+  /// fresh test folder.
+  explicit game_folder(std::string_view inside);
 
-  std::string path(std::string_view relative) const { return dir_ / relative; }
-  const std::string& root() const { return dir_.path(); }
+  std::string path(std::string_view relative) const { return root_ + "/" + std::string(relative); }
+  const std::string& root() const { return root_; }
   std::string bundle() const { return path("Common/character.amb"); }
   std::string backup() const { return path("Common/原始动画备份.amb"); }
   std::string pose() const { return path("pmodel/P0.POS"); }
@@ -59,6 +62,7 @@ class game_folder {
 
  private:
   temp_folder dir_;
+  std::string root_;
 };
 
 }  // namespace vantor::testing

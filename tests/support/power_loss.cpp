@@ -1,9 +1,10 @@
 #include "support/power_loss.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <filesystem>
 
+#include "support/file_identity.h"
+#include "support/native_path.h"
 #include "support/temp_folder.h"
 
 namespace vantor::testing {
@@ -11,20 +12,23 @@ namespace vantor::testing {
 namespace fs = std::filesystem;
 
 namespace {
-unsigned long inode_of(const std::string& path) {
-  struct stat info;
-  return ::lstat(path.c_str(), &info) == 0 ? static_cast<unsigned long>(info.st_ino) : 0;
+// One spelling for every path: the program's separators may differ from the
+// test's (backslashes on Windows).
+std::string generic(std::string_view path) {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
 }
 }  // namespace
 
-power_loss::power_loss(std::string root, int stop_at) : root_(std::move(root)), stop_at_(stop_at) {
+power_loss::power_loss(std::string root, int stop_at) : root_(generic(root)), stop_at_(stop_at) {
   // At the start everything on disk is durable.
   remember_folder(root_);
-  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+  for (const auto& entry : fs::recursive_directory_iterator(native_path(root_))) {
     if (entry.is_directory())
-      remember_folder(entry.path().string());
+      remember_folder(utf8_of(entry.path()));
     else
-      remember_file(entry.path().string());
+      remember_file(utf8_of(entry.path()));
   }
   platform::set_fault_hook(this);
 }
@@ -34,15 +38,15 @@ power_loss::~power_loss() { platform::set_fault_hook(nullptr); }
 void power_loss::remember_folder(const std::string& folder) {
   auto& entries = durable_entries_[folder];
   entries.clear();
-  folders_.insert(inode_of(folder));
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    const std::string path = entry.path().string();
-    entries[entry.path().filename().string()] = inode_of(path);
-    if (entry.is_directory()) folders_.insert(inode_of(path));
+  folders_.insert(identity_of(folder));
+  for (const auto& entry : fs::directory_iterator(native_path(folder))) {
+    const std::string path = utf8_of(entry.path());
+    entries[utf8_of(entry.path().filename())] = identity_of(path);
+    if (entry.is_directory()) folders_.insert(identity_of(path));
   }
 }
 
-void power_loss::remember_file(const std::string& path) { durable_bytes_[inode_of(path)] = file_bytes(path); }
+void power_loss::remember_file(const std::string& path) { durable_bytes_[identity_of(path)] = file_bytes(path); }
 
 platform::fault power_loss::before(platform::operation op, std::string_view path, std::string_view) {
   if (stopped()) return {failure_kind::io_error};
@@ -51,9 +55,9 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     after_reboot_ = durable_state();
     return {failure_kind::io_error};
   }
-  if (op == platform::operation::flush && std::string_view(path).starts_with(root_)) {
-    const std::string target(path);
-    if (fs::is_directory(target))
+  const std::string target = generic(path);
+  if (op == platform::operation::flush && target.starts_with(root_)) {
+    if (fs::is_directory(native_path(target)))
       remember_folder(target);
     else
       remember_file(target);

@@ -33,7 +33,7 @@ class power_loss final : public platform::fault_hook {
   const std::map<std::string, byte_string>& after_reboot() const { return *after_reboot_; }
 
  private:
-  using inode = unsigned long;
+  using inode = std::uint64_t;
   void remember_folder(const std::string& folder);
   void remember_file(const std::string& path);
   std::map<std::string, byte_string> durable_state() const;

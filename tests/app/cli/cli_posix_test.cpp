@@ -1,0 +1,38 @@
+// The command-line patcher's own output failing (a full /dev/full).
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/patch_command.h"
+#include "support/game_folder.h"
+
+namespace vantor {
+namespace {
+
+std::string drain(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  while (const auto got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
+  testing::game_folder game;
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::string game_word = game.root();
+  std::vector<char*> arguments = {const_cast<char*>("vantor-patch"), const_cast<char*>("--game"), game_word.data(),
+                                  const_cast<char*>("status")};
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), full, err), 1);
+  std::fclose(full);
+  EXPECT_NE(drain(err).find("cannot write to standard output"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,124 @@
+// Every run ends: pipes and links where files belong, and stale entries of
+// every kind under temporary names (POSIX file kinds).
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/bounded_run.h"
+#include "support/fake_ports.h"
+#include "support/game_folder.h"
+#include "workflow/session.h"
+#include "workflow/status.h"
+
+namespace vantor {
+namespace {
+
+using testing::bytes_of;
+using testing::file_bytes;
+using testing::put_file;
+namespace fs = std::filesystem;
+
+constexpr const char* upgraded = "升级成功！";
+constexpr const char* not_upgraded = "升级失败！";
+constexpr const char* restored = "复原成功!";
+constexpr const char* not_restored = "复原失败！";
+
+// The messages of a command run in a child process, or nothing when it hung.
+std::optional<std::vector<std::string>> bounded_click(const testing::game_folder& game, testing::command run) {
+  const auto text = testing::run_bounded([&] {
+    std::string joined;
+    for (const auto& message : testing::click(game, run)) joined += message + "\n";
+    return joined;
+  });
+  if (!text) return std::nullopt;
+  std::vector<std::string> messages;
+  for (std::size_t start = 0; start < text->size();) {
+    const auto end = text->find('\n', start);
+    messages.push_back(text->substr(start, end - start));
+    start = end + 1;
+  }
+  return messages;
+}
+
+void make_fifo(const std::string& path) {
+  fs::remove_all(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0) << path;
+}
+
+// --- pipes and links where files belong -------------------------------------------
+
+struct pipe_case {
+  const char* name;
+  const char* path;                    ///< where the pipe goes, in the game folder
+  std::optional<const char*> upgrade;  ///< the upgrade's last message; none: either
+  const char* restore;                 ///< the restore's last message
+  bool through_link = false;           ///< a link at path points to the pipe
+  friend void PrintTo(const pipe_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class PipeInTheWay : public ::testing::TestWithParam<pipe_case> {};
+
+TEST_P(PipeInTheWay, NoCommandWaitsForIt) {
+  const pipe_case& c = GetParam();
+  for (const auto run : {testing::command::upgrade, testing::command::restore}) {
+    testing::game_folder game;
+    if (std::string_view(c.path) == "pmodel.pak") fs::remove_all(game.path("pmodel"));
+    if (c.through_link) {
+      make_fifo(game.path("pipe"));
+      fs::remove(game.path(c.path));
+      fs::create_symlink(game.path("pipe"), game.path(c.path));
+    } else {
+      make_fifo(game.path(c.path));
+    }
+    const auto messages = bounded_click(game, run);
+    ASSERT_TRUE(messages.has_value()) << "the command hung";
+    ASSERT_FALSE(messages->empty());
+    if (run == testing::command::restore) {
+      EXPECT_EQ(messages->back(), c.restore);
+    } else if (c.upgrade) {
+      EXPECT_EQ(messages->back(), *c.upgrade);
+    }
+    const auto status = testing::run_bounded([&] {
+      testing::fake_ports fake;
+      patch_session session(fake.without_view(), testing::small_stock().identity());
+      if (!session.start_session(game.root())) return std::string("ended");
+      return describe_status(read_status(session)).front();
+    });
+    EXPECT_TRUE(status.has_value()) << "status hung";
+  }
+}
+
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PipeInTheWay,
+    ::testing::Values(pipe_case{"pose_update", "updatefile/p0.pos", not_upgraded, restored},
+                      pipe_case{"action_update", "updatefile/character.act", not_upgraded, restored},
+                      pipe_case{"frame_package", "updatefile/new.amb.out", not_upgraded, restored},
+                      pipe_case{"description", "updatefile/界面说明.txt", upgraded, restored},
+                      pipe_case{"cover", "updatefile/封面图片.jpg", upgraded, restored},
+                      pipe_case{"live_bundle", "Common/character.amb", not_upgraded, not_restored},
+                      pipe_case{"backup", "Common/原始动画备份.amb", upgraded, not_restored},
+                      pipe_case{"model_package", "pmodel.pak", std::nullopt, not_restored},
+                      pipe_case{"bundle_temporary", "Common/character.amb.vantor-tmp", upgraded, restored},
+                      pipe_case{"pose_temporary", "pmodel/P0.POS.vantor-tmp", upgraded, restored},
+                      pipe_case{"linked_pose_update", "updatefile/p0.pos", not_upgraded, restored, true},
+                      pipe_case{"linked_live_bundle", "Common/character.amb", not_upgraded, not_restored, true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(StaleTemporaries, OfEveryKindAreClearedAndTheUpgradeSucceeds) {
+  testing::game_folder game;
+  fs::create_directories(game.path("Common/character.amb.vantor-tmp/inside"));
+  put_file(game.path("Common/character.amb.vantor-tmp/inside/x"), bytes_of("x"));
+  fs::create_symlink(game.path("nowhere"), game.path("Common/原始动画备份.amb.vantor-tmp"));
+  fs::create_symlink(game.path("Vantor.exe"), game.path("pmodel/P0.POS.vantor-tmp"));
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_FALSE(fs::exists(fs::symlink_status(game.path("Common/character.amb.vantor-tmp"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(game.path("Common/原始动画备份.amb.vantor-tmp"))));
+  EXPECT_EQ(file_bytes(game.path("Vantor.exe")), bytes_of("MZ")) << "a link was followed";
+}
+
+}  // namespace
+}  // namespace vantor
