@@ -3,8 +3,11 @@
 #   1. the optimised build with warnings as errors and all ctest suites
 #      (unit, workflow, fault injection, power loss, crash, archive,
 #      command line, headless window);
-#   2. the same suites built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. each libFuzzer harness for FUZZ_SECONDS (60 by default).
+#   2. the Windows programs cross-built with MinGW-w64 and their suites run
+#      under Wine;
+#   3. the Linux suites built with AddressSanitizer and
+#      UndefinedBehaviorSanitizer;
+#   4. each libFuzzer harness for FUZZ_SECONDS (60 by default).
 # With --quick only step 1 runs.
 set -e
 cd "$(dirname "$0")/.."
@@ -13,6 +16,10 @@ tools/install-deps.sh
 echo "== release build and tests"
 cmake --workflow --preset release
 [ "$1" = "--quick" ] && exit 0
+
+echo "== Windows cross build, tests under Wine"
+tools/install-windows-deps.sh
+tools/wine/session.sh run cmake --workflow --preset windows
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 cmake --workflow --preset asan

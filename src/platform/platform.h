@@ -26,6 +26,10 @@ namespace vantor::platform {
 /// The separator between the parts of a path.
 extern const char path_separator;
 
+/// Whether a character separates the parts of a path here ("/", and on
+/// Windows "\\" too).
+bool is_separator(char c);
+
 /// Joins a folder and a relative part with one separator.
 std::string join_path(std::string_view folder, std::string_view part);
 

@@ -104,6 +104,8 @@ std::optional<std::string> unique_case_match(const std::string& folder, std::str
 
 }  // namespace
 
+bool is_separator(char c) { return c == '/'; }
+
 std::string join_path(std::string_view folder, std::string_view part) {
   std::string joined(folder);
   if (!joined.empty() && joined.back() != path_separator && !part.empty() && part.front() != path_separator)

@@ -32,8 +32,6 @@ namespace {
 
 fault_hook* g_fault_hook = nullptr;
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
 std::wstring widen(std::string_view text) {
   if (text.empty()) return {};
   const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -142,6 +140,18 @@ bool with_retries(attempt try_once) {
   }
 }
 
+// Whether another program holds the file open so that it may not be
+// replaced (it did not allow deleting it).
+bool target_in_use(const std::wstring& path) {
+  const HANDLE probe = ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(probe);
+    return false;
+  }
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // Opens a regular file on disk with the given access, sharing and
 // disposition; a folder, link, pipe or device is refused as not_a_file.
 outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share, DWORD disposition, bool follow_links) {
@@ -167,6 +177,8 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
 }
 
 }  // namespace
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 std::string join_path(std::string_view folder, std::string_view part) {
   std::string joined(folder);
@@ -341,8 +353,13 @@ status rename_over(std::string_view from, std::string_view to) {
   // reaches the disk before the call returns.
   if (!with_retries([&] {
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-      }))
-    return from_last_error(to);
+      })) {
+    failure why = from_last_error(to);
+    // Windows answers "access denied" when another program has the target
+    // open; a look at the target tells that apart from a real refusal.
+    if (why.kind == failure_kind::no_permission && target_in_use(target)) why.kind = failure_kind::in_use;
+    return why;
+  }
   return {};
 }
 

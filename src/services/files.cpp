@@ -117,7 +117,7 @@ outcome<bool> file_holds(std::string_view path, byte_view expected) {
 }
 
 bool file_exists(std::string_view path) {
-  if (path.empty() || path.back() == platform::path_separator) return false;
+  if (path.empty() || platform::is_separator(path.back())) return false;
   return platform::kind_of(path) != platform::entry_kind::none;
 }
 
@@ -159,7 +159,7 @@ void fix_run_folder() { fix_run_folder(platform::executable_folder()); }
 
 void fix_run_folder(std::string_view folder) {
   text fixed = platform::absolute_path(folder);
-  while (fixed.size() > 1 && fixed.back() == platform::path_separator) fixed.pop_back();
+  while (fixed.size() > 1 && platform::is_separator(fixed.back())) fixed.pop_back();
   run_folder_storage() = fixed;
   if (!fixed.empty()) (void)platform::set_current_folder(fixed);
 }

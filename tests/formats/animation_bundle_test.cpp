@@ -8,6 +8,7 @@
 #include "formats/animation_bundle.h"
 #include "services/little_endian.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -44,7 +45,7 @@ TEST_P(FramePackageBytes, CountIsTheLastFourBytes) {
 TEST(FramePackage, AMissingOrUnreadableFileIsAnEmptyPackage) {
   testing::temp_folder dir;
   EXPECT_EQ(read_frame_package(dir / "missing"), frame_package{});
-  std::filesystem::create_directory(dir / "folder");
+  std::filesystem::create_directory(testing::native_path(dir / "folder"));
   EXPECT_EQ(read_frame_package(dir / "folder"), frame_package{});
 }
 
@@ -55,7 +56,7 @@ TEST(FramePackage, OnlyItsEndIsRead) {
   const std::string path = dir / "new.amb.out";
   constexpr std::int64_t three_gib = std::int64_t{3} << 30;
   put_file(path, byte_string{});
-  std::filesystem::resize_file(path, static_cast<std::uintmax_t>(three_gib));
+  std::filesystem::resize_file(testing::native_path(path), static_cast<std::uintmax_t>(three_gib));
   const frame_package package = read_frame_package(path);
   EXPECT_EQ(package.length, three_gib);
   EXPECT_EQ(package.count, 0);
@@ -135,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         inspection_case{"truncated",
                         [](const std::string& p) { put_file(p, byte_string(stock().begin(), stock().end() - 1)); },
                         bundle_kind::modified, 0},
-        inspection_case{"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+        inspection_case{"folder",
+                        [](const std::string& p) { std::filesystem::create_directory(testing::native_path(p)); },
                         bundle_kind::modified, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 

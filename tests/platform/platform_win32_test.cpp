@@ -1,8 +1,8 @@
 // The Win32 platform layer: wide names, share modes, replacement while
 // another program holds the target, the lock file, text decoding.
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 
@@ -84,7 +84,10 @@ TEST(Win32Files, TheRunLockIsExclusiveAndLeavesNothingBehind) {
 TEST(Win32Texts, GbkDecodesAndBrokenBytesBecomeReplacementCharacters) {
   EXPECT_EQ(platform::decode_gb18030("v0.5\xCB\xB5\xC3\xF7"), "v0.5说明");
   EXPECT_EQ(platform::decode_gb18030("a\x81"), "a\xEF\xBF\xBD");
-  EXPECT_EQ(platform::decode_gb18030("\xFF" "b"), "\xEF\xBF\xBD" "b");
+  EXPECT_EQ(platform::decode_gb18030("\xFF"
+                                     "b"),
+            "\xEF\xBF\xBD"
+            "b");
 }
 
 TEST(Win32Paths, TheRunFolderHasNoTrailingSeparator) {

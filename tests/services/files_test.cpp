@@ -103,22 +103,6 @@ TEST_F(FileServices, RemoveFileOnlyRemovesFiles) {
   EXPECT_TRUE(exists(dir / "folder"));
 }
 
-TEST_F(FileServices, CaseDifferencesResolveToTheExistingFile) {
-  put_file(dir / "pmodel/p0.pos", bytes_of("old"));
-  EXPECT_EQ(read_whole_file(dir / "PMODEL/P0.POS").value(), bytes_of("old"));
-  EXPECT_TRUE(replace_file_atomically(dir / "PModel/P0.pos", bytes_of("newer")).ok());
-  EXPECT_EQ(file_bytes(dir / "pmodel/p0.pos"), bytes_of("newer"));
-  EXPECT_FALSE(exists(dir / "pmodel/P0.POS"));  // no second file that differs only in case
-}
-
-TEST_F(FileServices, AmbiguousCaseMatchesAreNotGuessed) {
-  put_file(dir / "twins/a.txt", bytes_of("lower"));
-  put_file(dir / "twins/A.txt", bytes_of("upper"));
-  EXPECT_EQ(read_whole_file(dir / "twins/a.txt").value(), bytes_of("lower"));
-  EXPECT_EQ(read_whole_file(dir / "twins/A.txt").value(), bytes_of("upper"));
-  EXPECT_FALSE(read_whole_file(dir / "twins/A.TXT").ok());
-}
-
 TEST_F(FileServices, RunFolderHasNoTrailingSeparator) {
   fix_run_folder(dir.path() + "/");
   EXPECT_EQ(get_run_folder(), dir.path());

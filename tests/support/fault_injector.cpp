@@ -1,5 +1,7 @@
 #include "support/fault_injector.h"
 
+#include "support/native_path.h"
+
 namespace vantor::testing {
 
 fault_injector::fault_injector(predicate matches, int nth, bool once, failure_kind error, bool partial)
@@ -21,7 +23,7 @@ platform::fault fault_injector::before(platform::operation op, std::string_view 
 
 fault_injector::predicate fault_injector::on(platform::operation op, std::string fragment) {
   return [op, fragment = std::move(fragment)](platform::operation seen, std::string_view path) {
-    return seen == op && path.find(fragment) != std::string_view::npos;
+    return seen == op && generic_path(path).find(fragment) != std::string::npos;
   };
 }
 

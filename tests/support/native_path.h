@@ -18,4 +18,13 @@ inline std::string utf8_of(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+/// The path with forward slashes only: the program's separators may differ
+/// from the test's (backslashes on Windows).
+inline std::string generic_path(std::string_view path) {
+  std::string text(path);
+  for (char& c : text)
+    if (c == '\\') c = '/';
+  return text;
+}
+
 }  // namespace vantor::testing

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "support/file_identity.h"
 #include "support/native_path.h"
@@ -11,17 +13,7 @@ namespace vantor::testing {
 
 namespace fs = std::filesystem;
 
-namespace {
-// One spelling for every path: the program's separators may differ from the
-// test's (backslashes on Windows).
-std::string generic(std::string_view path) {
-  std::string text(path);
-  std::replace(text.begin(), text.end(), '\\', '/');
-  return text;
-}
-}  // namespace
-
-power_loss::power_loss(std::string root, int stop_at) : root_(generic(root)), stop_at_(stop_at) {
+power_loss::power_loss(std::string root, int stop_at) : root_(generic_path(root)), stop_at_(stop_at) {
   // At the start everything on disk is durable.
   remember_folder(root_);
   for (const auto& entry : fs::recursive_directory_iterator(native_path(root_))) {
@@ -46,16 +38,35 @@ void power_loss::remember_folder(const std::string& folder) {
   }
 }
 
-void power_loss::remember_file(const std::string& path) { durable_bytes_[identity_of(path)] = file_bytes(path); }
+void power_loss::remember_file(const std::string& path) {
+  unsettled_.push_back(path);
+  settle();
+}
+
+void power_loss::settle() {
+  std::erase_if(unsettled_, [this](const std::string& path) {
+    std::ifstream in(native_path(path), std::ios::binary);
+    if (!in) return false;  // still held open by the program
+    durable_bytes_[identity_of(path)] =
+        byte_string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+  });
+}
+
+std::map<std::string, byte_string> power_loss::after_reboot() {
+  settle();
+  return durable_state();
+}
 
 platform::fault power_loss::before(platform::operation op, std::string_view path, std::string_view) {
   if (stopped()) return {failure_kind::io_error};
+  settle();
   ++seen_;
   if (seen_ == stop_at_) {
-    after_reboot_ = durable_state();
+    stopped_ = true;
     return {failure_kind::io_error};
   }
-  const std::string target = generic(path);
+  const std::string target = generic_path(path);
   if (op == platform::operation::flush && target.starts_with(root_)) {
     if (fs::is_directory(native_path(target)))
       remember_folder(target);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "services/values.h"
@@ -27,15 +28,17 @@ class power_loss final : public platform::fault_hook {
 
   int operations_seen() const { return seen_; }
   /// Stops the machine now (after the command has returned).
-  void stop_now() { after_reboot_ = durable_state(); }
-  bool stopped() const { return after_reboot_.has_value(); }
-  /// Relative path -> bytes, as found after the reboot.
-  const std::map<std::string, byte_string>& after_reboot() const { return *after_reboot_; }
+  void stop_now() { stopped_ = true; }
+  bool stopped() const { return stopped_; }
+  /// Relative path -> bytes, as found after the reboot. Asked for once the
+  /// command has returned (its files are closed then).
+  std::map<std::string, byte_string> after_reboot();
 
  private:
   using inode = std::uint64_t;
   void remember_folder(const std::string& folder);
   void remember_file(const std::string& path);
+  void settle();
   std::map<std::string, byte_string> durable_state() const;
 
   std::string root_;
@@ -44,7 +47,12 @@ class power_loss final : public platform::fault_hook {
   std::map<std::string, std::map<std::string, inode>> durable_entries_;  // folder -> name -> inode
   std::map<inode, byte_string> durable_bytes_;
   std::set<inode> folders_;
-  std::optional<std::map<std::string, byte_string>> after_reboot_;
+  // Files flushed while the program still held them open and unshared (as
+  // Windows keeps them): their bytes are taken as soon as they can be read.
+  // Nothing changes them after their flush, and nothing at all after the
+  // machine stops.
+  std::vector<std::string> unsettled_;
+  bool stopped_ = false;
 };
 
 }  // namespace vantor::testing

@@ -32,8 +32,8 @@ temp_folder::temp_folder() {
 temp_folder::~temp_folder() {
   std::error_code ignored;
   // Give write permission back first, so read-only leftovers go too.
-  for (auto it = fs::recursive_directory_iterator(native_path(path_), ignored); it != fs::recursive_directory_iterator();
-       it.increment(ignored)) {
+  for (auto it = fs::recursive_directory_iterator(native_path(path_), ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
     if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(native_path(path_), ignored);

@@ -11,6 +11,7 @@
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
 
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  }},
                       sweep_case{"first_upgrade_with_model_package", command::upgrade,
                                  [](auto& g) {
-                                   fs::remove_all(g.path("pmodel"));
+                                   fs::remove_all(testing::native_path(g.path("pmodel")));
                                    write_zip(g.path("pmodel.pak"),
                                              {file_item("P0.POS", "packaged pose"), folder_item("mesh/"),
                                               file_item("mesh/a.msh", "mesh")});
@@ -172,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
                       sweep_case{"restore_without_the_backup", command::restore,
                                  [](auto& g) {
                                    upgrade_once(g);
-                                   fs::remove(g.backup());
+                                   fs::remove(testing::native_path(g.backup()));
                                  }}),
     [](const auto& row) { return std::string(row.param.name); });
 

@@ -10,6 +10,7 @@
 #include "support/bounded_run.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 
@@ -44,7 +45,7 @@ std::optional<std::vector<std::string>> bounded_click(const testing::game_folder
 }
 
 void make_fifo(const std::string& path) {
-  fs::remove_all(path);
+  fs::remove_all(testing::native_path(path));
   ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0) << path;
 }
 
@@ -65,11 +66,11 @@ TEST_P(PipeInTheWay, NoCommandWaitsForIt) {
   const pipe_case& c = GetParam();
   for (const auto run : {testing::command::upgrade, testing::command::restore}) {
     testing::game_folder game;
-    if (std::string_view(c.path) == "pmodel.pak") fs::remove_all(game.path("pmodel"));
+    if (std::string_view(c.path) == "pmodel.pak") fs::remove_all(testing::native_path(game.path("pmodel")));
     if (c.through_link) {
       make_fifo(game.path("pipe"));
-      fs::remove(game.path(c.path));
-      fs::create_symlink(game.path("pipe"), game.path(c.path));
+      fs::remove(testing::native_path(game.path(c.path)));
+      fs::create_symlink(testing::native_path(game.path("pipe")), testing::native_path(game.path(c.path)));
     } else {
       make_fifo(game.path(c.path));
     }
@@ -91,7 +92,6 @@ TEST_P(PipeInTheWay, NoCommandWaitsForIt) {
   }
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Table, PipeInTheWay,
     ::testing::Values(pipe_case{"pose_update", "updatefile/p0.pos", not_upgraded, restored},
@@ -110,13 +110,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StaleTemporaries, OfEveryKindAreClearedAndTheUpgradeSucceeds) {
   testing::game_folder game;
-  fs::create_directories(game.path("Common/character.amb.vantor-tmp/inside"));
+  fs::create_directories(testing::native_path(game.path("Common/character.amb.vantor-tmp/inside")));
   put_file(game.path("Common/character.amb.vantor-tmp/inside/x"), bytes_of("x"));
-  fs::create_symlink(game.path("nowhere"), game.path("Common/原始动画备份.amb.vantor-tmp"));
-  fs::create_symlink(game.path("Vantor.exe"), game.path("pmodel/P0.POS.vantor-tmp"));
+  fs::create_symlink(testing::native_path(game.path("nowhere")),
+                     testing::native_path(game.path("Common/原始动画备份.amb.vantor-tmp")));
+  fs::create_symlink(testing::native_path(game.path("Vantor.exe")),
+                     testing::native_path(game.path("pmodel/P0.POS.vantor-tmp")));
   EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
-  EXPECT_FALSE(fs::exists(fs::symlink_status(game.path("Common/character.amb.vantor-tmp"))));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(game.path("Common/原始动画备份.amb.vantor-tmp"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/character.amb.vantor-tmp")))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/原始动画备份.amb.vantor-tmp")))));
   EXPECT_EQ(file_bytes(game.path("Vantor.exe")), bytes_of("MZ")) << "a link was followed";
 }
 

@@ -14,6 +14,7 @@
 #include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/messages.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
@@ -60,12 +61,14 @@ TEST(RunLock, ASecondRunGivesUpWithAReasonAndChangesNothing) {
   for (const auto run : {testing::command::upgrade, testing::command::restore}) {
     testing::game_folder game;
     const auto before = game.snapshot();
-    auto held = run_lock::take(game.root());
-    ASSERT_TRUE(held.ok());
-    const said result = run_command(game, run, std::chrono::milliseconds(100));
-    EXPECT_EQ(result.messages,
-              std::vector<std::string>{run == testing::command::upgrade ? not_upgraded : not_restored});
-    EXPECT_EQ(result.reasons, std::vector<failure_kind>{failure_kind::busy});
+    {
+      auto held = run_lock::take(game.root());
+      ASSERT_TRUE(held.ok());
+      const said result = run_command(game, run, std::chrono::milliseconds(100));
+      EXPECT_EQ(result.messages,
+                std::vector<std::string>{run == testing::command::upgrade ? not_upgraded : not_restored});
+      EXPECT_EQ(result.reasons, std::vector<failure_kind>{failure_kind::busy});
+    }
     EXPECT_EQ(game.snapshot(), before);
   }
 }
@@ -86,7 +89,7 @@ void expect_originals(const testing::game_folder& game) {
 TEST(Restore, WithoutTheBackupRebuildsTheStockBundleFromTheUpgradedOne) {
   testing::game_folder game;
   ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
-  fs::remove(game.backup());  // players delete files they do not recognise
+  fs::remove(testing::native_path(game.backup()));  // players delete files they do not recognise
   EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_EQ(file_bytes(game.backup()), stock());
@@ -106,7 +109,7 @@ class RestoreWithoutStock : public ::testing::TestWithParam<untrue_case> {};
 TEST_P(RestoreWithoutStock, FailsAndChangesNothing) {
   testing::game_folder game;
   ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
-  fs::remove(game.backup());
+  fs::remove(testing::native_path(game.backup()));
   GetParam().arrange(game);
   const auto before = game.snapshot();
   const said result = run_command(game, testing::command::restore);
@@ -123,12 +126,13 @@ INSTANTIATE_TEST_SUITE_P(Table, RestoreWithoutStock,
                                                          put_file(g.bundle(), bytes);
                                                        },
                                                        failure_kind::modified},
-                                           untrue_case{"live_missing", [](auto& g) { fs::remove(g.bundle()); },
+                                           untrue_case{"live_missing",
+                                                       [](auto& g) { fs::remove(testing::native_path(g.bundle())); },
                                                        failure_kind::not_found},
                                            untrue_case{"live_a_folder",
                                                        [](auto& g) {
-                                                         fs::remove(g.bundle());
-                                                         fs::create_directory(g.bundle());
+                                                         fs::remove(testing::native_path(g.bundle()));
+                                                         fs::create_directory(testing::native_path(g.bundle()));
                                                        },
                                                        failure_kind::not_a_file}),
                          [](const auto& row) { return std::string(row.param.name); });
@@ -137,13 +141,13 @@ INSTANTIATE_TEST_SUITE_P(Table, RestoreWithoutStock,
 
 TEST(FolderFlush, FailingAfterTheBackupKeepsTheLiveBundleAndUndoesTheRest) {
   testing::game_folder game;
-  const auto common = fs::path(game.path("Common")).string();
+  const std::string common = testing::generic_path(game.path("Common"));
   const byte_string old_pose = file_bytes(game.pose()), old_action = file_bytes(game.action());
   {
     // The first flush of the Common folder follows the backup's rename.
     testing::fault_injector fault(
         [&](platform::operation op, std::string_view path) {
-          return op == platform::operation::flush && path == common;
+          return op == platform::operation::flush && testing::generic_path(path) == common;
         },
         1, true);
     const said result = run_command(game, testing::command::upgrade);

@@ -11,6 +11,7 @@
 #include "services/bytes.h"
 #include "services/little_endian.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "support/power_loss.h"
 #include "workflow/session.h"
 
@@ -107,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(States, PowerLoss,
                                            power_case{"restore_without_the_backup", false,
                                                       [](auto& g) {
                                                         upgrade_once(g);
-                                                        fs::remove(g.backup());
+                                                        fs::remove(testing::native_path(g.backup()));
                                                       }}),
                          [](const auto& row) { return std::string(row.param.name); });
 

@@ -7,6 +7,7 @@
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -41,7 +42,7 @@ TEST(Restore, OnANeverUpgradedGameRewritesTheFilesAndKeepsTheBundle) {
   EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
   EXPECT_EQ(file_bytes(game.action()), bytes_of(action_restore_payload()));
   EXPECT_EQ(file_bytes(game.bundle()), stock());
-  EXPECT_FALSE(fs::exists(game.backup()));
+  EXPECT_FALSE(fs::exists(testing::native_path(game.backup())));
 }
 
 TEST(Restore, AfterAnUpgradePutsTheStockBundleBack) {
@@ -71,17 +72,17 @@ TEST_P(RestoreRefused, ChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RestoreRefused,
-    ::testing::Values(refused_case{"model_folder_missing", [](auto& g) { fs::remove_all(g.path("pmodel")); }},
-                      refused_case{"backup_damaged",
-                                   [](auto& g) {
-                                     auto damaged = stock();
-                                     damaged[7] ^= 0x40;
-                                     put_file(g.backup(), damaged);
-                                     put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
-                                   }},
-                      refused_case{"backup_truncated",
-                                   [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
-                      refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(g.path("Common")); }}),
+    ::testing::Values(
+        refused_case{"model_folder_missing", [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }},
+        refused_case{"backup_damaged",
+                     [](auto& g) {
+                       auto damaged = stock();
+                       damaged[7] ^= 0x40;
+                       put_file(g.backup(), damaged);
+                       put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
+                     }},
+        refused_case{"backup_truncated", [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
+        refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(testing::native_path(g.path("Common"))); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct restore_fault_case {

@@ -5,6 +5,7 @@
 #include "services/bytes.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -15,7 +16,7 @@ using testing::put_file;
 
 TEST(StartSession, OutsideTheGameFolderItEndsWithoutReadingAnything) {
   testing::game_folder game;
-  std::filesystem::remove(game.path("Vantor.exe"));
+  std::filesystem::remove(testing::native_path(game.path("Vantor.exe")));
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
   EXPECT_FALSE(session.start_session(game.root()));
@@ -38,9 +39,9 @@ TEST(StartSession, LoadsThePackageIntoTheWindow) {
   EXPECT_EQ(state.new_frames.frame_bytes(), static_cast<std::int64_t>(game.new_frames.size()));
   EXPECT_EQ(state.new_frames.count, 39);
   EXPECT_EQ(state.pose_update, game.pose_update);
-  EXPECT_EQ(state.bundle_path, game.root() + "/Common/character.amb");
-  EXPECT_EQ(state.backup_path, game.root() + "/Common/原始动画备份.amb");
-  EXPECT_EQ(state.update_folder, game.root() + "/updatefile/");
+  EXPECT_EQ(testing::generic_path(state.bundle_path), game.root() + "/Common/character.amb");
+  EXPECT_EQ(testing::generic_path(state.backup_path), game.root() + "/Common/原始动画备份.amb");
+  EXPECT_EQ(testing::generic_path(state.update_folder), game.root() + "/updatefile/");
 }
 
 struct frame_file_case {
@@ -56,7 +57,7 @@ class FramePackage : public ::testing::TestWithParam<frame_file_case> {};
 
 TEST_P(FramePackage, CountAndBlockComeFromTheFile) {
   testing::game_folder game;
-  std::filesystem::remove(game.path("updatefile/new.amb.out"));
+  std::filesystem::remove(testing::native_path(game.path("updatefile/new.amb.out")));
   if (GetParam().file) put_file(game.path("updatefile/new.amb.out"), *GetParam().file);
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StartSession, MissingPackageFilesLeaveEmptyUnits) {
   testing::game_folder game;
-  std::filesystem::remove_all(game.path("updatefile"));
+  std::filesystem::remove_all(testing::native_path(game.path("updatefile")));
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
   ASSERT_TRUE(session.start_session(game.root()));

@@ -12,6 +12,7 @@
 #include "support/bounded_run.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -29,7 +30,7 @@ TEST(LargePackage, StreamsAndFailsCleanlyWhenTheDiskIsFull) {
   const std::string frames = game.path("updatefile/new.amb.out");
   constexpr std::int64_t three_gib = std::int64_t{3} << 30;
   put_file(frames, byte_string{});
-  fs::resize_file(frames, static_cast<std::uintmax_t>(three_gib));
+  fs::resize_file(testing::native_path(frames), static_cast<std::uintmax_t>(three_gib));
   {
     byte_string count(4);
     store_le32(count.data(), 1000);

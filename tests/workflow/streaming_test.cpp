@@ -10,6 +10,7 @@
 #include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/native_path.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -61,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](auto& g) {
                                     put_file(g.path("updatefile/new.amb.out"), byte_string{1, 2});
                                   }},
-                      change_case{"removed", [](auto& g) { fs::remove(g.path("updatefile/new.amb.out")); }}),
+                      change_case{"removed",
+                                  [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/new.amb.out"))); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PackageChangedAfterStart, TheSameBytesWrittenAgainAreUsed) {

@@ -18,7 +18,10 @@ voidpf open_stream(voidpf, const void* handed_over, int mode) {
   return const_cast<void*>(handed_over);
 }
 
-uLong read_stream(voidpf, voidpf stream, void* buffer, uLong size) { return stream_of(stream)->read(buffer, size); }
+// uLong is 32 bits on Windows; minizip never asks for more than it can hold.
+uLong read_stream(voidpf, voidpf stream, void* buffer, uLong size) {
+  return static_cast<uLong>(stream_of(stream)->read(buffer, size));
+}
 
 uLong write_stream(voidpf, voidpf, const void*, uLong) { return 0; }
 

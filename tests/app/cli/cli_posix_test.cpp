@@ -34,5 +34,18 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
   EXPECT_NE(drain(err).find("cannot write to standard output"), std::string::npos);
 }
 
+TEST(CommandLine, AGameFolderPathTooLongForTheSystemSaysSo) {
+  std::string game = "/" + std::string(5000, 'a');
+  std::vector<char*> arguments = {const_cast<char*>("vantor-patch"), const_cast<char*>("--game"), game.data(),
+                                  const_cast<char*>("status")};
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), out, err), 2);
+  EXPECT_EQ(drain(out), "");
+  const std::string said = drain(err);
+  EXPECT_NE(said.find("the game folder cannot be used"), std::string::npos) << said;
+  EXPECT_NE(said.find("too long"), std::string::npos) << said;
+}
+
 }  // namespace
 }  // namespace vantor
