@@ -28,6 +28,8 @@ std::string_view describe(failure_kind kind) {
       return "is too short";
     case failure_kind::modified:
       return "is not the stock bundle (it was modified)";
+    case failure_kind::damaged:
+      return "is damaged";
     case failure_kind::other:
       return "cannot be read or written";
   }

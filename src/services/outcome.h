@@ -27,6 +27,7 @@ enum class failure_kind : std::uint8_t {
   missing_or_empty,  ///< a file the command needs is missing or holds nothing
   too_short,         ///< a file is shorter than its format needs
   modified,          ///< a bundle is not the stock one
+  damaged,           ///< an archive's records or data are broken (a checksum or size that does not match)
   other,             ///< anything the platform did not say more about
 };
 
