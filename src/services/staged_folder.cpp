@@ -81,9 +81,14 @@ status staged_folder::withdraw() {
   return removed;
 }
 
-void remove_stale_temporary_folder(std::string_view target) {
+bool has_stale_temporary_folder(std::string_view target) {
   const std::string temporary = platform::resolve_path(target) + std::string(temporary_suffix);
-  if (platform::kind_of(temporary) == platform::entry_kind::folder) (void)remove_folder_tree(temporary);
+  return platform::kind_of(temporary) == platform::entry_kind::folder;
+}
+
+void remove_stale_temporary_folder(std::string_view target) {
+  if (has_stale_temporary_folder(target))
+    (void)remove_folder_tree(platform::resolve_path(target) + std::string(temporary_suffix));
 }
 
 status remove_folder_tree(std::string_view path) {

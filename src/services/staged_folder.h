@@ -70,6 +70,9 @@ class staged_folder {
 /// of a command, like remove_stale_temporaries. Only a folder is removed: a
 /// symbolic link there is neither followed nor removed.
 void remove_stale_temporary_folder(std::string_view target);
+/// Whether such a folder is there (what remove_stale_temporary_folder would
+/// remove).
+bool has_stale_temporary_folder(std::string_view target);
 
 /// Removes a folder and everything below it, depth first. A symbolic link is
 /// removed itself, never followed; a file or link at the path is removed

@@ -5,6 +5,7 @@
 #include "formats/restore_payloads.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "services/staged_folder.h"
 #include "workflow/installation.h"
 #include "workflow/messages.h"
 #include "workflow/session.h"
@@ -22,6 +23,7 @@ bool patch_session::run_restore() {
   const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
   remove_stale_temporaries(state_.common_folder);
   remove_stale_temporaries(model_folder);
+  remove_stale_temporary_folder(model_folder);
 
   // A damaged backup is never installed; checked first, so nothing changes.
   const bool has_backup = file_exists(state_.backup_path);

@@ -11,7 +11,7 @@
 
 namespace vantor {
 
-enum class model_state { present, missing_with_package, missing };
+enum class model_state { present, missing_with_package, missing, not_a_folder };
 
 struct game_status {
   text game_folder;
@@ -19,6 +19,7 @@ struct game_status {
   std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
   bundle_kind backup = bundle_kind::missing;
   model_state model = model_state::missing;
+  bool model_leftover = false;  ///< a model folder an interrupted upgrade left half unpacked
   text frame_summary;
 };
 

@@ -1,11 +1,12 @@
 // The "开始升级" command.
 
 #include "formats/game_layout.h"
-#include "services/archive/archive.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "services/staged_folder.h"
 #include "workflow/installation.h"
 #include "workflow/messages.h"
+#include "workflow/model_folder.h"
 #include "workflow/rebuild.h"
 #include "workflow/session.h"
 
@@ -17,24 +18,12 @@ bool patch_session::on_upgrade_clicked() {
   return upgraded;
 }
 
-bool patch_session::ensure_model_folder() {
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-  if (file_exists(model_folder)) return true;
-  const text package = layout::path_in(state_.run_folder, {layout::model_package});
-  if (!file_exists(package)) {
-    note(failure{failure_kind::not_found, model_folder});
-    return false;
-  }
-  // The package is unpacked silently; whatever it gives, the upgrade goes on.
-  extract_archive(package, model_folder);
-  return true;
-}
-
 bool patch_session::run_upgrade() {
   reasons_.clear();
   const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
   remove_stale_temporaries(state_.common_folder);
   remove_stale_temporaries(model_folder);
+  remove_stale_temporary_folder(model_folder);  // a model folder left half unpacked
 
   // An incomplete update package would install empty files over the game's.
   const text& updates = state_.update_folder;
@@ -45,7 +34,12 @@ bool patch_session::run_upgrade() {
   if (!state_.frame_package_read) note(failure{failure_kind::too_short, updates + std::string(layout::update_frames)});
   if (!reasons_.empty()) return false;
 
-  if (!ensure_model_folder()) return false;
+  // Checked before anything else, but the package is unpacked only once the
+  // bundle is proved, so a refused upgrade leaves no new model folder.
+  if (status source = check_model_source(state_); !source) {
+    note(source.error());
+    return false;
+  }
 
   auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages);
   if (!prepared) {
@@ -58,9 +52,9 @@ bool patch_session::run_upgrade() {
     return false;
   }
 
-  auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
-  if (!pose) {
-    note(pose.error());
+  auto model = prepare_model(state_);
+  if (!model) {
+    note(model.error());
     return false;
   }
   auto action =
@@ -74,7 +68,10 @@ bool patch_session::run_upgrade() {
   // happens to the live bundle, which is replaced last.
   installation install;
   if (prepared->backup) install.add(std::move(*prepared->backup), false);
-  install.add(std::move(*pose), true);
+  if (model->folder)
+    install.add(std::move(*model->folder));  // a new model folder goes away again if a later step fails
+  else
+    install.add(std::move(*model->pose), true);
   install.add(std::move(*action), true);
   install.add(std::move(prepared->bundle), false);
   if (status installed = install.commit_all(); !installed) {

@@ -66,10 +66,14 @@ std::vector<std::string> click(const game_folder& game, command run) {
   return fake.messages;
 }
 
-std::map<std::string, byte_string> game_folder::snapshot() const {
+std::map<std::string, byte_string> game_folder::snapshot() const { return snapshot(""); }
+
+std::map<std::string, byte_string> game_folder::snapshot(std::string_view folder) const {
   std::map<std::string, byte_string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
-    const auto relative = std::filesystem::relative(entry.path(), root()).string();
+  const std::string top = folder.empty() ? root() : path(folder);
+  if (!std::filesystem::is_directory(top)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+    const auto relative = std::filesystem::relative(entry.path(), top).string();
     files[relative] = entry.is_regular_file() ? file_bytes(entry.path().string()) : bytes_of("<folder>");
   }
   return files;

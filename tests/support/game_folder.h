@@ -49,6 +49,9 @@ class game_folder {
 
   /// Every file under the folder with its bytes, for "nothing changed" checks.
   std::map<std::string, byte_string> snapshot() const;
+  /// The same for one folder of the game ("pmodel"), relative to it; empty
+  /// when it is missing.
+  std::map<std::string, byte_string> snapshot(std::string_view folder) const;
 
   byte_string new_frames;
   std::int32_t new_count = 39;

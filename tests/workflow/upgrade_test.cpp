@@ -122,14 +122,6 @@ TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
   EXPECT_EQ(file_bytes(game.path("pmodel/parts/body.mdl")), bytes_of("mesh"));
 }
 
-TEST(Upgrade, DamagedModelPackageStillLeavesAFolderToInstallInto) {
-  testing::game_folder game;
-  fs::remove_all(game.path("pmodel"));
-  put_file(game.path("pmodel.pak"), bytes_of("not a zip archive at all, just text"));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
-  EXPECT_EQ(file_bytes(game.pose()), game.pose_update);
-}
-
 TEST(Upgrade, FindsFilesWhoseLetterCaseDiffers) {
   testing::game_folder game;
   fs::rename(game.path("Common"), game.path("common"));

@@ -144,7 +144,22 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::remove_all(g.path("pmodel"));
                       put_file(g.path("pmodel.pak"), bytes_of("PK"));
                     },
-                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)"}}),
+                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)"}},
+        status_case{"model_folder_is_a_file",
+                    [](auto& g) {
+                      fs::remove_all(g.path("pmodel"));
+                      put_file(g.path("pmodel"), bytes_of("x"));
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: not a folder (pmodel is a file)"}},
+        status_case{"model_folder_left_half_unpacked",
+                    [](auto& g) {
+                      fs::remove_all(g.path("pmodel"));
+                      put_file(g.path("pmodel.pak"), bytes_of("PK"));
+                      put_file(g.path("pmodel.vantor-tmp/mesh/a.msh"), bytes_of("half"));
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)",
+                     "unfinished model folder: pmodel.vantor-tmp (left by an interrupted upgrade; removed by the "
+                     "next command)"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
