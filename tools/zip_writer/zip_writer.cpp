@@ -2,10 +2,59 @@
 
 #include <minizip/zip.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace vantor {
 
 namespace {
+
 constexpr uLong made_on_unix = 0x031E;  // host 3 (Unix), format version 3.0
+constexpr std::size_t end_record_size = 22;
+
+void put_le(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t get_le(const std::string& in, std::size_t at, int bytes) {
+  std::uint64_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i)
+    value = value << 8 | static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+// Puts the ZIP64 end record and its locator before the end record of an
+// archive without a comment, saying how many entries it holds.
+bool add_zip64_end_records(const std::string& path, std::uint64_t entries) {
+  std::ifstream in(path, std::ios::binary);
+  std::string archive((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return false;
+  if (archive.size() < end_record_size) return false;
+  const std::size_t end = archive.size() - end_record_size;
+  if (get_le(archive, end, 4) != 0x06054B50) return false;
+  const std::uint64_t directory_size = get_le(archive, end + 12, 4);
+  const std::uint64_t directory_offset = get_le(archive, end + 16, 4);
+  std::string records;
+  put_le(records, 0x06064B50, 4);  // ZIP64 end of central directory record
+  put_le(records, 44, 8);
+  put_le(records, 45, 2);
+  put_le(records, 45, 2);
+  put_le(records, 0, 4);
+  put_le(records, 0, 4);
+  put_le(records, entries, 8);
+  put_le(records, entries, 8);
+  put_le(records, directory_size, 8);
+  put_le(records, directory_offset, 8);
+  put_le(records, 0x07064B50, 4);  // its locator
+  put_le(records, 0, 4);
+  put_le(records, end, 8);
+  put_le(records, 1, 4);
+  archive.insert(end, records);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(archive.data(), static_cast<std::streamsize>(archive.size()));
+  return static_cast<bool>(out);
+}
+
 }  // namespace
 
 zip_item file_item(std::string name, std::string_view contents, int method) {
@@ -24,7 +73,7 @@ zip_item folder_item(std::string name) {
   return item;
 }
 
-zip_writer::zip_writer(const std::string& path) : zip_(zipOpen64(path.c_str(), APPEND_STATUS_CREATE)) {
+zip_writer::zip_writer(const std::string& path) : zip_(zipOpen64(path.c_str(), APPEND_STATUS_CREATE)), path_(path) {
   ok_ = zip_ != nullptr;
 }
 
@@ -48,6 +97,7 @@ bool zip_writer::add(const zip_item& item) {
     done += piece;
   }
   ok_ = zipCloseFileInZip(zip_) == ZIP_OK && ok_;
+  if (ok_) ++entries_;
   return ok_;
 }
 
@@ -56,6 +106,7 @@ bool zip_writer::close() {
   const bool closed = zipClose(zip_, nullptr) == ZIP_OK;
   zip_ = nullptr;
   ok_ = ok_ && closed;
+  if (ok_ && entries_ >= 0xFFFF) ok_ = add_zip64_end_records(path_, entries_);
   return ok_;
 }
 
