@@ -96,7 +96,7 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   const auto entries = static_cast<std::int32_t>(count);
 
   const auto total = declared_total(archive.get(), entries);
-  if (!total) return damaged;
+  if (!total || has_undeclared_entries(archive.get())) return damaged;
   const auto space = platform::free_space(target);
   if (!space) return space.error();
   if (*total > *space) return failure{failure_kind::no_space, target};

@@ -15,7 +15,7 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t data_buffer_size = 16384;
+constexpr std::size_t data_buffer_size = 256 * 1024;
 constexpr std::uint32_t zip_local_signature = 0x04034B50;
 constexpr uLong method_stored = 0;
 constexpr uLong method_deflated = Z_DEFLATED;
@@ -75,6 +75,18 @@ class archive_reader {
       ++current_;
     }
     return true;
+  }
+
+  /// Whether minizip finds a directory record after the last declared entry.
+  bool record_after_last() {
+    if (entry_count_ == 0 || entry_count_ > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+      return false;
+    close_open_entry();
+    if (!move_to(static_cast<std::int32_t>(entry_count_ - 1))) return false;
+    cached_.reset();
+    const bool more = unzGoToNextFile(zip_) == UNZ_OK;
+    current_ = -1;  // minizip has moved on, or part of the way
+    return more;
   }
 
   const std::optional<archive_entry>& cached() const { return cached_; }
@@ -170,6 +182,10 @@ std::int64_t declared_entry_count(archive_reader* reader) {
   if (reader == nullptr || !reader->has_directory()) return -1;
   return static_cast<std::int64_t>(
       std::min<std::uint64_t>(reader->entry_count(), std::numeric_limits<std::int64_t>::max()));
+}
+
+bool has_undeclared_entries(archive_reader* reader) {
+  return reader != nullptr && reader->has_directory() && reader->record_after_last();
 }
 
 std::int32_t count_archive_entries(archive_reader* reader) {

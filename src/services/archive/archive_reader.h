@@ -63,6 +63,12 @@ std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, arch
 /// directory.
 std::int64_t declared_entry_count(archive_reader* reader);
 
+/// Whether the directory holds a record after the entries it declares. Some
+/// writers leave an end record that says 65535 entries, without the ZIP64
+/// records that give the real count, for more; minizip then declares 65535
+/// but walks on. Such an archive cannot be extracted completely.
+bool has_undeclared_entries(archive_reader* reader);
+
 /// The number of entries before the first whose information cannot be read;
 /// -1 when the handle has no directory or an entry's extended time stamp
 /// cannot be converted.
@@ -72,7 +78,7 @@ std::int32_t count_archive_entries(archive_reader* reader);
 /// The folder must exist already: no folder is created. Something other
 /// than a plain file at path (a folder, a symbolic link) is never opened.
 /// A read-only entry gives a file without write permission. The data is
-/// streamed through a 16384-byte buffer and never goes past the entry's
+/// streamed through one buffer of 256 KB and never goes past the entry's
 /// declared size. On success the access and modification times are set from
 /// the entry. A failure part way leaves the bytes written so far.
 std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path);

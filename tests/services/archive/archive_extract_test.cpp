@@ -296,10 +296,10 @@ INSTANTIATE_TEST_SUITE_P(
                         .fault =
                             [] {
                               return std::make_unique<fault_injector>(
-                                  fault_injector::on(platform::operation::write, "b.bin"), 2, false,
+                                  fault_injector::on(platform::operation::write, "b.bin"), 1, false,
                                   failure_kind::no_space, true);
                             },
-                        .verify = expect_size("out/b.bin", 16384 + 8192)},
+                        .verify = expect_size("out/b.bin", 20000)},
         extraction_case{.title = "WrongChecksumStored",
                         .items = {alpha, beta, gamma_item},
                         .damage = wrong_checksum(2),
@@ -505,6 +505,27 @@ TEST(ExtractArchive, DecodesGbkNames) {
   EXPECT_EQ(listing(dir),
             (std::vector<std::string>{"out/", "out/乗.txt", "out/模型/", "out/模型/utf8.txt", "out/模型/动作.act"}));
   EXPECT_EQ(file_bytes(dir / "out/模型/动作.act"), bytes_of("act"));
+}
+
+TEST(ExtractArchive, RefusesMoreEntriesThanTheEndRecordSays) {
+  temp_folder dir;
+  {
+    zip_writer zip(dir / "pack.zip");
+    for (int i = 0; i < 0x10001; ++i) ASSERT_TRUE(zip.add(file_item(std::to_string(i), "", 0)));
+    ASSERT_TRUE(zip.close());
+  }
+  // Without the ZIP64 end records, as some writers leave an archive of more
+  // than 65535 entries, the end record says 65535.
+  byte_string zip = file_bytes(dir / "pack.zip");
+  constexpr std::size_t zip64_records = 56 + 20, end_record = 22;
+  const std::size_t records_at = zip.size() - end_record - zip64_records;
+  ASSERT_EQ(zip[records_at + 3], 0x06);  // PK 06 06
+  zip.erase(zip.begin() + static_cast<std::ptrdiff_t>(records_at),
+            zip.begin() + static_cast<std::ptrdiff_t>(records_at + zip64_records));
+  put_file(dir / "pack.zip", zip);
+
+  EXPECT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 0);
+  EXPECT_EQ(listing(dir), only_target);
 }
 
 // Counts the folder listings the platform layer makes.

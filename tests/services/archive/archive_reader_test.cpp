@@ -62,7 +62,7 @@ patch break_deflate_data(std::size_t k) {
   return [k](byte_string& zip) { zip[zip_records(zip)[k].data] = 0xFF; };
 }
 
-const byte_string big_data = random_bytes(40000, 7);  // more than two 16384-byte pieces
+const byte_string big_data = random_bytes(40000, 7);  // more than minizip's 16384-byte input pieces
 constexpr std::int32_t modified_at = 1'000'000'000, accessed_at = 1'100'000'000, created_at = 900'000'000;
 
 std::vector<zip_item> standard_items() {
