@@ -97,6 +97,7 @@ class file {
 
  private:
   friend outcome<file> open_file(std::string_view path, open_mode mode);
+  friend outcome<file> create_file_exactly(std::string_view path);
   failure fail(failure_kind kind) const { return failure{kind, path_}; }
   file(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   std::intptr_t handle_ = -1;  ///< the system's descriptor or handle; -1 when closed
@@ -147,6 +148,27 @@ class folder_lock {
 /// Takes the folder's lock, waiting at most `wait` while another process
 /// holds it (then the failure is busy).
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait);
+// Building a new folder tree. The caller made every folder of the tree
+// itself and knows their entries, so these take paths exactly as given:
+// no letter-case lookup, which lists a folder for every name that does not
+// exist yet.
+
+/// Creates a new file at exactly this path and opens it for writing. Fails
+/// when anything exists at the path; never follows a symbolic link.
+outcome<file> create_file_exactly(std::string_view path);
+/// Creates one folder at exactly this path; its parent must exist.
+status create_folder_exactly(std::string_view path);
+/// Removes an empty folder (a symbolic link is refused, never followed).
+status remove_folder(std::string_view path);
+/// Makes every file and folder below a folder durable: their contents and
+/// their entries, but not the folder's own entry in its parent (flush_folder
+/// of the parent does that). On Linux one syncfs of the file system that
+/// holds the folder, which costs far less than flushing every file; a Win32
+/// version flushes each file below.
+status flush_tree(std::string_view folder);
+/// The bytes the program may still write on the file system that holds the
+/// path.
+outcome<std::uint64_t> free_space(std::string_view path);
 
 /// Gives the owner write permission, or takes every write permission away.
 status set_writable(std::string_view path, bool writable);
@@ -194,7 +216,20 @@ void reset_floating_point();
 // operation (and each opening of an address) asks the hook first; a failure
 // makes that operation fail as if the system had refused it.
 
-enum class operation { open, read, write, flush, close, rename, remove, copy, create_folder, open_address };
+enum class operation {
+  open,
+  read,
+  write,
+  flush,
+  close,
+  rename,
+  remove,
+  copy,
+  create_folder,
+  open_address,
+  flush_tree,
+  free_space
+};
 
 /// What the hook asks of one operation.
 struct fault {
@@ -208,6 +243,9 @@ class fault_hook {
   /// Called before each operation with its path, and the target path of a
   /// rename or copy.
   virtual fault before(operation op, std::string_view path, std::string_view other_path) = 0;
+  /// Told of each folder listing (list_folder, and the letter-case lookup's
+  /// own), which cannot be made to fail; lets tests count them.
+  virtual void folder_listed(std::string_view /*folder*/) {}
 };
 
 /// Installs a hook (nullptr removes it).

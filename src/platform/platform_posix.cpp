@@ -6,6 +6,7 @@
 #include <iconv.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -180,6 +181,7 @@ std::vector<std::string> list_folder(std::string_view folder) {
     if (name != "." && name != "..") names.emplace_back(name);
   }
   ::closedir(dir);
+  if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
   return names;
 }
 
@@ -462,6 +464,56 @@ status set_file_times(std::string_view path, file_time access, file_time modific
                              {static_cast<time_t>(modification.seconds), modification.nanoseconds}};
   if (::utimensat(AT_FDCWD, resolved.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return from_errno(resolved);
   return {};
+}
+
+// --- new folder trees -----------------------------------------------------------
+
+outcome<file> create_file_exactly(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  std::string exact(path);
+  if (const auto refusal = refused(operation::open, exact)) return *refusal;
+  int handle;
+  do {
+    handle = ::open(exact.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  } while (handle < 0 && errno == EINTR);
+  if (handle < 0) return from_errno(exact);
+  return file(handle, std::move(exact));
+}
+
+status create_folder_exactly(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const std::string exact(path);
+  if (const auto refusal = refused(operation::create_folder, exact)) return *refusal;
+  if (::mkdir(exact.c_str(), 0777) != 0) return from_errno(exact);
+  return {};
+}
+
+status remove_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const std::string resolved = resolve_path(path);
+  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
+  return {};
+}
+
+status flush_tree(std::string_view folder) {
+  const std::string resolved = resolve_path(folder.empty() ? std::string_view(".") : folder);
+  if (const auto refusal = refused(operation::flush_tree, resolved)) return *refusal;
+  const int handle = ::open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (handle < 0) return from_errno(resolved);
+  const bool synced = ::syncfs(handle) == 0;
+  const failure why = from_errno(resolved);
+  ::close(handle);
+  if (!synced) return why;
+  return {};
+}
+
+outcome<std::uint64_t> free_space(std::string_view path) {
+  const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
+  if (const auto refusal = refused(operation::free_space, resolved)) return *refusal;
+  struct statvfs info;
+  if (::statvfs(resolved.c_str(), &info) != 0) return from_errno(resolved);
+  return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
 }
 
 // --- process ------------------------------------------------------------------

@@ -223,6 +223,7 @@ entry_kind kind_of(std::string_view path) {
 }
 
 std::vector<std::string> list_folder(std::string_view folder) {
+  if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
   const HANDLE search = ::FindFirstFileW((system_path(folder) + L"\\*").c_str(), &found);
@@ -420,6 +421,74 @@ status flush_folder(std::string_view path) {
   // renames are written through (MOVEFILE_WRITE_THROUGH) instead. A flush
   // that cannot be tried counts as done.
   return {};
+}
+
+// --- new folder trees -----------------------------------------------------------
+
+outcome<file> create_file_exactly(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  std::string exact(path);
+  if (const auto refusal = refused(operation::open, exact)) return *refusal;
+  const HANDLE handle =
+      ::CreateFileW(system_path(exact).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(exact);
+  return file(as_number(handle), std::move(exact));
+}
+
+status create_folder_exactly(std::string_view path) { return create_folder(path); }
+
+status remove_folder(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return failure{failure_kind::not_a_file, std::string(path)};
+  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  if (!::RemoveDirectoryW(system_path(path).c_str())) return from_last_error(path);
+  return {};
+}
+
+namespace {
+
+// Flushes every file below a folder; folders themselves cannot be flushed.
+status flush_files_below(std::string_view folder) {
+  for (const auto& name : list_folder(folder)) {
+    const std::string path = join_path(folder, name);
+    const DWORD attributes = attributes_of(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      if (status flushed = flush_files_below(path); !flushed) return flushed;
+      continue;
+    }
+    const HANDLE handle = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+    const bool flushed = ::FlushFileBuffers(handle) != 0;
+    const failure why = from_last_error(path);
+    ::CloseHandle(handle);
+    if (!flushed) return why;
+  }
+  return {};
+}
+
+}  // namespace
+
+status flush_tree(std::string_view folder) {
+  if (const auto refusal = refused(operation::flush_tree, folder)) return *refusal;
+  return flush_files_below(folder);
+}
+
+outcome<std::uint64_t> free_space(std::string_view path) {
+  if (const auto refusal = refused(operation::free_space, path)) return *refusal;
+  // The nearest folder that is there: the path may name one still to be made.
+  std::string existing(path.empty() ? std::string_view(".") : path);
+  while (attributes_of(existing) == INVALID_FILE_ATTRIBUTES && !parent_folder(existing).empty() &&
+         parent_folder(existing) != existing)
+    existing = parent_folder(existing);
+  ULARGE_INTEGER available{};
+  if (!::GetDiskFreeSpaceExW(system_path(existing).c_str(), &available, nullptr, nullptr))
+    return from_last_error(existing);
+  return static_cast<std::uint64_t>(available.QuadPart);
 }
 
 // --- the run lock ---------------------------------------------------------------

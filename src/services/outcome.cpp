@@ -34,6 +34,8 @@ std::string_view describe(failure_kind kind) {
       return "another run is working on this game folder";
     case failure_kind::changed:
       return "changed after the patcher read it; start the patcher again";
+    case failure_kind::damaged:
+      return "is damaged";
     case failure_kind::other:
       return "cannot be read or written";
   }

@@ -30,6 +30,7 @@ enum class failure_kind : std::uint8_t {
   bad_frame_count,   ///< the frame package's count does not fit its frames
   busy,              ///< another run holds the game folder
   changed,           ///< a file changed since the program read it
+  damaged,           ///< an archive's records or data are broken (a checksum or size that does not match)
   other,             ///< anything the platform did not say more about
 };
 

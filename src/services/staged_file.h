@@ -16,8 +16,8 @@
 
 namespace vantor {
 
-/// Every temporary file the program makes ends with this, so the leftovers of
-/// an interrupted run can be recognised and removed.
+/// Every temporary file and folder the program makes ends with this, so the
+/// leftovers of an interrupted run can be recognised and removed.
 inline constexpr std::string_view temporary_suffix = ".vantor-tmp";
 
 /// A new version of a file, written and flushed beside its target but not yet

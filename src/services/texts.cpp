@@ -63,6 +63,8 @@ std::size_t utf8_sequence_length(std::string_view s, std::size_t i) {
   return length;
 }
 
+}  // namespace
+
 bool is_valid_utf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t length = utf8_sequence_length(s, i);
@@ -71,8 +73,6 @@ bool is_valid_utf8(std::string_view s) {
   }
   return true;
 }
-
-}  // namespace
 
 text decode_description(std::string_view bytes) {
   constexpr std::string_view bom = "\xEF\xBB\xBF";

@@ -19,6 +19,10 @@ text to_text(double value);
 /// The bytes up to, not including, the first zero byte.
 text to_text(const byte_string& bytes);
 
+/// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+/// values past U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
 /// Turns the bytes of a description file into UTF-8 for display. Valid UTF-8
 /// stays as it is (without a byte-order mark); anything else is taken as
 /// GB18030, the superset of the GBK that Chinese Windows writes. Bytes that

@@ -4,6 +4,7 @@
 #include "formats/game_layout.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "services/staged_folder.h"
 #include "services/texts.h"
 #include "workflow/messages.h"
 
@@ -78,12 +79,14 @@ std::optional<run_lock> patch_session::begin_command() {
     note(lock.error());
     return std::nullopt;
   }
-  for (const text& folder : {state_.common_folder, layout::path_in(state_.run_folder, {layout::model_folder})}) {
+  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
+  for (const text& folder : {state_.common_folder, model_folder}) {
     if (status cleaned = remove_stale_temporaries(folder); !cleaned) {
       note(cleaned.error());
       return std::nullopt;
     }
   }
+  remove_stale_temporary_folder(model_folder);  // a model folder left half unpacked
   return std::move(*lock);
 }
 

@@ -58,9 +58,6 @@ class patch_session {
   bool run_upgrade();
   /// The restore without its closing message.
   bool run_restore();
-  /// Makes sure the model folder exists, extracting the model package when
-  /// it does not.
-  bool ensure_model_folder();
 
   /// Why the last command failed, one entry per failed step, in order.
   const std::vector<failure>& reasons() const { return reasons_; }

@@ -3,6 +3,7 @@
 #include "formats/game_layout.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "services/staged_folder.h"
 #include "services/texts.h"
 
 namespace vantor {
@@ -84,6 +85,9 @@ game_status read_status(const patch_session& session) {
   }
   for (const text& folder : {state.common_folder, model_folder})
     for (text& leftover : stale_temporaries(folder)) status.leftovers.push_back(std::move(leftover));
+  // A model folder an interrupted upgrade left half unpacked.
+  if (has_stale_temporary_folder(model_folder))
+    status.leftovers.push_back(model_folder + std::string(temporary_suffix));
   status.frame_summary = frame_summary(state.new_frames.count, session.identity().stock_count);
   status.package_problems = session.package_problems();
   return status;

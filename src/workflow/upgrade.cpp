@@ -1,11 +1,12 @@
 // The "开始升级" command.
 
 #include "formats/game_layout.h"
-#include "services/archive/archive.h"
 #include "services/files.h"
 #include "services/staged_file.h"
+#include "services/staged_folder.h"
 #include "workflow/installation.h"
 #include "workflow/messages.h"
+#include "workflow/model_folder.h"
 #include "workflow/rebuild.h"
 #include "workflow/session.h"
 
@@ -17,24 +18,9 @@ bool patch_session::on_upgrade_clicked() {
   return upgraded;
 }
 
-bool patch_session::ensure_model_folder() {
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-  if (file_exists(model_folder)) return true;
-  const text package = layout::path_in(state_.run_folder, {layout::model_package});
-  if (!file_exists(package)) {
-    note(failure{failure_kind::not_found, model_folder});
-    return false;
-  }
-  // The package is unpacked silently; whatever it gives, the upgrade goes on.
-  extract_archive(package, model_folder);
-  return true;
-}
-
 bool patch_session::run_upgrade() {
   const auto lock = begin_command();
   if (!lock) return false;
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-
   if (auto problems = package_problems(); !problems.empty()) {
     reasons_ = std::move(problems);
     return false;
@@ -46,15 +32,19 @@ bool patch_session::run_upgrade() {
     return false;
   }
 
-  if (!ensure_model_folder()) return false;
+  // Checked before anything else, but the package is unpacked only once the
+  // bundle is proved, so a refused upgrade leaves no new model folder.
+  if (status source = check_model_source(state_); !source) {
+    note(source.error());
+    return false;
+  }
 
-  // The pose and action files are staged while the bundle's prefix is still
-  // being hashed; their failure is told after the bundle's messages.
-  std::optional<outcome<staged_file>> pose, action;
+  // The action file is staged while the bundle's prefix is still being
+  // hashed; its failure is told after the bundle's messages.
+  std::optional<outcome<staged_file>> action;
   const auto stage_small_files = [&] {
-    if (pose) return;
-    pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), state_.pose_update);
-    action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
+    if (!action)
+      action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
   };
 
   auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages, stage_small_files);
@@ -68,18 +58,27 @@ bool patch_session::run_upgrade() {
     return false;
   }
   stage_small_files();
-  for (const auto* staged : {&*pose, &*action}) {
-    if (!*staged) {
-      note(staged->error());
-      return false;
-    }
+
+  // The pose file goes into the model folder, or into a new one unpacked
+  // from the model package now that the bundle is proved.
+  auto model = prepare_model(state_);
+  if (!model) {
+    note(model.error());
+    return false;
+  }
+  if (!*action) {
+    note(action->error());
+    return false;
   }
 
   // The backup goes in first: from then on the stock prefix is safe whatever
   // happens to the live bundle, which is replaced last.
   installation install;
   if (prepared->backup) install.add(std::move(*prepared->backup), false);
-  install.add(std::move(pose->value()), true);
+  if (model->folder)
+    install.add(std::move(*model->folder));  // a new model folder goes away again if a later step fails
+  else
+    install.add(std::move(*model->pose), true);
   install.add(std::move(action->value()), true);
   install.add(std::move(prepared->bundle), false);
   if (status installed = install.commit_all(); !installed) {

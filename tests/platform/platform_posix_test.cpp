@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "support/fault_injector.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -49,6 +50,80 @@ TEST(PlatformFiles, PathHelpers) {
   EXPECT_EQ(platform::parent_folder("/a"), "/");
   EXPECT_EQ(platform::parent_folder("a"), "");
   EXPECT_EQ(platform::file_name("/a/b.txt"), "b.txt");
+}
+
+// A hook that counts folder listings and fails nothing.
+class listing_counter final : public platform::fault_hook {
+ public:
+  listing_counter() { platform::set_fault_hook(this); }
+  ~listing_counter() override { platform::set_fault_hook(nullptr); }
+  platform::fault before(platform::operation, std::string_view, std::string_view) override { return {}; }
+  void folder_listed(std::string_view) override { ++listings; }
+  int listings = 0;
+};
+
+TEST(NewFolderTrees, ExactCallsTakeThePathAsGivenAndListNothing) {
+  temp_folder dir;
+  put_file(dir / "Mesh.txt", bytes_of("old"));
+  put_file(dir / "outside.txt", bytes_of("keep"));
+  ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), (dir / "link").c_str()), 0);
+  listing_counter counter;
+
+  // A name that differs in letter case is another name here.
+  auto made = platform::create_file_exactly(dir / "mesh.txt");
+  ASSERT_TRUE(made.ok());
+  ASSERT_TRUE(made->write("new", 3).ok());
+  ASSERT_TRUE(made->close().ok());
+  EXPECT_TRUE(platform::create_folder_exactly(dir / "sub").ok());
+  EXPECT_EQ(counter.listings, 0);
+  EXPECT_EQ(testing::file_bytes(dir / "Mesh.txt"), bytes_of("old"));
+  EXPECT_EQ(testing::file_bytes(dir / "mesh.txt"), bytes_of("new"));
+
+  // Nothing that stands at the path is opened, followed or replaced.
+  for (const char* taken : {"mesh.txt", "link", "sub"}) {
+    const auto again = platform::create_file_exactly(dir / taken);
+    ASSERT_FALSE(again.ok()) << taken;
+    EXPECT_EQ(again.error().kind, failure_kind::exists) << taken;
+    EXPECT_EQ(platform::create_folder_exactly(dir / taken).error().kind, failure_kind::exists) << taken;
+  }
+  EXPECT_EQ(testing::file_bytes(dir / "outside.txt"), bytes_of("keep"));
+  EXPECT_EQ(platform::create_folder_exactly(dir / "missing/sub").error().kind, failure_kind::not_found);
+
+  // The letter-case lookup lists a folder for a name that is not there.
+  (void)platform::resolve_path(dir / "MISSING.txt");
+  EXPECT_GT(counter.listings, 0);
+}
+
+TEST(NewFolderTrees, RemoveFolderTakesOnlyEmptyFoldersAndNoLinks) {
+  temp_folder dir;
+  testing::put_folder(dir / "empty");
+  put_file(dir / "full/f", bytes_of("f"));
+  ASSERT_EQ(::symlink((dir / "empty").c_str(), (dir / "link").c_str()), 0);
+  EXPECT_FALSE(platform::remove_folder(dir / "full").ok());
+  EXPECT_FALSE(platform::remove_folder(dir / "link").ok());
+  EXPECT_TRUE(testing::exists(dir / "empty"));
+  EXPECT_TRUE(platform::remove_folder(dir / "empty").ok());
+  EXPECT_FALSE(testing::exists(dir / "empty"));
+  EXPECT_EQ(platform::remove_folder(dir / "empty").error().kind, failure_kind::not_found);
+}
+
+TEST(NewFolderTrees, FlushTreeAndFreeSpaceSayWhyTheyFail) {
+  temp_folder dir;
+  put_file(dir / "tree/a/b", bytes_of("b"));
+  EXPECT_TRUE(platform::flush_tree(dir / "tree").ok());
+  EXPECT_EQ(platform::flush_tree(dir / "missing").error().kind, failure_kind::not_found);
+  const auto space = platform::free_space(dir / "tree");
+  ASSERT_TRUE(space.ok());
+  EXPECT_GT(*space, 0u);
+  EXPECT_EQ(platform::free_space(dir / "missing").error().kind, failure_kind::not_found);
+
+  testing::fault_injector fault(testing::fault_injector::any(), 1, false, failure_kind::io_error);
+  EXPECT_EQ(platform::flush_tree(dir / "tree").error().kind, failure_kind::io_error);
+  EXPECT_EQ(platform::free_space(dir / "tree").error().kind, failure_kind::io_error);
+  EXPECT_EQ(platform::create_folder_exactly(dir / "new").error().kind, failure_kind::io_error);
+  EXPECT_EQ(platform::create_file_exactly(dir / "new.txt").error().kind, failure_kind::io_error);
+  EXPECT_FALSE(testing::exists(dir / "new"));
+  EXPECT_FALSE(testing::exists(dir / "new.txt"));
 }
 
 // Runs with PATH naming only one folder, so the desktop's opener found there

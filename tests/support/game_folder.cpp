@@ -81,4 +81,15 @@ std::map<std::string, byte_string> game_folder::snapshot_without(std::string_vie
   return files;
 }
 
+std::map<std::string, byte_string> game_folder::snapshot(std::string_view folder) const {
+  std::map<std::string, byte_string> files;
+  const auto top = native_path(path(folder));
+  if (!std::filesystem::is_directory(top)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+    const std::string relative = utf8_of(std::filesystem::relative(entry.path(), top));
+    files[relative] = entry.is_regular_file() ? file_bytes(utf8_of(entry.path())) : bytes_of("<folder>");
+  }
+  return files;
+}
+
 }  // namespace vantor::testing

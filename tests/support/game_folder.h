@@ -54,6 +54,9 @@ class game_folder {
   std::map<std::string, byte_string> snapshot() const;
   /// The same, leaving out one file (too large to read whole).
   std::map<std::string, byte_string> snapshot_without(std::string_view relative) const;
+  /// The same for one folder of the game ("pmodel"), relative to it; empty
+  /// when it is missing.
+  std::map<std::string, byte_string> snapshot(std::string_view folder) const;
 
   byte_string new_frames;
   std::int32_t new_count = 39;

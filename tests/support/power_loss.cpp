@@ -15,20 +15,14 @@ namespace fs = std::filesystem;
 
 power_loss::power_loss(std::string root, int stop_at) : root_(generic_path(root)), stop_at_(stop_at) {
   // At the start everything on disk is durable.
-  remember_folder(root_);
-  for (const auto& entry : fs::recursive_directory_iterator(native_path(root_))) {
-    if (entry.is_directory())
-      remember_folder(utf8_of(entry.path()));
-    else
-      remember_file(utf8_of(entry.path()));
-  }
+  remember_tree(root_);
   platform::set_fault_hook(this);
 }
 
 power_loss::~power_loss() { platform::set_fault_hook(nullptr); }
 
 void power_loss::remember_folder(const std::string& folder) {
-  auto& entries = durable_entries_[folder];
+  auto& entries = durable_entries_[identity_of(folder)];
   entries.clear();
   folders_.insert(identity_of(folder));
   for (const auto& entry : fs::directory_iterator(native_path(folder))) {
@@ -58,6 +52,17 @@ std::map<std::string, byte_string> power_loss::after_reboot() {
   return durable_state();
 }
 
+void power_loss::remember_tree(const std::string& folder) {
+  remember_folder(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(native_path(folder))) {
+    if (entry.is_symlink()) continue;
+    if (entry.is_directory())
+      remember_folder(utf8_of(entry.path()));
+    else
+      remember_file(utf8_of(entry.path()));
+  }
+}
+
 platform::fault power_loss::before(platform::operation op, std::string_view path, std::string_view) {
   if (stopped()) return {failure_kind::io_error};
   settle();
@@ -73,6 +78,7 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     else
       remember_file(target);
   }
+  if (op == platform::operation::flush_tree && target.starts_with(root_)) remember_tree(target);
   return {};
 }
 
@@ -81,7 +87,7 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
 // crash.
 std::map<std::string, byte_string> power_loss::durable_state() const {
   std::map<std::string, byte_string> files;
-  std::vector<std::pair<std::string, std::string>> pending{{root_, ""}};
+  std::vector<std::pair<inode, std::string>> pending{{identity_of(root_), ""}};
   while (!pending.empty()) {
     const auto [folder, relative] = pending.back();
     pending.pop_back();
@@ -91,7 +97,7 @@ std::map<std::string, byte_string> power_loss::durable_state() const {
       const std::string child_relative = relative.empty() ? name : relative + "/" + name;
       if (folders_.count(node)) {
         files[child_relative] = bytes_of("<folder>");
-        pending.emplace_back(folder + "/" + name, child_relative);
+        pending.emplace_back(node, child_relative);
       } else {
         const auto bytes = durable_bytes_.find(node);
         files[child_relative] = bytes == durable_bytes_.end() ? byte_string() : bytes->second;

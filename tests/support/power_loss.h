@@ -1,7 +1,10 @@
 #pragma once
 // Simulated power loss. The hook watches every file operation under a game
 // folder and remembers what a real disk would have made durable: a file's
-// bytes when it is flushed, a folder's entries when the folder is flushed.
+// bytes when it is flushed, a folder's entries when the folder is flushed,
+// and both for everything below a folder when its whole tree is flushed.
+// Folders are known by their inode, so a folder renamed after its entries
+// were made durable keeps them under its new name.
 // At the chosen operation the machine "stops": the durable state is taken
 // at that moment and every later operation fails, so nothing more reaches
 // the disk. What the player finds after the reboot is that durable state.
@@ -39,12 +42,13 @@ class power_loss final : public platform::fault_hook {
   void remember_folder(const std::string& folder);
   void remember_file(const std::string& path);
   void settle();
+  void remember_tree(const std::string& folder);
   std::map<std::string, byte_string> durable_state() const;
 
   std::string root_;
   int stop_at_;
   int seen_ = 0;
-  std::map<std::string, std::map<std::string, inode>> durable_entries_;  // folder -> name -> inode
+  std::map<inode, std::map<std::string, inode>> durable_entries_;  // folder -> name -> inode
   std::map<inode, byte_string> durable_bytes_;
   std::set<inode> folders_;
   // Files flushed while the program still held them open and unshared (as

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "formats/animation_bundle.h"
 #include "formats/restore_payloads.h"
@@ -26,34 +27,41 @@ using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 
+using tree = std::map<std::string, byte_string>;
+
 const byte_string& stock() { return testing::small_stock().bundle; }
 
 struct sweep_case {
   const char* name;
   command run;
   std::function<void(testing::game_folder&)> arrange;
-  bool can_succeed = true;         ///< the game holds the stock bytes to start from
-  bool pose_from_package = false;  ///< the model folder is unpacked first, and stays
+  bool can_succeed = true;  ///< the game holds the stock bytes to start from
+  tree unpacked = {};       ///< what the model package gives besides P0.POS, when there is no model folder
   friend void PrintTo(const sweep_case& c, std::ostream* os) { *os << c.name; }
 };
 
-// The three installed files, as one value.
+// The installed bundle and action file and the whole model folder (its pose
+// file among the rest), as one value.
 struct installed {
-  byte_string bundle, pose, action;
+  byte_string bundle, action;
+  tree model;
   bool operator==(const installed&) const = default;
 };
 
 installed read_installed(const testing::game_folder& game) {
-  return {file_bytes(game.bundle()), file_bytes(game.pose()), file_bytes(game.action())};
+  return {file_bytes(game.bundle()), file_bytes(game.action()), game.snapshot("pmodel")};
 }
 
-installed expected_after(const testing::game_folder& game, command run, const installed& old) {
-  if (run == command::upgrade)
-    return {testing::upgraded_bundle(stock(), game.new_frames, game.new_count), game.pose_update, game.action_update};
+installed expected_after(const testing::game_folder& game, const sweep_case& c, const installed& old) {
+  tree model = c.unpacked.empty() ? old.model : c.unpacked;
+  if (c.run == command::upgrade) {
+    model["P0.POS"] = game.pose_update;
+    return {testing::upgraded_bundle(stock(), game.new_frames, game.new_count), game.action_update, model};
+  }
   // A restore always ends with the stock bundle: from the backup, or made
   // again from an upgraded live bundle, or the live one left as it was.
-  (void)old;
-  return {stock(), bytes_of(pose_restore_payload()), bytes_of(action_restore_payload())};
+  model["P0.POS"] = bytes_of(pose_restore_payload());
+  return {stock(), bytes_of(action_restore_payload()), model};
 }
 
 // The stock prefix is in the backup, or in the live bundle as it is or with
@@ -67,6 +75,11 @@ bool no_temporaries(const testing::game_folder& game) {
   for (const auto& [name, bytes] : game.snapshot())
     if (name.find(".vantor-tmp") != std::string::npos) return false;
   return true;
+}
+
+tree without_temporaries(tree files) {
+  std::erase_if(files, [](const auto& file) { return file.first.find(".vantor-tmp") != std::string::npos; });
+  return files;
 }
 
 int count_operations(const sweep_case& c) {
@@ -105,7 +118,7 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
       testing::game_folder game;
       c.arrange(game);
       const installed old = read_installed(game);
-      const installed wanted = expected_after(game, c.run, old);
+      const installed wanted = expected_after(game, c, old);
       std::vector<std::string> messages;
       {
         testing::fault_injector fault(testing::fault_injector::any(), k, once, kind.error, kind.partial);
@@ -118,21 +131,28 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
       if (messages.back() == success) {
         EXPECT_EQ(now, wanted) << "success was reported for files that were not written";
       } else if (once) {
-        // One failure can always be undone: all old or, if only the final
-        // folder flush failed, all new.
-        // The unpacked model folder stays whatever happens next, as a
-        // package that cannot be unpacked leaves what it could.
-        const installed now_compared{now.bundle, c.pose_from_package ? byte_string() : now.pose, now.action};
-        const installed old_compared{old.bundle, c.pose_from_package ? byte_string() : old.pose, old.action};
-        const installed wanted_compared{wanted.bundle, c.pose_from_package ? byte_string() : wanted.pose,
-                                        wanted.action};
-        EXPECT_TRUE(now_compared == old_compared || now_compared == wanted_compared) << "half installed";
+        // One failure can always be undone: all old (no new model folder)
+        // or, if only the final folder flush failed, all new.
+        EXPECT_TRUE(now == old || now == wanted) << "half installed";
+      }
+      // A model folder that was missing is never half made: none, or the
+      // complete one. In one that was there only the pose file changes, to
+      // one of its two whole versions.
+      if (old.model.empty()) {
+        EXPECT_TRUE(now.model.empty() || now.model == wanted.model) << "model folder half made";
+      } else {
+        // Leftover temporary files are the next run's to remove.
+        tree rest = without_temporaries(now.model);
+        const byte_string pose = rest["P0.POS"];
+        rest["P0.POS"] = old.model.at("P0.POS");
+        EXPECT_EQ(rest, old.model);
+        EXPECT_TRUE(pose == old.model.at("P0.POS") || pose == wanted.model.at("P0.POS")) << "pose file torn";
       }
       // Run again without faults: it must end in the right state (or, where
       // the command cannot succeed from this state, fail the same way).
       EXPECT_EQ(click(game, c.run).back(), c.can_succeed ? success : failure);
       if (c.can_succeed) {
-        EXPECT_EQ(read_installed(game), expected_after(game, c.run, old));
+        EXPECT_EQ(read_installed(game), expected_after(game, c, old));
       }
       EXPECT_TRUE(no_temporaries(game));
       if (::testing::Test::HasFailure()) return;
@@ -141,6 +161,16 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
 }
 
 void upgrade_once(testing::game_folder& game) { click(game, command::upgrade); }
+
+// A model package without folder entries, one folder named in two letter
+// cases, and what it unpacks to besides the pose file.
+void without_model_folder(testing::game_folder& game) {
+  fs::remove_all(game.path("pmodel"));
+  write_zip(game.path("pmodel.pak"), {file_item("P0.POS", "packaged pose"), file_item("mesh/a.msh", "mesh a"),
+                                      file_item("Mesh/b.msh", "mesh b", 0)});
+}
+const tree unpacked = {
+    {"mesh", bytes_of("<folder>")}, {"mesh/a.msh", bytes_of("mesh a")}, {"mesh/b.msh", bytes_of("mesh b")}};
 
 INSTANTIATE_TEST_SUITE_P(
     States, FaultSweep,
@@ -152,14 +182,15 @@ INSTANTIATE_TEST_SUITE_P(
                                    damaged[50] ^= 1;
                                    put_file(g.backup(), damaged);
                                  }},
-                      sweep_case{"first_upgrade_with_model_package", command::upgrade,
+                      sweep_case{"first_upgrade_with_model_package", command::upgrade, without_model_folder, true,
+                                 unpacked},
+                      sweep_case{"upgrade_after_interrupted_unpacking", command::upgrade,
                                  [](auto& g) {
-                                   fs::remove_all(testing::native_path(g.path("pmodel")));
-                                   write_zip(g.path("pmodel.pak"),
-                                             {file_item("P0.POS", "packaged pose"), folder_item("mesh/"),
-                                              file_item("mesh/a.msh", "mesh")});
+                                   without_model_folder(g);
+                                   put_file(g.path("pmodel.vantor-tmp/P0.POS"), bytes_of("packaged pose"));
+                                   put_file(g.path("pmodel.vantor-tmp/mesh/a.msh"), bytes_of("me"));
                                  },
-                                 true, true},
+                                 true, unpacked},
                       sweep_case{"upgrade_with_both_modified", command::upgrade,
                                  [](auto& g) {
                                    auto damaged = stock();

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include <functional>
+#include <map>
 
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
@@ -13,6 +14,7 @@
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/power_loss.h"
+#include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -20,8 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using namespace testing::fixture;
+using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
+using tree = std::map<std::string, byte_string>;
 
 const byte_string& stock() { return testing::small_stock().bundle; }
 
@@ -29,8 +34,17 @@ struct power_case {
   const char* name;
   bool upgrade;
   std::function<void(testing::game_folder&)> arrange;
+  tree unpacked = {};  ///< the model folder the package gives besides P0.POS, when there is none
   friend void PrintTo(const power_case& c, std::ostream* os) { *os << c.name; }
 };
+
+// The model folder in what survived, relative to it; empty when it is gone.
+tree model_folder_in(const std::map<std::string, byte_string>& disk) {
+  tree model;
+  for (const auto& [path, bytes] : disk)
+    if (path.starts_with("pmodel/")) model[path.substr(7)] = bytes;
+  return model;
+}
 
 void click(const testing::game_folder& game, bool upgrade) {
   testing::click(game, upgrade ? testing::command::upgrade : testing::command::restore);
@@ -51,6 +65,7 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     // of it (a missing folder flush shows up here).
     never.stop_now();
     auto disk = never.after_reboot();
+    const tree found = model_folder_in(disk);
     const byte_string new_bundle =
         c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
     EXPECT_EQ(disk["Common/character.amb"], new_bundle);
@@ -58,6 +73,11 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     EXPECT_EQ(disk["pmodel/P0.POS"], c.upgrade ? game.pose_update : testing::bytes_of(pose_restore_payload()));
     EXPECT_EQ(disk["Common/character.act"],
               c.upgrade ? game.action_update : testing::bytes_of(action_restore_payload()));
+    if (!c.unpacked.empty()) {
+      tree model = c.unpacked;
+      model["P0.POS"] = game.pose_update;
+      EXPECT_EQ(found, model);
+    }
   }
   ASSERT_GT(operations, 5);
 
@@ -72,6 +92,7 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     click(game, c.upgrade);
     ASSERT_TRUE(outage.stopped());
     auto disk = outage.after_reboot();
+    const tree found = model_folder_in(disk);  // before disk[] adds what is missing
 
     const byte_string new_bundle =
         c.upgrade ? testing::upgraded_bundle(stock(), game.new_frames, game.new_count) : stock();
@@ -89,28 +110,45 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
     EXPECT_TRUE(disk["pmodel/P0.POS"] == old_pose || disk["pmodel/P0.POS"] == new_pose) << "pose file torn";
     EXPECT_TRUE(disk["Common/character.act"] == old_action || disk["Common/character.act"] == new_action)
         << "action file torn";
+    if (!c.unpacked.empty()) {
+      // A model folder unpacked from the package: none, or the complete one.
+      tree model = c.unpacked;
+      model["P0.POS"] = new_pose;
+      EXPECT_TRUE(found.empty() || found == model) << "model folder half made: " << found.size() << " entries";
+    }
     if (::testing::Test::HasFailure()) return;
   }
 }
 
 void upgrade_once(testing::game_folder& game) { click(game, true); }
 
-INSTANTIATE_TEST_SUITE_P(States, PowerLoss,
-                         ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}},
-                                           power_case{"second_upgrade", true, upgrade_once},
-                                           power_case{"upgrade_over_modified_backup", true,
-                                                      [](auto& g) {
-                                                        auto damaged = stock();
-                                                        damaged[9] ^= 2;
-                                                        put_file(g.backup(), damaged);
-                                                      }},
-                                           power_case{"restore_after_upgrade", false, upgrade_once},
-                                           power_case{"restore_without_the_backup", false,
-                                                      [](auto& g) {
-                                                        upgrade_once(g);
-                                                        fs::remove(testing::native_path(g.backup()));
-                                                      }}),
-                         [](const auto& row) { return std::string(row.param.name); });
+void without_model_folder(testing::game_folder& game) {
+  std::filesystem::remove_all(testing::native_path(game.path("pmodel")));
+  write_zip(game.path("pmodel.pak"), {file_item("P0.POS", "packaged pose"), file_item("mesh/a.msh", "mesh a"),
+                                      file_item("mesh/deep/b.msh", "mesh b", 0)});
+}
+const tree unpacked = {{"mesh", bytes_of("<folder>")},
+                       {"mesh/a.msh", bytes_of("mesh a")},
+                       {"mesh/deep", bytes_of("<folder>")},
+                       {"mesh/deep/b.msh", bytes_of("mesh b")}};
+
+INSTANTIATE_TEST_SUITE_P(
+    States, PowerLoss,
+    ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}}, power_case{"second_upgrade", true, upgrade_once},
+                      power_case{"upgrade_over_modified_backup", true,
+                                 [](auto& g) {
+                                   auto damaged = stock();
+                                   damaged[9] ^= 2;
+                                   put_file(g.backup(), damaged);
+                                 }},
+                      power_case{"first_upgrade_with_model_package", true, without_model_folder, unpacked},
+                      power_case{"restore_after_upgrade", false, upgrade_once},
+                      power_case{"restore_without_the_backup", false,
+                                 [](auto& g) {
+                                   upgrade_once(g);
+                                   fs::remove(testing::native_path(g.backup()));
+                                 }}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

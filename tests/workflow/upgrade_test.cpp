@@ -115,14 +115,6 @@ TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
   EXPECT_EQ(file_bytes(game.path("pmodel/parts/body.mdl")), bytes_of("mesh"));
 }
 
-TEST(Upgrade, DamagedModelPackageStillLeavesAFolderToInstallInto) {
-  testing::game_folder game;
-  fs::remove_all(testing::native_path(game.path("pmodel")));
-  put_file(game.path("pmodel.pak"), bytes_of("not a zip archive at all, just text"));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
-  EXPECT_EQ(file_bytes(game.pose()), game.pose_update);
-}
-
 // An incomplete update package must not install empty files over the game's.
 struct incomplete_case {
   const char* name;
@@ -215,8 +207,7 @@ TEST(Upgrade, BackupThatDoesNotReadBackAsStockIsNeverTrusted) {
   // is opened again to be read back.
   int opened = 0;
   testing::fault_injector truncate_backup([&](platform::operation op, std::string_view path) {
-    if (op == platform::operation::open && path.find("备份.amb.vantor-tmp") != std::string_view::npos &&
-        ++opened == 2)
+    if (op == platform::operation::open && path.find("备份.amb.vantor-tmp") != std::string_view::npos && ++opened == 2)
       fs::resize_file(testing::native_path(std::string(path)), 10);
     return false;
   });

@@ -63,6 +63,59 @@ int close_output(voidpf, voidpf stream) {
 
 int error_output(voidpf, voidpf stream) { return stream_of(stream)->failed ? 1 : 0; }
 
+constexpr std::size_t end_record_size = 22;
+
+void put_le(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t get_le(const std::string& in, std::size_t at, int bytes) {
+  std::uint64_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i)
+    value = value << 8 | static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+// Puts the ZIP64 end record and its locator before the end record of an
+// archive without a comment, saying how many entries it holds.
+bool add_zip64_end_records(const std::string& path, std::uint64_t entries) {
+  std::string archive;
+  {
+    auto in = platform::open_file(path, platform::open_mode::read);
+    if (!in) return false;
+    char buffer[1 << 16];
+    while (true) {
+      const auto got = in->read(buffer, sizeof buffer);
+      if (!got) return false;
+      if (*got == 0) break;
+      archive.append(buffer, *got);
+    }
+  }
+  if (archive.size() < end_record_size) return false;
+  const std::size_t end = archive.size() - end_record_size;
+  if (get_le(archive, end, 4) != 0x06054B50) return false;
+  const std::uint64_t directory_size = get_le(archive, end + 12, 4);
+  const std::uint64_t directory_offset = get_le(archive, end + 16, 4);
+  std::string records;
+  put_le(records, 0x06064B50, 4);  // ZIP64 end of central directory record
+  put_le(records, 44, 8);
+  put_le(records, 45, 2);
+  put_le(records, 45, 2);
+  put_le(records, 0, 4);
+  put_le(records, 0, 4);
+  put_le(records, entries, 8);
+  put_le(records, entries, 8);
+  put_le(records, directory_size, 8);
+  put_le(records, directory_offset, 8);
+  put_le(records, 0x07064B50, 4);  // its locator
+  put_le(records, 0, 4);
+  put_le(records, end, 8);
+  put_le(records, 1, 4);
+  archive.insert(end, records);
+  auto out = platform::open_file(path, platform::open_mode::replace);
+  return out && out->write(archive.data(), archive.size()) && out->close();
+}
+
 }  // namespace
 
 zip_item file_item(std::string name, std::string_view contents, int method) {
@@ -81,7 +134,7 @@ zip_item folder_item(std::string name) {
   return item;
 }
 
-zip_writer::zip_writer(const std::string& path) {
+zip_writer::zip_writer(const std::string& path) : path_(path) {
   zlib_filefunc64_def functions{};
   functions.zopen64_file = open_output;
   functions.zread_file = read_output;
@@ -114,6 +167,7 @@ bool zip_writer::add(const zip_item& item) {
     done += piece;
   }
   ok_ = zipCloseFileInZip(zip_) == ZIP_OK && ok_;
+  if (ok_) ++entries_;
   return ok_;
 }
 
@@ -122,6 +176,7 @@ bool zip_writer::close() {
   const bool closed = zipClose(zip_, nullptr) == ZIP_OK;
   zip_ = nullptr;
   ok_ = ok_ && closed;
+  if (ok_ && entries_ >= 0xFFFF) ok_ = add_zip64_end_records(path_, entries_);
   return ok_;
 }
 

@@ -52,12 +52,17 @@ class zip_writer {
   bool ok() const { return ok_; }
   /// Adds one entry; false (and ok() false from then on) when it fails.
   bool add(const zip_item& item);
-  /// Writes the central directory and closes the file.
+  /// Writes the central directory and closes the file. An archive of more
+  /// than 65534 entries gets the ZIP64 end records that say how many there
+  /// are (minizip's writer leaves them out, and other readers then stop or
+  /// fail at 65535).
   bool close();
 
  private:
   void* zip_ = nullptr;
   bool ok_ = false;
+  std::string path_;
+  std::uint64_t entries_ = 0;
 };
 
 /// Writes an archive holding the items, in order; false when it fails.

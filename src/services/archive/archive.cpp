@@ -1,49 +1,118 @@
 #include "services/archive/archive.h"
 
+#include <limits>
+#include <optional>
+#include <string>
+
 #include "platform/platform.h"
 #include "services/archive/archive_paths.h"
 #include "services/archive/archive_reader.h"
+#include "services/archive/output_tree.h"
 
 namespace vantor {
 
 namespace {
 
-// Where an entry may land: its name is safe and no part of its path below
-// the target folder is a symbolic link.
-bool may_write_entry(const archive_entry& entry, std::string_view target_folder, std::string_view path) {
-  return !entry.name_cut && is_safe_entry_name(entry.name) && !passes_through_link(target_folder, path);
+// The sum of the sizes the entries declare, after every record has been read
+// once; none when one cannot be read or declares no sensible size.
+std::optional<std::uint64_t> declared_total(archive_reader* reader, std::int32_t count) {
+  // Far more than any disk holds, and no sum of int32-many of them overflows.
+  constexpr std::int64_t largest_entry = std::int64_t{1} << 48;
+  std::uint64_t total = 0;
+  archive_entry entry;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (get_archive_entry(reader, i, entry) != archive_code::ok) return std::nullopt;
+    if (entry.uncompressed_size < 0 || entry.uncompressed_size > largest_entry) return std::nullopt;
+    total += static_cast<std::uint64_t>(entry.uncompressed_size);
+  }
+  return total;
 }
 
-// Extracts one entry; false when it cannot be (the extraction ends with 0).
-bool extract_one(archive_reader* reader, const archive_entry& entry, std::string_view target_folder,
-                 const std::string& path) {
-  if (!may_write_entry(entry, target_folder, path)) return false;
-  if (entry.is_folder()) return path_exists(path) || create_folder_path(path);
-  // A read-only file already there is replaced, and the new file never keeps
-  // the read-only flag the archive stored.
-  (void)platform::set_writable(path, true);
-  if (extract_entry_to_file(reader, entry.index, path) != archive_code::ok) return false;
-  (void)platform::set_writable(path, true);
-  return true;
-}
+class extraction {
+ public:
+  extraction(archive_reader* reader, std::string archive_path, output_tree& tree, std::uint64_t budget)
+      : reader_(reader), archive_path_(std::move(archive_path)), tree_(tree), budget_(budget) {}
+
+  status extract(std::int32_t index) {
+    archive_entry entry;
+    if (get_archive_entry(reader_, index, entry) != archive_code::ok) return damaged(std::to_string(index));
+    const std::string name = entry_name_text(entry.name, entry.name_is_utf8());
+    if (entry.name_cut || !is_safe_entry_name(name)) return refused(name);
+    const std::vector<std::string_view> parts = entry_name_parts(name);
+
+    if (entry.is_folder() || ends_in_separator(name)) {
+      // A name ending in "/" with data is neither a folder nor a file.
+      if (!entry.is_folder() && entry.uncompressed_size != 0) return damaged(name);
+      return tree_.make_folder(parts);
+    }
+    if (parts.empty()) return refused(name);
+    const auto size = static_cast<std::uint64_t>(entry.uncompressed_size);
+    if (size > budget_) return damaged(name);  // more than the records declared before
+    budget_ -= size;
+
+    auto opened = tree_.open_file(parts);
+    if (!opened) return opened.error();
+    platform::file& out = *opened;
+    const std::string path = out.path();
+    const status written = write_entry_data(reader_, entry, out);
+    // A close that fails has lost written data.
+    const status closed = out.close();
+    if (!written) return written;
+    if (!closed) return closed;
+    (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));
+    return {};
+  }
+
+ private:
+  failure damaged(std::string_view name) const {
+    return failure{failure_kind::damaged, platform::join_path(archive_path_, name)};
+  }
+  failure refused(std::string_view name) const {
+    return failure{failure_kind::name_refused, platform::join_path(archive_path_, name)};
+  }
+
+  archive_reader* reader_;
+  std::string archive_path_;
+  output_tree& tree_;
+  std::uint64_t budget_;
+};
 
 }  // namespace
+
+status unpack_archive(std::string_view archive_path, std::string_view target_folder) {
+  if (archive_path.empty() || target_folder.empty()) return failure{failure_kind::not_found, {}};
+  if (!path_exists(archive_path)) return failure{failure_kind::not_found, std::string(archive_path)};
+  const bool created = !path_exists(target_folder);
+  if (created) {
+    if (status made = create_folder_path(target_folder); !made) return made;
+  }
+  const std::string target = platform::resolve_path(target_folder);
+  const failure damaged{failure_kind::damaged, platform::resolve_path(archive_path)};
+  if (!check_zip_signature(archive_path)) return damaged;
+  archive_handle archive = open_archive(archive_path);
+  if (!archive) return damaged;
+  const std::int64_t count = declared_entry_count(archive.get());
+  if (count < 1 || count > std::numeric_limits<std::int32_t>::max()) return damaged;
+  const auto entries = static_cast<std::int32_t>(count);
+
+  const auto total = declared_total(archive.get(), entries);
+  if (!total || has_undeclared_entries(archive.get())) return damaged;
+  const auto space = platform::free_space(target);
+  if (!space) return space.error();
+  if (*total > *space) return failure{failure_kind::no_space, target};
+
+  output_tree tree(target, created);
+  extraction run(archive.get(), damaged.path, tree, *total);
+  for (std::int32_t i = 0; i < entries; ++i) {
+    if (status done = run.extract(i); !done) return done;
+  }
+  return {};
+}
 
 std::int32_t extract_archive(std::string_view archive_path, std::string_view target_folder) {
   if (archive_path.empty() || target_folder.empty()) return -1;
   if (!path_exists(archive_path)) return -1;
-  if (!path_exists(target_folder) && !create_folder_path(target_folder)) return 0;
-  if (!check_zip_signature(archive_path)) return 0;
-  archive_handle archive = open_archive(archive_path);
-  if (!archive) return 0;
-  if (count_archive_entries(archive.get()) == -1) return 0;
-
-  for (std::int32_t i = 0;; ++i) {
-    archive_entry entry;
-    if (get_archive_entry(archive.get(), i, entry) != archive_code::ok) return 1;
-    const std::string path = entry_output_path(target_folder, entry.name);
-    if (!extract_one(archive.get(), entry, target_folder, path)) return 0;
-  }
+  return unpack_archive(archive_path, target_folder) ? 1 : 0;
 }
 
 }  // namespace vantor

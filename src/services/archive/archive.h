@@ -4,22 +4,48 @@
 #include <cstdint>
 #include <string_view>
 
+#include "services/outcome.h"
+
 namespace vantor {
 
 /// Extracts every entry of the ZIP file at archive_path under target_folder.
-/// 1 when the entries were walked to their end, 0 for a failure after the
-/// archive was found, -1 when a path is empty or nothing exists at
-/// archive_path.
-///
-/// The target folder is created first; folders and files made stay whatever
-/// the result. The entries are taken in directory order, and the walk ends
-/// with 1 at the first entry whose information cannot be read, or with 0 at
-/// the first that cannot be extracted. An entry whose name could land
-/// outside the target folder (absolute, drive or UNC prefix, "..", a ":", a
-/// zero byte or control character) or whose path below the target folder
-/// passes a symbolic link counts as one that cannot be extracted: nothing of
-/// it is written. Link entries are written as plain files holding the link
-/// text. Extracted files never keep a read-only flag from the archive.
+/// 1 when every entry the archive's directory declares was extracted whole,
+/// 0 for a failure after the archive was found, -1 when a path is empty or
+/// nothing exists at archive_path. See unpack_archive.
 std::int32_t extract_archive(std::string_view archive_path, std::string_view target_folder);
+
+/// The same extraction, with the reason when it does not extract every
+/// entry.
+///
+/// The target folder is created first when it is missing; folders and files
+/// made stay whatever the result, so a caller that wants all or nothing
+/// extracts into a new folder and removes it on failure. Before anything is
+/// extracted, every entry's record is read, and an archive whose declared
+/// sizes add up to more than the free space of the target's file system is
+/// refused (no_space). The entries are then extracted in directory order,
+/// and the first that cannot be extracted ends the extraction:
+///
+/// - a record that cannot be read, data that cannot be inflated, or data
+///   whose size or CRC-32 is not the declared one: damaged;
+/// - a name that could land outside the target folder (absolute, drive or
+///   UNC prefix, "..", a ":", a zero byte or control character), checked
+///   after a name without the UTF-8 flag that is not UTF-8 is decoded from
+///   GB18030: name_refused;
+/// - a file, symbolic link or anything but a folder where a folder goes, or
+///   anything but a plain file where a file goes: exists. Nothing is ever
+///   written through a symbolic link.
+///
+/// Folders are created as file entries need them, whether or not the
+/// archive has entries for them. Names that differ only in ASCII letter case
+/// name the same file or folder, as on Windows: the first spelling is kept
+/// and a later file entry replaces the earlier one. An entry whose name ends
+/// in a separator, with no data, is a folder entry even without the folder
+/// attribute. No file gets more than its declared size, and the whole
+/// extraction never writes more than the declared sizes together. Link
+/// entries are written as plain files holding the link text. Extracted
+/// files get the entry's times and never a read-only flag from the archive.
+/// The time taken grows in proportion to the entries in a folder the
+/// extraction created.
+status unpack_archive(std::string_view archive_path, std::string_view target_folder);
 
 }  // namespace vantor

@@ -37,9 +37,14 @@ struct archive_entry {
   file_ticks modification_time = 0;
   std::int64_t compressed_size = 0;
   std::int64_t uncompressed_size = 0;
-  bool name_cut = false;  ///< the stored name was longer than name can hold
+  bool name_cut = false;    ///< the stored name was longer than name can hold
+  std::uint16_t flags = 0;  ///< the general purpose bit flags (see the two below)
 
   bool is_folder() const { return (attributes & file_attribute::directory) != 0; }
+  /// Bit 0: the data is encrypted.
+  bool is_encrypted() const { return (flags & 0x0001) != 0; }
+  /// Bit 11: the name is UTF-8; without it, whatever the writing system used.
+  bool name_is_utf8() const { return (flags & 0x0800) != 0; }
 };
 
 /// The attribute flags of an entry from its 32-bit external attributes: the

@@ -1,6 +1,7 @@
 #include "services/archive/archive_paths.h"
 
 #include "platform/platform.h"
+#include "services/texts.h"
 
 namespace vantor {
 
@@ -16,15 +17,16 @@ void ensure_trailing_separator(std::string& path) {
   if (path.empty() || path.back() != platform::path_separator) path += platform::path_separator;
 }
 
-bool create_folder_path(std::string_view path) {
+status create_folder_path(std::string_view path) {
   std::string full(path);
   ensure_trailing_separator(full);
   for (std::size_t k = 0; k < full.size(); ++k) {
     if (full[k] != platform::path_separator) continue;
     const std::string level = full.substr(0, k + 1);
-    if (!path_exists(level) && !platform::create_folder(level).ok()) return false;
+    if (path_exists(level)) continue;
+    if (status created = platform::create_folder(level); !created) return created;
   }
-  return true;
+  return {};
 }
 
 bool is_safe_entry_name(std::string_view name) {
@@ -43,26 +45,24 @@ bool is_safe_entry_name(std::string_view name) {
   return true;
 }
 
-std::string entry_output_path(std::string_view target_folder, std::string_view name) {
-  std::string path(target_folder);
-  ensure_trailing_separator(path);
-  for (const char c : name) path += is_name_separator(c) ? platform::path_separator : c;
-  return path;
+std::string entry_name_text(std::string_view stored, bool marked_utf8) {
+  if (marked_utf8 || is_valid_utf8(stored)) return std::string(stored);
+  return platform::decode_gb18030(stored);
 }
 
-bool passes_through_link(std::string_view target_folder, std::string_view path) {
-  std::string prefix(target_folder);
-  ensure_trailing_separator(prefix);
-  if (path.substr(0, prefix.size()) != prefix) return false;
-  // Each part is looked at without a trailing separator, which would make
-  // the system follow a link.
-  for (std::size_t at = prefix.size(); at <= path.size(); ++at) {
-    if (at < path.size() && path[at] != platform::path_separator) continue;
-    if (at > 0 && path[at - 1] != platform::path_separator &&
-        platform::kind_of(path.substr(0, at)) == platform::entry_kind::link)
-      return true;
+std::vector<std::string_view> entry_name_parts(std::string_view name) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = start;
+    while (end < name.size() && !is_name_separator(name[end])) ++end;
+    const std::string_view part = name.substr(start, end - start);
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
   }
-  return false;
+  return parts;
 }
+
+bool ends_in_separator(std::string_view name) { return !name.empty() && is_name_separator(name.back()); }
 
 }  // namespace vantor

@@ -1,9 +1,13 @@
 #pragma once
-// Paths for extraction: the folders along a path, where an entry lands
-// under the target folder, and which entry names may land anywhere at all.
+// Paths for extraction: the folders along a path, which entry names may land
+// anywhere at all, and how a stored name becomes the parts of a path below
+// the target folder.
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "services/outcome.h"
 
 namespace vantor {
 
@@ -14,9 +18,9 @@ bool path_exists(std::string_view path);
 /// Appends the separator unless the path already ends in one.
 void ensure_trailing_separator(std::string& path);
 
-/// Creates every missing folder along path, from its first level on. False
+/// Creates every missing folder along path, from its first level on. Fails
 /// when one cannot be created; the levels before it stay.
-bool create_folder_path(std::string_view path);
+status create_folder_path(std::string_view path);
 
 /// Whether an entry name may be joined to the target folder. Refused: an
 /// absolute name ("/x", "\x", "\\server\share"), a drive prefix or any ":",
@@ -25,12 +29,18 @@ bool create_folder_path(std::string_view path);
 /// on both, so an archive extracts alike everywhere.
 bool is_safe_entry_name(std::string_view name);
 
-/// target_folder, a separator, then the entry name with each "/" and "\"
-/// replaced by the platform's separator (a trailing one is kept).
-std::string entry_output_path(std::string_view target_folder, std::string_view name);
+/// The entry name as UTF-8 text. A name the archive marks as UTF-8, and any
+/// name that is valid UTF-8 (plain ASCII among them), stays as stored; any
+/// other is taken as GB18030, the superset of the GBK that Chinese Windows
+/// tools write, and decoded. The name checks run on the result, because a
+/// GBK character may hold the byte of "\".
+std::string entry_name_text(std::string_view stored, bool marked_utf8);
 
-/// Whether any part of path below target_folder (path starts with it) is a
-/// symbolic link, which an entry must never write through.
-bool passes_through_link(std::string_view target_folder, std::string_view path);
+/// The parts of an entry name, split on both "/" and "\", without empty and
+/// "." parts: "a\\b//./c/" gives a, b, c.
+std::vector<std::string_view> entry_name_parts(std::string_view name);
+
+/// Whether the name ends in a separator, as folder entries do.
+bool ends_in_separator(std::string_view name);
 
 }  // namespace vantor

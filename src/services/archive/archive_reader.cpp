@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t data_buffer_size = 16384;
+constexpr std::size_t data_buffer_size = 256 * 1024;
 constexpr std::uint32_t zip_local_signature = 0x04034B50;
 constexpr uLong method_stored = 0;
 constexpr uLong method_deflated = Z_DEFLATED;
@@ -44,6 +45,13 @@ class archive_reader {
     if (entry_open_) unzCloseCurrentFile(zip_);
     entry_open_ = false;
   }
+  /// Closes the open entry; false when minizip found, having given out the
+  /// whole declared size, that the data's CRC-32 is not the recorded one.
+  bool close_entry_checked() {
+    if (!entry_open_) return true;
+    entry_open_ = false;
+    return unzCloseCurrentFile(zip_) != UNZ_CRCERROR;
+  }
   bool open_entry(bool raw) {
     close_open_entry();
     entry_open_ = unzOpenCurrentFile2(zip_, nullptr, nullptr, raw ? 1 : 0) == UNZ_OK;
@@ -69,8 +77,29 @@ class archive_reader {
     return true;
   }
 
+  /// Whether minizip finds a directory record after the last declared entry.
+  bool record_after_last() {
+    if (entry_count_ == 0 || entry_count_ > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+      return false;
+    close_open_entry();
+    if (!move_to(static_cast<std::int32_t>(entry_count_ - 1))) return false;
+    cached_.reset();
+    const bool more = unzGoToNextFile(zip_) == UNZ_OK;
+    current_ = -1;  // minizip has moved on, or part of the way
+    return more;
+  }
+
   const std::optional<archive_entry>& cached() const { return cached_; }
   void remember(const archive_entry& entry) { cached_ = entry; }
+
+  std::uint64_t entry_count() const { return entry_count_; }
+  const std::string& path() const { return stream_.path(); }
+  bool read_failed() const { return stream_.failed(); }
+  /// One buffer for the data of every entry, made at the first use.
+  std::vector<char>& data_buffer() {
+    if (data_buffer_.empty()) data_buffer_.resize(data_buffer_size);
+    return data_buffer_;
+  }
 
  private:
   archive_stream stream_;
@@ -79,6 +108,7 @@ class archive_reader {
   std::int32_t current_ = -1;  // minizip's current entry; -1 when unknown
   bool entry_open_ = false;
   std::optional<archive_entry> cached_;
+  std::vector<char> data_buffer_;
 };
 
 void archive_reader_closer::operator()(archive_reader* reader) const { delete reader; }
@@ -135,6 +165,7 @@ std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, arch
   filled.index = index;
   filled.name.assign(name.data(), std::min<std::size_t>(info.size_filename, longest_entry_name));
   filled.name_cut = info.size_filename > longest_entry_name;
+  filled.flags = static_cast<std::uint16_t>(info.flag);
   filled.attributes = attributes_from_external(static_cast<std::uint32_t>(info.external_fa));
   const file_ticks dos_time = ticks_from_dos(static_cast<std::uint32_t>(info.dosDate));
   filled.access_time = filled.creation_time = filled.modification_time = dos_time;
@@ -145,6 +176,16 @@ std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, arch
   reader->remember(filled);
   entry = std::move(filled);
   return archive_code::ok;
+}
+
+std::int64_t declared_entry_count(archive_reader* reader) {
+  if (reader == nullptr || !reader->has_directory()) return -1;
+  return static_cast<std::int64_t>(
+      std::min<std::uint64_t>(reader->entry_count(), std::numeric_limits<std::int64_t>::max()));
+}
+
+bool has_undeclared_entries(archive_reader* reader) {
+  return reader != nullptr && reader->has_directory() && reader->record_after_last();
 }
 
 std::int32_t count_archive_entries(archive_reader* reader) {
@@ -177,30 +218,48 @@ std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, 
   const std::string written_path = out.path();
   if ((entry.attributes & file_attribute::readonly) != 0) (void)platform::set_writable(written_path, false);
 
-  // Whether the entry opens is seen at the first read.
-  reader->open_entry(false);
-  std::vector<char> buffer(data_buffer_size);
-  std::int64_t left = std::max<std::int64_t>(entry.uncompressed_size, 0);
-  bool failed = false;
-  while (true) {
+  const status written = write_entry_data(reader, entry, out);
+  // A close that fails has lost written data.
+  const status closed = out.close();
+  if (!written || !closed) return archive_code::data_failed;
+  (void)platform::set_file_times(written_path, platform_time(entry.access_time),
+                                 platform_time(entry.modification_time));
+  return archive_code::ok;
+}
+
+status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out) {
+  if (reader == nullptr || !reader->has_directory() || !reader->holds(entry.index))
+    return failure{failure_kind::other, out.path()};
+  const failure damaged{failure_kind::damaged, platform::join_path(reader->path(), entry.name)};
+  // Without a password its bytes are noise.
+  if (entry.is_encrypted()) return failure{failure_kind::other, damaged.path};
+  if (entry.uncompressed_size < 0) return damaged;
+  reader->close_open_entry();
+  if (!reader->move_to(entry.index) || !reader->open_entry(false)) return damaged;
+
+  std::vector<char>& buffer = reader->data_buffer();
+  std::int64_t left = entry.uncompressed_size;
+  while (left > 0) {
     // Never more than the declared size, whatever the data inflates to.
     const auto want = static_cast<unsigned>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
     const int got = unzReadCurrentFile(reader->zip(), buffer.data(), want);
+    if (got < 0) {
+      reader->close_open_entry();
+      if (reader->read_failed()) return failure{failure_kind::io_error, reader->path()};
+      return damaged;
+    }
     if (got == 0) break;
-    if (got < 0 || !out.write(buffer.data(), static_cast<std::size_t>(got))) {
-      failed = true;
-      break;
+    if (status written = out.write(buffer.data(), static_cast<std::size_t>(got)); !written) {
+      reader->close_open_entry();
+      return written;
     }
     left -= got;
   }
-  // A close that fails has lost written data.
-  if (!out.close()) failed = true;
-  if (!failed)
-    (void)platform::set_file_times(written_path, platform_time(entry.access_time),
-                                   platform_time(entry.modification_time));
-  // A CRC mismatch reported here goes unnoticed, as the caller wants.
-  reader->close_open_entry();
-  return failed ? archive_code::data_failed : archive_code::ok;
+  // minizip compares the CRC-32 once the whole declared size has been read;
+  // data that ends early never gets that far.
+  const bool checksum_matches = reader->close_entry_checked();
+  if (left > 0 || !checksum_matches) return damaged;
+  return {};
 }
 
 }  // namespace vantor

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "services/archive/archive_entry.h"
+#include "services/outcome.h"
 
 namespace vantor {
 
@@ -15,7 +17,8 @@ namespace archive_code {
 inline constexpr std::uint32_t ok = 0;
 /// A file cannot be opened or created (the archive, or an output file).
 inline constexpr std::uint32_t cannot_open = 0x200;
-/// Reading or inflating the entry's data failed, or writing the output did.
+/// Reading or inflating the entry's data failed, the data does not match its
+/// declared size and CRC-32, or writing the output failed.
 inline constexpr std::uint32_t data_failed = 0x400;
 /// The local header disagrees with the central directory, or the method is
 /// neither stored (0) nor deflated (8).
@@ -56,6 +59,16 @@ void close_archive(archive_handle& handle);
 /// same index.
 std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, archive_entry& entry);
 
+/// The number of entries the archive's directory declares; -1 without a
+/// directory.
+std::int64_t declared_entry_count(archive_reader* reader);
+
+/// Whether the directory holds a record after the entries it declares. Some
+/// writers leave an end record that says 65535 entries, without the ZIP64
+/// records that give the real count, for more; minizip then declares 65535
+/// but walks on. Such an archive cannot be extracted completely.
+bool has_undeclared_entries(archive_reader* reader);
+
 /// The number of entries before the first whose information cannot be read;
 /// -1 when the handle has no directory or an entry's extended time stamp
 /// cannot be converted.
@@ -65,9 +78,18 @@ std::int32_t count_archive_entries(archive_reader* reader);
 /// The folder must exist already: no folder is created. Something other
 /// than a plain file at path (a folder, a symbolic link) is never opened.
 /// A read-only entry gives a file without write permission. The data is
-/// streamed through a 16384-byte buffer and never goes past the entry's
+/// streamed through one buffer of 256 KB and never goes past the entry's
 /// declared size. On success the access and modification times are set from
 /// the entry. A failure part way leaves the bytes written so far.
 std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path);
+
+/// Writes the data of an entry, as get_archive_entry described it, to an
+/// open file: exactly its declared size, never more, checked against its
+/// CRC-32. Fails with damaged (on the archive path joined with the entry
+/// name) when the data cannot be inflated, ends before the declared size or
+/// has another CRC-32; with io_error when the archive cannot be read; with
+/// the write's own failure when writing fails; with other for an encrypted
+/// entry. A failure part way leaves the bytes written so far.
+status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out);
 
 }  // namespace vantor

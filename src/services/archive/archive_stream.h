@@ -28,6 +28,7 @@ class archive_stream {
   /// The size of the file, or -1.
   std::int64_t size() { return std::move(file_.size()).value_or(-1); }
   bool failed() const { return failed_; }
+  const std::string& path() const { return file_.path(); }
   void close() { (void)file_.close(); }
 
  private:

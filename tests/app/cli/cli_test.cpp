@@ -175,7 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     {"bundle: stock", "backup: missing", "model folder: present"},
                     {"update package refused: updatefile/p0.pos is missing or empty",
-                     "update package refused: updatefile/character.act is missing or empty"}}),
+                     "update package refused: updatefile/character.act is missing or empty"}},
+        status_case{"model_folder_left_half_unpacked",
+                    [](auto& g) {
+                      fs::remove_all(testing::native_path(g.path("pmodel")));
+                      put_file(g.path("pmodel.pak"), bytes_of("PK"));
+                      put_file(g.path("pmodel.vantor-tmp/mesh/a.msh"), bytes_of("half"));
+                    },
+                    {"bundle: stock", "backup: missing", "model folder: missing (pmodel.pak will be unpacked)",
+                     "leftover: pmodel.vantor-tmp is in the way (the next upgrade or restore removes it)"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StatusCommand, WithoutTheUpdateFolderSaysWhyAnUpgradeWouldBeRefused) {

@@ -44,6 +44,7 @@ TEST(DemoFolder, IsWrittenOnceAndWorksWithTheDemoIdentityOnly) {
   std::string out;
   EXPECT_EQ(patch(folder, "upgrade", game_stock_identity, out), 1);  // the real build refuses it
   EXPECT_EQ(out, "动画文件被修改过，非原版\n升级失败！\n");
+  EXPECT_FALSE(fs::exists(folder + "/pmodel")) << "a refused upgrade unpacked the model package";
   EXPECT_EQ(patch(folder, "upgrade", demo_stock_identity, out), 0);
   EXPECT_EQ(out, "升级成功！\n");
   EXPECT_TRUE(fs::exists(folder + "/pmodel/mesh/hero.msh"));

@@ -1,6 +1,7 @@
 // The command-line patcher killed at every file operation, and run out of
 // disk space, on a demo game folder: afterwards the live bundle is whole,
-// the stock bytes survive, and the next upgrade succeeds.
+// the stock bytes survive, the model folder is missing or complete, and the
+// next upgrade succeeds.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 #include <thread>
@@ -22,6 +24,7 @@
 #include "formats/restore_payloads.h"
 #include "services/bytes.h"
 #include "support/temp_folder.h"
+#include "zip_writer.h"
 
 namespace vantor {
 namespace {
@@ -90,6 +93,20 @@ void write_demo(const std::string& game) {
   ASSERT_EQ(make_demo_folder(game, error), demo_result::written) << error;
 }
 
+using tree = std::map<std::string, byte_string>;
+
+// Everything in the game's model folder, relative to it; empty when missing.
+tree model_folder(const std::string& game) {
+  tree files;
+  const fs::path top = game + "/pmodel";
+  std::error_code missing;
+  for (auto it = fs::recursive_directory_iterator(top, missing); it != fs::recursive_directory_iterator(); ++it) {
+    const std::string relative = it->path().lexically_relative(top).string();
+    files[relative] = it->is_regular_file() ? file_bytes(it->path().string()) : testing::bytes_of("<folder>");
+  }
+  return files;
+}
+
 // The stock prefix is in the live bundle or in the backup, and the live
 // bundle is one of the two whole versions.
 void expect_bundle_whole(const game_state& now, const byte_string& old_bundle, const byte_string& new_bundle) {
@@ -148,9 +165,13 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
   for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(reference, "upgrade", 0).status, 0);
   if (c.without_backup) fs::remove(reference + "/Common/原始动画备份.amb");
   const byte_string old_bundle = file_bytes(reference + "/Common/character.amb");
+  const tree old_model = model_folder(reference);
   const long operations = count_operations(reference, c.command);
   ASSERT_GT(operations, 5);
   const byte_string new_bundle = file_bytes(reference + "/Common/character.amb");
+  upgraded_reference(dir / "upgraded");
+  const tree upgraded_model = model_folder(dir / "upgraded");
+  ASSERT_EQ(upgraded_model.size(), 3u);  // P0.POS, mesh and mesh/hero.msh
 
   for (long k = 1; k <= operations; ++k) {
     SCOPED_TRACE(::testing::Message() << "killed at operation " << k << " of " << operations);
@@ -169,8 +190,15 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
     } else {
       expect_bundle_whole(read_state(game), old_bundle, new_bundle);
     }
+    // A model folder unpacked by the killed run is missing or complete.
+    if (old_model.empty()) {
+      const tree model = model_folder(game);
+      EXPECT_TRUE(model.empty() || model == upgraded_model) << "model folder half made";
+    }
     // Whatever the crash left, an upgrade now succeeds and is complete.
     EXPECT_EQ(patch(game, "upgrade", 0).status, 0);
+    EXPECT_EQ(model_folder(game), upgraded_model);
+    EXPECT_FALSE(fs::exists(game + "/pmodel.vantor-tmp"));
     const auto after = read_state(game);
     // After a restore the next upgrade reinstalls what was there before it.
     EXPECT_EQ(after.bundle, std::string(c.command) == "upgrade" ? new_bundle : old_bundle);
@@ -222,6 +250,77 @@ TEST(KilledAtRandomMoments, LeavesTheGameRecoverable) {
     fs::remove_all(game);
     if (::testing::Test::HasFailure()) return;
   }
+}
+
+// A model package of 3000 entries without folder entries, some folders named
+// in two letter cases, in place of the demo's.
+void put_large_model_package(const std::string& path) {
+  zip_writer zip(path);
+  ASSERT_TRUE(zip.add(file_item("P0.POS", "packaged pose")));
+  for (int i = 0; i < 3000; ++i) {
+    const std::string folder = (i % 2 ? "Set" : "set") + std::to_string(i % 30);
+    ASSERT_TRUE(zip.add(file_item(folder + "/part" + std::to_string(i) + ".msh",
+                                  std::string(static_cast<std::size_t>(64 + i % 200), 'm'))));
+  }
+  ASSERT_TRUE(zip.close());
+}
+
+TEST(KilledDuringALargeExtraction, LeavesNoModelFolderOrTheCompleteOne) {
+  testing::temp_folder dir;
+  const std::string package = dir / "pmodel.pak";
+  put_large_model_package(package);
+  const std::string reference = dir / "reference";
+  write_demo(reference);
+  fs::copy_file(package, reference + "/pmodel.pak", fs::copy_options::overwrite_existing);
+  const long operations = count_operations(reference, "upgrade");
+  const tree complete = model_folder(reference);
+  ASSERT_EQ(complete.size(), 1u + 30u + 3000u);
+
+  constexpr long kills = 6;
+  for (long i = 1; i <= kills; ++i) {
+    const long k = operations * i / (kills + 1);
+    SCOPED_TRACE(::testing::Message() << "killed at operation " << k << " of " << operations);
+    const std::string game = dir / "game";
+    write_demo(game);
+    fs::copy_file(package, game + "/pmodel.pak", fs::copy_options::overwrite_existing);
+    EXPECT_TRUE(patch(game, "upgrade", k).killed);
+    const tree model = model_folder(game);
+    EXPECT_TRUE(model.empty() || model == complete) << "model folder with " << model.size() << " entries";
+    EXPECT_EQ(patch(game, "upgrade", 0).status, 0);
+    EXPECT_EQ(model_folder(game), complete);
+    EXPECT_FALSE(fs::exists(game + "/pmodel.vantor-tmp"));
+    fs::remove_all(game);
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
+TEST(FullDisk, FileSizeLimitsWhileUnpackingLeaveNoModelFolder) {
+  testing::temp_folder dir;
+  upgraded_reference(dir / "reference");
+  const tree complete = model_folder(dir / "reference");
+
+  int failures = 0;
+  // The package's P0.POS is 292574 bytes, the new one a little longer.
+  for (const rlim_t limit : {rlim_t{1000}, rlim_t{100000}, rlim_t{200000}, rlim_t{292600}}) {
+    SCOPED_TRACE(::testing::Message() << "file size limit " << limit);
+    const std::string game = dir / ("game" + std::to_string(limit));
+    write_demo(game);
+    const game_state before = read_state(game);
+    const int status = patch(game, "upgrade", 0, limit).status;
+    EXPECT_TRUE(status == 0 || status == 1) << status;
+    if (status == 0) {
+      EXPECT_EQ(model_folder(game), complete);
+    } else {
+      ++failures;
+      EXPECT_TRUE(model_folder(game).empty()) << "a failed upgrade left a model folder";
+      EXPECT_EQ(read_state(game).bundle, before.bundle);
+      EXPECT_EQ(read_state(game).action, before.action);
+    }
+    // Space again: the next upgrade unpacks the whole package.
+    EXPECT_EQ(patch(game, "upgrade", 0).status, 0);
+    EXPECT_EQ(model_folder(game), complete);
+  }
+  EXPECT_EQ(failures, 4) << "every limit is below a file the upgrade writes";
 }
 
 TEST(FullDisk, FileSizeLimitsNeverLeaveAHalfUpgrade) {

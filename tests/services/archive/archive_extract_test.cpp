@@ -1,5 +1,6 @@
-// extract_archive as the upgrade uses it: its results and what each outcome
-// leaves on disk and hostile entries.
+// extract_archive as the upgrade uses it: its results, what each outcome
+// leaves on disk, damaged and hostile entries, and ordinary archives as
+// common tools write them.
 //
 // Every case works in a fresh folder holding the archive pack.zip, the
 // target folder out, and a sentinel file evil beside it that no entry may
@@ -131,14 +132,36 @@ const patch negative_extended_time = for_entry(1, [](byte_string& zip, const zip
   put_le32(zip, r.local_header + 30 + r.name_length + 5, 0xFFFFFFFFu);
 });
 const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
-const patch wrong_checksum = for_entry(2, [](byte_string& zip, const zip_record& r) {
-  put_le32(zip, r.local_header + local_crc, 0xDEADBEEF);
-  put_le32(zip, r.central_header + central_crc, 0xDEADBEEF);
+patch wrong_checksum(std::size_t k) {
+  return for_entry(k, [](byte_string& zip, const zip_record& r) {
+    put_le32(zip, r.local_header + local_crc, 0xDEADBEEF);
+    put_le32(zip, r.central_header + central_crc, 0xDEADBEEF);
+  });
+}
+patch declared_size(std::size_t k, std::uint32_t size) {
+  return for_entry(k, [size](byte_string& zip, const zip_record& r) {
+    put_le32(zip, r.local_header + local_size, size);
+    put_le32(zip, r.central_header + central_size, size);
+  });
+}
+const patch encrypted = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  zip[r.local_header + 6] |= 1;
+  zip[r.central_header + 8] |= 1;
 });
-const patch declared_size_100 = for_entry(1, [](byte_string& zip, const zip_record& r) {
-  put_le32(zip, r.local_header + local_size, 100);
-  put_le32(zip, r.central_header + central_size, 100);
-});
+// Every entry declares nearly 4 GB: far more than any disk holds together.
+const patch huge_declared_sizes = [](byte_string& zip) {
+  for (const zip_record& r : zip_records(zip)) {
+    put_le32(zip, r.local_header + local_size, 0xFFFFFFF0u);
+    put_le32(zip, r.central_header + central_size, 0xFFFFFFF0u);
+  }
+};
+
+std::vector<zip_item> many_small_items(int count) {
+  std::vector<zip_item> items;
+  for (int i = 0; i < count; ++i)
+    items.push_back(file_item("set" + std::to_string(i % 7) + "/f" + std::to_string(i), "x"));
+  return items;
+}
 
 zip_item timed_item() {
   zip_item item = file_item("timed.txt", "t");
@@ -211,30 +234,42 @@ INSTANTIATE_TEST_SUITE_P(
                         .damage = negative_extended_time,
                         .result = 0,
                         .listing = only_target},
+        // Every record is read before anything is extracted.
         extraction_case{.title = "DamagedLocalHeader",
                         .items = {alpha, beta, gamma_item},
                         .damage = break_local_signature,
-                        .result = 1,
-                        .listing = {"out/", "out/a.txt"}},
+                        .result = 0,
+                        .listing = only_target},
         extraction_case{.title = "UnknownMethod",
                         .items = {alpha, beta, gamma_item},
                         .damage = unknown_method,
-                        .result = 1,
-                        .listing = {"out/", "out/a.txt"}},
+                        .result = 0,
+                        .listing = only_target},
         extraction_case{.title = "LocalExtraFieldUnreadable",
                         .items = {alpha, beta, gamma_item},
                         .damage = extra_field_past_the_end,
-                        .result = 1,
-                        .listing = {"out/", "out/a.txt", "out/b.bin"}},
+                        .result = 0,
+                        .listing = only_target},
+        extraction_case{.title = "DeclaredSizesPastTheFreeSpace",
+                        .items = many_small_items(1000),
+                        .damage = huge_declared_sizes,
+                        .result = 0,
+                        .listing = only_target},
         extraction_case{.title = "FolderEntryCannotBeCreated",
                         .items = {alpha, folder_item("d/e/"), gamma_item},
                         .arrange = [](const temp_folder& d) { put_file(d / "out/d", "a file"); },
                         .result = 0,
                         .listing = {"out/", "out/a.txt", "out/d"}},
-        extraction_case{.title = "FileEntryFolderMissing",
-                        .items = {alpha, file_item("sub/f.txt", "f"), gamma_item},
+        extraction_case{
+            .title = "FileEntryWithoutFolderEntries",
+            .items = {alpha, file_item("sub/deeper/f.txt", "f"), gamma_item},
+            .result = 1,
+            .listing = {"out/", "out/a.txt", "out/c.txt", "out/sub/", "out/sub/deeper/", "out/sub/deeper/f.txt"},
+            .verify = expect_contents("out/sub/deeper/f.txt", bytes_of("f"))},
+        extraction_case{.title = "FileWhereAFolderGoes",
+                        .items = {alpha, file_item("d", "d"), file_item("D/f.txt", "f"), gamma_item},
                         .result = 0,
-                        .listing = {"out/", "out/a.txt"}},
+                        .listing = {"out/", "out/a.txt", "out/d"}},
         extraction_case{.title = "FolderStandsWhereTheFileGoes",
                         .items = {alpha, beta, gamma_item},
                         .arrange = [](const temp_folder& d) { put_folder(d / "out/b.bin"); },
@@ -242,6 +277,10 @@ INSTANTIATE_TEST_SUITE_P(
                         .listing = {"out/", "out/a.txt", "out/b.bin/"}},
         extraction_case{.title = "TrailingSlashWithoutFolderAttributes",
                         .items = {alpha, file_item("x/", ""), gamma_item},
+                        .result = 1,
+                        .listing = {"out/", "out/a.txt", "out/c.txt", "out/x/"}},
+        extraction_case{.title = "TrailingSlashWithData",
+                        .items = {alpha, file_item("x/", "data"), gamma_item},
                         .result = 0,
                         .listing = {"out/", "out/a.txt"}},
         extraction_case{.title = "DataCannotBeInflated",
@@ -257,22 +296,38 @@ INSTANTIATE_TEST_SUITE_P(
                         .fault =
                             [] {
                               return std::make_unique<fault_injector>(
-                                  fault_injector::on(platform::operation::write, "b.bin"), 2, false,
+                                  fault_injector::on(platform::operation::write, "b.bin"), 1, false,
                                   failure_kind::no_space, true);
                             },
-                        .verify = expect_size("out/b.bin", 16384 + 8192)},
-        extraction_case{.title = "WrongChecksumGoesUnnoticed",
+                        .verify = expect_size("out/b.bin", 20000)},
+        extraction_case{.title = "WrongChecksumStored",
                         .items = {alpha, beta, gamma_item},
-                        .damage = wrong_checksum,
-                        .result = 1,
-                        .listing = {"out/", "out/a.txt", "out/b.bin", "out/c.txt"},
-                        .verify = expect_contents("out/c.txt", bytes_of("gamma"))},
+                        .damage = wrong_checksum(2),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin", "out/c.txt"}},
+        extraction_case{.title = "WrongChecksumDeflated",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = wrong_checksum(1),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"}},
         extraction_case{.title = "DataLongerThanDeclared",
                         .items = {alpha, beta, gamma_item},
-                        .damage = declared_size_100,
-                        .result = 1,
-                        .listing = {"out/", "out/a.txt", "out/b.bin", "out/c.txt"},
-                        .verify = expect_contents("out/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))}),
+                        .damage = declared_size(1, 100),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"},
+                        .verify = expect_contents("out/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))},
+        extraction_case{.title = "DataShorterThanDeclared",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = declared_size(1, 50000),
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"},
+                        .verify = expect_size("out/b.bin", 40000)},
+        extraction_case{.title = "Encrypted",
+                        .items = {alpha, beta, gamma_item},
+                        .damage = encrypted,
+                        .result = 0,
+                        .listing = {"out/", "out/a.txt", "out/b.bin"},
+                        .verify = expect_size("out/b.bin", 0)}),
     title_of);
 
 // --- entries that must not write anything -------------------------------------
@@ -413,6 +468,90 @@ TEST(ExtractArchive, ReplacesEveryFileOnASecondRun) {
   EXPECT_EQ(file_bytes(dir / "out/models/mine.txt"), bytes_of("kept"));
   EXPECT_EQ(file_bytes(dir / "out/a.txt"), bytes_of("alpha"));
   EXPECT_NE(fs::status(dir / "out/a.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+// --- archives as common tools write them ----------------------------------------
+
+TEST(ExtractArchive, NeedsNoFolderEntries) {
+  temp_folder dir;
+  // What `zip -D`, Python's writestr and many tools write: files only.
+  write_zip(dir / "pack.zip", {file_item("P0.POS", "pose"), file_item("mesh/hero.msh", "hero"),
+                               file_item("mesh/parts/arm.msh", "arm"), file_item("tex\\skin.bmp", "BM", 0)});
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  EXPECT_EQ(listing(dir),
+            (std::vector<std::string>{"out/", "out/P0.POS", "out/mesh/", "out/mesh/hero.msh", "out/mesh/parts/",
+                                      "out/mesh/parts/arm.msh", "out/tex/", "out/tex/skin.bmp"}));
+  EXPECT_EQ(file_bytes(dir / "out/mesh/parts/arm.msh"), bytes_of("arm"));
+}
+
+TEST(ExtractArchive, TreatsLetterCaseAsWindowsDoes) {
+  temp_folder dir;
+  write_zip(dir / "pack.zip",
+            {file_item("Mesh/a.msh", "a"), file_item("mesh/b.msh", "b"), folder_item("MESH/sub/"),
+             file_item("mesh/SUB/c.msh", "c"), file_item("p0.pos", "first"), file_item("P0.POS", "second")});
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  EXPECT_EQ(listing(dir), (std::vector<std::string>{"out/", "out/Mesh/", "out/Mesh/a.msh", "out/Mesh/b.msh",
+                                                    "out/Mesh/sub/", "out/Mesh/sub/c.msh", "out/p0.pos"}));
+  EXPECT_EQ(file_bytes(dir / "out/p0.pos"), bytes_of("second"));  // the later entry replaces the earlier
+}
+
+TEST(ExtractArchive, DecodesGbkNames) {
+  temp_folder dir;
+  // 模型/动作.act and 乗.txt in GBK, as Chinese Windows tools store them
+  // (no UTF-8 flag); the second byte of 乗 is the byte of "\\".
+  write_zip(dir / "pack.zip", {file_item("\xC4\xA3\xD0\xCD/\xB6\xAF\xD7\xF7.act", "act"),
+                               file_item("\x81\x5C.txt", "x"), file_item("模型/utf8.txt", "u")});
+  ASSERT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  EXPECT_EQ(listing(dir),
+            (std::vector<std::string>{"out/", "out/乗.txt", "out/模型/", "out/模型/utf8.txt", "out/模型/动作.act"}));
+  EXPECT_EQ(file_bytes(dir / "out/模型/动作.act"), bytes_of("act"));
+}
+
+TEST(ExtractArchive, RefusesMoreEntriesThanTheEndRecordSays) {
+  temp_folder dir;
+  {
+    zip_writer zip(dir / "pack.zip");
+    for (int i = 0; i < 0x10001; ++i) ASSERT_TRUE(zip.add(file_item(std::to_string(i), "", 0)));
+    ASSERT_TRUE(zip.close());
+  }
+  // Without the ZIP64 end records, as some writers leave an archive of more
+  // than 65535 entries, the end record says 65535.
+  byte_string zip = file_bytes(dir / "pack.zip");
+  constexpr std::size_t zip64_records = 56 + 20, end_record = 22;
+  const std::size_t records_at = zip.size() - end_record - zip64_records;
+  ASSERT_EQ(zip[records_at + 3], 0x06);  // PK 06 06
+  zip.erase(zip.begin() + static_cast<std::ptrdiff_t>(records_at),
+            zip.begin() + static_cast<std::ptrdiff_t>(records_at + zip64_records));
+  put_file(dir / "pack.zip", zip);
+
+  EXPECT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 0);
+  EXPECT_EQ(listing(dir), only_target);
+}
+
+// Counts the folder listings the platform layer makes.
+class listing_counter final : public platform::fault_hook {
+ public:
+  listing_counter() { platform::set_fault_hook(this); }
+  ~listing_counter() override { platform::set_fault_hook(nullptr); }
+  platform::fault before(platform::operation, std::string_view, std::string_view) override { return {}; }
+  void folder_listed(std::string_view) override { ++listings; }
+  int listings = 0;
+};
+
+int listings_to_extract(int entries) {
+  temp_folder dir;
+  write_zip(dir / "pack.zip", many_small_items(entries));
+  listing_counter counter;
+  EXPECT_EQ(extract_archive(dir / "pack.zip", dir / "out"), 1);
+  return counter.listings;
+}
+
+TEST(ExtractArchive, ListsNoFolderForEachEntry) {
+  // The letter-case lookup lists a folder for every name not yet there; in
+  // the folder it creates, the extraction never needs it.
+  const int few = listings_to_extract(20);
+  EXPECT_EQ(listings_to_extract(400), few);
+  EXPECT_LE(few, 4);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Paths for extraction: entry names, output paths, folder creation and links
-// below the target folder.
+// Paths for extraction: entry names, their parts and text, and folder
+// creation.
 
 #include "services/archive/archive_paths.h"
 
@@ -54,28 +54,53 @@ INSTANTIATE_TEST_SUITE_P(
                                 false}),
     [](const ::testing::TestParamInfo<name_case>& row) { return std::string(row.param.title); });
 
-struct output_case {
+struct parts_case {
   const char* title;
-  std::string target, name, expected;
+  std::string name;
+  std::vector<std::string_view> parts;
 };
 
-std::ostream& operator<<(std::ostream& out, const output_case& row) { return out << row.title; }
+std::ostream& operator<<(std::ostream& out, const parts_case& row) { return out << row.title; }
 
-class OutputPaths : public ::testing::TestWithParam<output_case> {};
+class EntryNameParts : public ::testing::TestWithParam<parts_case> {};
 
-TEST_P(OutputPaths, JoinTheNameWithPlatformSeparators) {
-  EXPECT_EQ(entry_output_path(GetParam().target, GetParam().name), GetParam().expected);
+TEST_P(EntryNameParts, SplitOnBothSeparatorsWithoutEmptyOrDotParts) {
+  EXPECT_EQ(entry_name_parts(GetParam().name), GetParam().parts);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, OutputPaths,
-    ::testing::Values(output_case{"File", "/g/pmodel", "P0.POS", "/g/pmodel/P0.POS"},
-                      output_case{"TargetWithSeparator", "/g/pmodel/", "P0.POS", "/g/pmodel/P0.POS"},
-                      output_case{"SlashSeparated", "/g/pmodel", "a/b/c", "/g/pmodel/a/b/c"},
-                      output_case{"BackslashSeparated", "/g/pmodel", "a\\b\\c", "/g/pmodel/a/b/c"},
-                      output_case{"FolderKeepsItsTrailingSeparator", "/g/pmodel", "a/b/", "/g/pmodel/a/b/"},
-                      output_case{"RelativeTarget", "pmodel", "a", "pmodel/a"}),
-    [](const ::testing::TestParamInfo<output_case>& row) { return std::string(row.param.title); });
+INSTANTIATE_TEST_SUITE_P(Table, EntryNameParts,
+                         ::testing::Values(parts_case{"File", "P0.POS", {"P0.POS"}},
+                                           parts_case{"SlashSeparated", "a/b/c", {"a", "b", "c"}},
+                                           parts_case{"BackslashSeparated", "a\\b\\c", {"a", "b", "c"}},
+                                           parts_case{"FolderEntry", "a/b/", {"a", "b"}},
+                                           parts_case{"EmptyAndDotParts", "./a//./b/.", {"a", "b"}},
+                                           parts_case{"OnlyDots", "./", {}}),
+                         [](const ::testing::TestParamInfo<parts_case>& row) { return std::string(row.param.title); });
+
+struct decode_case {
+  const char* title;
+  std::string stored;
+  bool marked_utf8;
+  std::string text;
+};
+
+std::ostream& operator<<(std::ostream& out, const decode_case& row) { return out << row.title; }
+
+class EntryNameText : public ::testing::TestWithParam<decode_case> {};
+
+TEST_P(EntryNameText, IsUtf8OrDecodedFromGbk) {
+  EXPECT_EQ(entry_name_text(GetParam().stored, GetParam().marked_utf8), GetParam().text);
+}
+
+// "模型" in GBK is C4 A3 D0 CD; "刂" is 81 5C, whose second byte is "\".
+INSTANTIATE_TEST_SUITE_P(Table, EntryNameText,
+                         ::testing::Values(decode_case{"Ascii", "mesh/hero.msh", false, "mesh/hero.msh"},
+                                           decode_case{"Utf8WithoutTheFlag", "模型/a.msh", false, "模型/a.msh"},
+                                           decode_case{"Utf8WithTheFlag", "模型/a.msh", true, "模型/a.msh"},
+                                           decode_case{"Gbk", "\xC4\xA3\xD0\xCD/a.msh", false, "模型/a.msh"},
+                                           decode_case{"GbkHoldingTheBackslashByte", "\x81\x5C.txt", false, "乗.txt"},
+                                           decode_case{"FlaggedButNotUtf8StaysAsStored", "\xC4\xA3", true, "\xC4\xA3"}),
+                         [](const ::testing::TestParamInfo<decode_case>& row) { return std::string(row.param.title); });
 
 TEST(CreateFolderPath, CreatesEveryMissingLevel) {
   temp_folder dir;
@@ -114,23 +139,6 @@ TEST(PathExists, AcceptsFilesFoldersLinksAndTrailingSeparators) {
   EXPECT_TRUE(path_exists(dir / "dangling"));
   EXPECT_FALSE(path_exists(dir / "missing"));
   EXPECT_FALSE(path_exists(""));
-}
-
-TEST(PassesThroughLink, LooksAtEveryPartBelowTheTarget) {
-  temp_folder dir;
-  put_folder(dir / "outside");
-  put_folder(dir / "target/real/deeper");
-  std::filesystem::create_directory_symlink(dir / "outside", dir / "target/real/jump");
-  std::filesystem::create_directory_symlink(dir / "target", dir / "alias");
-  const std::string target = dir / "target";
-  EXPECT_FALSE(passes_through_link(target, target + "/real/deeper/file"));
-  EXPECT_FALSE(passes_through_link(target, target + "/new/file"));
-  EXPECT_TRUE(passes_through_link(target, target + "/real/jump/file"));
-  EXPECT_TRUE(passes_through_link(target, target + "/real/jump"));
-  EXPECT_TRUE(passes_through_link(target, target + "/real/jump/"));
-  EXPECT_TRUE(passes_through_link(target + "/", target + "/real//jump/x"));
-  // A link above the target folder is the caller's choice, not an entry's.
-  EXPECT_FALSE(passes_through_link(dir / "alias", dir / "alias/real/deeper/file"));
 }
 
 }  // namespace

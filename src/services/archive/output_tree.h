@@ -1,0 +1,64 @@
+#pragma once
+// The folders and files an extraction has made or met below its target
+// folder. Names are matched without regard to ASCII letter case, as on
+// Windows, where model packages are made: "Mesh/a" and "mesh/b" share one
+// folder, and a later "P0.POS" replaces an earlier "p0.pos".
+//
+// In a folder the extraction created, every entry is known, so a name is
+// never looked up on disk: the letter-case lookup of the platform layer
+// lists a folder for every name that does not exist yet, which made large
+// archives take time growing with the square of their entries. In a folder
+// that was there before, each name is looked up on disk once.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+#include "services/outcome.h"
+
+namespace vantor {
+
+class output_tree {
+ public:
+  /// root: the target folder as it is on disk; created: whether the
+  /// extraction has just created it, so it is empty.
+  output_tree(std::string root, bool created);
+
+  /// Makes sure the folder named by parts exists, creating what is missing.
+  /// Fails with exists when one of the parts is a file, a symbolic link or
+  /// anything but a folder, and with the platform's failure when a folder
+  /// cannot be created.
+  status make_folder(std::span<const std::string_view> parts);
+
+  /// Opens the file named by parts (the last one its name) for writing,
+  /// creating its folders: a new file, or a plain file already there
+  /// replaced (an earlier entry's, or one that was on disk). Fails with
+  /// exists when a folder, a symbolic link or anything but a plain file
+  /// stands at the path or on the way to it. parts must not be empty.
+  outcome<platform::file> open_file(std::span<const std::string_view> parts);
+
+ private:
+  enum class kind : std::uint8_t { folder, file, in_the_way };
+  struct node {
+    std::string path;
+    kind what;
+    bool created;  ///< made by this extraction: a folder's entries are all known
+    std::unordered_map<std::string, std::size_t> children;  ///< by name in ASCII lower case
+  };
+  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+
+  /// The child of a folder with the name, or none.
+  std::size_t find(std::size_t folder, std::string_view name);
+  /// The child folder with the name, created when missing.
+  outcome<std::size_t> folder_in(std::size_t folder, std::string_view name);
+  std::size_t add(std::size_t folder, std::string_view name, node child);
+
+  std::vector<node> nodes_;
+};
+
+}  // namespace vantor

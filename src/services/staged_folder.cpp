@@ -1,0 +1,117 @@
+#include "services/staged_folder.h"
+
+#include <utility>
+
+#include "platform/platform.h"
+#include "services/staged_file.h"
+
+namespace vantor {
+
+outcome<staged_folder> staged_folder::begin(std::string_view target) {
+  if (target.empty()) return failure{failure_kind::not_found, {}};
+  // Resolved, so a target that differs only in letter case is seen, and the
+  // temporary folder lies beside it.
+  std::string resolved = platform::resolve_path(target);
+  if (platform::kind_of(resolved) != platform::entry_kind::none) return failure{failure_kind::exists, resolved};
+  std::string temporary = resolved + std::string(temporary_suffix);
+  if (platform::kind_of(temporary) != platform::entry_kind::none) {
+    if (status removed = remove_folder_tree(temporary); !removed) return removed.error();
+  }
+  return staged_folder(std::move(resolved), std::move(temporary));
+}
+
+staged_folder::staged_folder(staged_folder&& other) noexcept
+    : target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      pending_(std::exchange(other.pending_, false)),
+      in_place_(std::exchange(other.in_place_, false)) {}
+
+staged_folder& staged_folder::operator=(staged_folder&& other) noexcept {
+  if (this != &other) {
+    discard();
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    pending_ = std::exchange(other.pending_, false);
+    in_place_ = std::exchange(other.in_place_, false);
+  }
+  return *this;
+}
+
+staged_folder::~staged_folder() { discard(); }
+
+void staged_folder::discard() {
+  if (!pending_) return;
+  pending_ = false;
+  (void)remove_folder_tree(temporary_);
+}
+
+status staged_folder::put_file(std::string_view name, byte_view bytes) {
+  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  auto out = platform::open_file(platform::join_path(temporary_, name), platform::open_mode::replace);
+  if (!out) return out.error();
+  if (!bytes.empty()) {
+    if (status written = out->write(bytes.data(), bytes.size()); !written) return written;
+  }
+  return out->close();
+}
+
+status staged_folder::flush() {
+  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  return platform::flush_tree(temporary_);
+}
+
+status staged_folder::commit() {
+  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
+    discard();
+    return renamed;
+  }
+  pending_ = false;
+  in_place_ = true;
+  return platform::flush_folder(platform::parent_folder(target_));
+}
+
+status staged_folder::withdraw() {
+  if (!in_place_) return {};
+  if (status renamed = platform::rename_over(target_, temporary_); !renamed) return renamed;
+  in_place_ = false;
+  const status flushed = platform::flush_folder(platform::parent_folder(target_));
+  const status removed = remove_folder_tree(temporary_);
+  if (!flushed) return flushed;
+  return removed;
+}
+
+bool has_stale_temporary_folder(std::string_view target) {
+  const std::string temporary = platform::resolve_path(target) + std::string(temporary_suffix);
+  return platform::kind_of(temporary) == platform::entry_kind::folder;
+}
+
+void remove_stale_temporary_folder(std::string_view target) {
+  if (has_stale_temporary_folder(target))
+    (void)remove_folder_tree(platform::resolve_path(target) + std::string(temporary_suffix));
+}
+
+status remove_folder_tree(std::string_view path) {
+  if (path.empty()) return failure{failure_kind::not_found, {}};
+  const std::string resolved = platform::resolve_path(path);
+  switch (platform::kind_of(resolved)) {
+    case platform::entry_kind::none:
+      return {};
+    case platform::entry_kind::folder:
+      break;
+    case platform::entry_kind::file:
+    case platform::entry_kind::link:
+    case platform::entry_kind::other:
+      return platform::remove_file(resolved);
+  }
+  status result;
+  for (const auto& name : platform::list_folder(resolved)) {
+    const status removed = remove_folder_tree(platform::join_path(resolved, name));
+    if (!removed && result) result = removed;
+  }
+  const status gone = platform::remove_folder(resolved);
+  if (!gone && result) result = gone;
+  return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,83 @@
+#pragma once
+// Putting a whole new folder in place so that it is never seen half made:
+// it is built beside its target under a temporary name, flushed to disk,
+// and one rename puts it in place. Until the rename nothing is at the
+// target; after it (and the flush of the parent folder) the complete folder
+// is durable.
+
+#include <string>
+#include <string_view>
+
+#include "services/bytes.h"
+#include "services/outcome.h"
+
+namespace vantor {
+
+/// A new folder, built at target + temporary_suffix, for a target where
+/// nothing stands yet. Destroying it without commit() removes the temporary
+/// folder and everything in it.
+class staged_folder {
+ public:
+  /// Claims the temporary path beside target, after removing whatever an
+  /// interrupted run left there. Creates nothing: the caller builds the
+  /// folder at temporary_path() (an extraction that creates it knows it is
+  /// new and empty). Fails with exists when something stands at the target,
+  /// letter case aside, or at the temporary path and cannot be removed.
+  static outcome<staged_folder> begin(std::string_view target);
+
+  staged_folder(staged_folder&& other) noexcept;
+  staged_folder& operator=(staged_folder&& other) noexcept;
+  staged_folder(const staged_folder&) = delete;
+  ~staged_folder();
+
+  const std::string& target_path() const { return target_; }
+  const std::string& temporary_path() const { return temporary_; }
+
+  /// Writes a file at the top of the new folder, replacing one there whose
+  /// name differs only in letter case.
+  status put_file(std::string_view name, byte_view bytes);
+  /// Makes everything in the new folder durable; before commit(), so the
+  /// rename can only ever make the complete folder appear.
+  status flush();
+  /// Renames the folder into place and flushes the parent folder. Fails when
+  /// the rename fails (nothing is then at the target, and the temporary
+  /// folder is removed) or when the flush fails (the folder is then in place
+  /// but perhaps not yet durable).
+  status commit();
+  /// Takes a folder that commit() put in place away again: renamed back to
+  /// its temporary name (one step, so it is there whole or not at all), the
+  /// parent flushed, and the temporary folder removed. Fails when the rename
+  /// back fails (the folder then stays in place, whole) or a later step
+  /// does (the rest is a leftover the next run removes).
+  status withdraw();
+  /// Removes the temporary folder and everything in it.
+  void discard();
+  /// Whether the folder has been renamed into place (even when the folder
+  /// flush after it failed).
+  bool in_place() const { return in_place_; }
+
+ private:
+  staged_folder(std::string target, std::string temporary)
+      : target_(std::move(target)), temporary_(std::move(temporary)) {}
+  std::string target_;
+  std::string temporary_;
+  bool pending_ = true;
+  bool in_place_ = false;
+};
+
+/// Removes the temporary folder an interrupted run left beside target
+/// (target + temporary_suffix) with everything in it; called at the start
+/// of a command, like remove_stale_temporaries. Only a folder is removed: a
+/// symbolic link there is neither followed nor removed.
+void remove_stale_temporary_folder(std::string_view target);
+/// Whether such a folder is there (what remove_stale_temporary_folder would
+/// remove).
+bool has_stale_temporary_folder(std::string_view target);
+
+/// Removes a folder and everything below it, depth first. A symbolic link is
+/// removed itself, never followed; a file or link at the path is removed
+/// like a folder's entry. Nothing at the path is success. On a failure the
+/// rest is still tried, and the first failure is given.
+status remove_folder_tree(std::string_view path);
+
+}  // namespace vantor

@@ -1,0 +1,249 @@
+// The model folder during an upgrade: unpacked from the model package only
+// when it is missing, only after the bundle is proved, into a temporary
+// folder that goes in place whole or not at all.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "services/bytes.h"
+#include "support/fault_injector.h"
+#include "support/game_folder.h"
+#include "support/zip_fixture.h"
+#include "workflow/session.h"
+
+namespace vantor {
+namespace {
+
+using namespace testing::fixture;
+using testing::bytes_of;
+using testing::file_bytes;
+using testing::put_file;
+namespace fs = std::filesystem;
+using tree = std::map<std::string, byte_string>;
+
+constexpr const char* succeeded = "升级成功！";
+constexpr const char* failed = "升级失败！";
+constexpr const char* modified = "动画文件被修改过，非原版";
+
+const byte_string folder_mark = bytes_of("<folder>");
+const byte_string mesh_data = testing::random_bytes(30000, 5);
+
+// A model package as ordinary tools write it: no folder entries, a folder
+// named in two letter cases, a stored and deflated mix.
+std::vector<zip_item> package_items() {
+  zip_item mesh = file_item("mesh/hero.msh", "");
+  mesh.data = mesh_data;
+  return {file_item("P0.POS", "packaged pose"), mesh, file_item("Mesh/parts/arm.msh", "arm", 0),
+          file_item("textures\\skin.bmp", "BM")};
+}
+
+// What pmodel holds after an upgrade that unpacked package_items().
+tree unpacked_tree(const testing::game_folder& game) {
+  return {{"P0.POS", game.pose_update},
+          {"mesh", folder_mark},
+          {"mesh/hero.msh", mesh_data},
+          {"mesh/parts", folder_mark},
+          {"mesh/parts/arm.msh", bytes_of("arm")},
+          {"textures", folder_mark},
+          {"textures/skin.bmp", bytes_of("BM")}};
+}
+
+// A game without its model folder, with the model package beside it.
+void without_model_folder(testing::game_folder& game) {
+  fs::remove_all(game.path("pmodel"));
+  write_zip(game.path("pmodel.pak"), package_items());
+}
+
+std::vector<std::string> click_upgrade(const testing::game_folder& game) {
+  return testing::click(game, testing::command::upgrade);
+}
+
+TEST(ModelFolder, IsUnpackedWholeFromAPackageWithoutFolderEntries) {
+  testing::game_folder game;
+  without_model_folder(game);
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
+  EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
+  EXPECT_EQ(file_bytes(game.action()), game.action_update);
+}
+
+TEST(ModelFolder, ThatIsThereIsNeverUnpackedAgain) {
+  testing::game_folder game;  // its model folder holds only P0.POS
+  write_zip(game.path("pmodel.pak"), package_items());
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(game.snapshot("pmodel"), (tree{{"P0.POS", game.pose_update}}));
+}
+
+// --- packages that must change nothing -------------------------------------------
+
+using patch = std::function<void(byte_string&)>;
+
+struct package_case {
+  const char* name;
+  std::vector<zip_item> items;  // written to pmodel.pak unless empty
+  patch damage{};               // applied to the written package
+  std::function<void(testing::game_folder&)> arrange{};
+  friend void PrintTo(const package_case& c, std::ostream* os) { *os << c.name; }
+};
+
+patch for_entry(std::size_t k, std::function<void(byte_string&, const zip_record&)> change) {
+  return [k, change](byte_string& zip) { change(zip, zip_records(zip).at(k)); };
+}
+patch wrong_checksum(std::size_t k) {
+  return for_entry(k, [](byte_string& zip, const zip_record& r) {
+    put_le32(zip, r.local_header + local_crc, 0x12345678);
+    put_le32(zip, r.central_header + central_crc, 0x12345678);
+  });
+}
+patch declared_size(std::size_t k, std::uint32_t size) {
+  return for_entry(k, [size](byte_string& zip, const zip_record& r) {
+    put_le32(zip, r.local_header + local_size, size);
+    put_le32(zip, r.central_header + central_size, size);
+  });
+}
+const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
+const patch cut_in_half = [](byte_string& zip) { zip.resize(zip.size() / 2); };
+const patch cut_central_directory = [](byte_string& zip) { zip.resize(central_directory_offset(zip)); };
+// 1000 entries of nearly 4 GB each: more than any disk holds.
+const patch huge_declared_sizes = [](byte_string& zip) {
+  for (const zip_record& r : zip_records(zip)) {
+    put_le32(zip, r.local_header + local_size, 0xFFFFFFF0u);
+    put_le32(zip, r.central_header + central_size, 0xFFFFFFF0u);
+  }
+};
+
+std::vector<zip_item> with(std::vector<zip_item> items, zip_item added) {
+  items.push_back(std::move(added));
+  return items;
+}
+
+std::vector<zip_item> thousand_entries() {
+  std::vector<zip_item> items;
+  for (int i = 0; i < 1000; ++i) items.push_back(file_item(std::to_string(i) + ".bin", "x"));
+  return items;
+}
+
+class RefusedPackage : public ::testing::TestWithParam<package_case> {};
+
+TEST_P(RefusedPackage, FailsTheUpgradeAndChangesNothing) {
+  const auto& c = GetParam();
+  testing::game_folder game;
+  fs::remove_all(game.path("pmodel"));
+  if (!c.items.empty()) write_zip(game.path("pmodel.pak"), c.items);
+  if (c.damage) {
+    byte_string bytes = file_bytes(game.path("pmodel.pak"));
+    c.damage(bytes);
+    put_file(game.path("pmodel.pak"), bytes);
+  }
+  if (c.arrange) c.arrange(game);
+  const tree before = game.snapshot();
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(game.snapshot(), before);
+  EXPECT_FALSE(fs::exists(game.path("evil")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedPackage,
+    ::testing::Values(
+        package_case{"not_an_archive", {}, {}, [](auto& g) { put_file(g.path("pmodel.pak"), "no archive, text"); }},
+        package_case{"empty", {}, {}, [](auto& g) { put_file(g.path("pmodel.pak"), byte_string{}); }},
+        package_case{"a_folder", {}, {}, [](auto& g) { fs::create_directory(g.path("pmodel.pak")); }},
+        package_case{"cut_in_half", package_items(), cut_in_half},
+        package_case{"central_directory_cut_off", package_items(), cut_central_directory},
+        package_case{"wrong_checksum_deflated", package_items(), wrong_checksum(1)},
+        package_case{"wrong_checksum_stored", package_items(), wrong_checksum(2)},
+        package_case{"data_cannot_be_inflated", package_items(), broken_deflate_data},
+        package_case{"data_longer_than_declared", package_items(), declared_size(1, 100)},
+        package_case{"data_shorter_than_declared", package_items(), declared_size(1, 40000)},
+        package_case{"declared_sizes_past_the_free_space", thousand_entries(), huge_declared_sizes},
+        package_case{"parent_folder", with(package_items(), file_item("../evil", "escaped"))},
+        package_case{"parent_folder_behind_backslashes", with(package_items(), file_item("mesh\\..\\..\\evil", "x"))},
+        package_case{"absolute", with(package_items(), file_item("/tmp/vantor-model-test-evil", "x"))},
+        package_case{"drive_letter", with(package_items(), file_item("C:/evil", "x"))},
+        package_case{"control_character", with(package_items(), file_item("mesh/a\tb", "x"))},
+        package_case{"file_where_a_folder_goes", with(package_items(), file_item("MESH/hero.msh/x", "x"))},
+        package_case{"data_behind_a_folder_name", with(package_items(), file_item("extra/", "data"))}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// --- upgrades that fail after the package was unpacked -----------------------------
+
+TEST(ModelFolder, ARefusedBundleLeavesNoNewModelFolder) {
+  testing::game_folder game;
+  without_model_folder(game);
+  auto bundle = testing::small_stock().bundle;
+  bundle[70] ^= 1;
+  put_file(game.bundle(), bundle);
+  const tree before = game.snapshot();
+  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{modified, failed}));
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+struct step_case {
+  const char* name;
+  platform::operation op;
+  const char* path_fragment;
+  friend void PrintTo(const step_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class ModelFolderStepFault : public ::testing::TestWithParam<step_case> {};
+
+TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
+  testing::game_folder game;
+  without_model_folder(game);
+  const tree before = game.snapshot();
+  {
+    testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
+                                  failure_kind::no_space, true);
+    EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  }
+  tree after = game.snapshot();
+  // A backup of the verified stock prefix may stay: it is the stock bytes.
+  after.erase("Common/原始动画备份.amb");
+  EXPECT_EQ(after, before);
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
+  EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ModelFolderStepFault,
+    ::testing::Values(step_case{"disk_full_while_unpacking", platform::operation::write, "pmodel.vantor-tmp/mesh"},
+                      step_case{"folder_cannot_be_made", platform::operation::create_folder, "pmodel.vantor-tmp"},
+                      step_case{"free_space_unknown", platform::operation::free_space, "pmodel"},
+                      step_case{"pose_cannot_be_written", platform::operation::write, "pmodel.vantor-tmp/P0.POS"},
+                      step_case{"tree_cannot_be_flushed", platform::operation::flush_tree, "pmodel"},
+                      step_case{"folder_rename", platform::operation::rename, "pmodel.vantor-tmp"},
+                      // The model folder was in place already and is taken away again.
+                      step_case{"action_rename_after_it", platform::operation::rename, "character.act"},
+                      step_case{"bundle_rename_after_it", platform::operation::rename, "character.amb"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ModelFolder, LeftHalfUnpackedIsRemovedAndUnpackedAgain) {
+  testing::game_folder game;
+  without_model_folder(game);
+  // What an upgrade killed while unpacking leaves.
+  put_file(game.path("pmodel.vantor-tmp/P0.POS"), bytes_of("packaged pose"));
+  put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
+  EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
+
+  // A restore removes such a leftover too.
+  put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{"复原成功!"});
+  EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
+}
+
+TEST(ModelFolder, AFileInItsPlaceFailsTheUpgradeAndStays) {
+  testing::game_folder game;
+  without_model_folder(game);
+  put_file(game.path("pmodel"), bytes_of("not a folder"));
+  const tree before = game.snapshot();
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+}  // namespace
+}  // namespace vantor
