@@ -19,14 +19,13 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/platform_shared.h"
 
 namespace vantor::platform {
 
 const char path_separator = '/';
 
 namespace {
-
-fault_hook* g_fault_hook = nullptr;
 
 // A file's handle is the descriptor.
 int fd(std::intptr_t handle) { return static_cast<int>(handle); }
@@ -65,19 +64,6 @@ failure_kind kind_from_errno(int code) {
 
 failure from_errno(std::string_view path) { return failure{kind_from_errno(errno), std::string(path)}; }
 
-// Asks the test hook, if any, about one operation.
-fault ask_hook(operation op, std::string_view path, std::string_view other = {}) {
-  if (g_fault_hook == nullptr) return {};
-  return g_fault_hook->before(op, path, other);
-}
-
-// The hook's refusal of an operation that writes no partial result.
-std::optional<failure> refused(operation op, std::string_view path, std::string_view other = {}) {
-  const fault answer = ask_hook(op, path, other);
-  if (!answer.error) return std::nullopt;
-  return failure{*answer.error, std::string(path)};
-}
-
 bool exists_exactly(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;
@@ -107,24 +93,11 @@ std::optional<std::string> unique_case_match(const std::string& folder, std::str
 
 bool is_separator(char c) { return c == '/'; }
 
-std::string join_path(std::string_view folder, std::string_view part) {
-  std::string joined(folder);
-  if (!joined.empty() && joined.back() != path_separator && !part.empty() && part.front() != path_separator)
-    joined += path_separator;
-  joined += part;
-  return joined;
-}
-
 std::string parent_folder(std::string_view path) {
   const auto last = path.rfind(path_separator);
   if (last == std::string_view::npos) return {};
   if (last == 0) return std::string(1, path_separator);
   return std::string(path.substr(0, last));
-}
-
-std::string_view file_name(std::string_view path) {
-  const auto last = path.rfind(path_separator);
-  return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
 std::string resolve_path(std::string_view path) {
@@ -181,30 +154,15 @@ std::vector<std::string> list_folder(std::string_view folder) {
     if (name != "." && name != "..") names.emplace_back(name);
   }
   ::closedir(dir);
-  if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
+  shared::note_listing(folder);
   return names;
 }
 
 // --- file -------------------------------------------------------------------
 
-file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
-
-file& file::operator=(file&& other) noexcept {
-  if (this != &other) {
-    if (handle_ >= 0) ::close(fd(handle_));
-    handle_ = std::exchange(other.handle_, -1);
-    path_ = std::move(other.path_);
-  }
-  return *this;
-}
-
-file::~file() {
-  if (handle_ >= 0) ::close(fd(handle_));
-}
-
 outcome<std::size_t> file::read(void* buffer, std::size_t size) {
   if (handle_ < 0) return fail(failure_kind::other);
-  if (const auto refusal = refused(operation::read, path_)) return *refusal;
+  if (const auto refusal = shared::refused(operation::read, path_)) return *refusal;
   while (true) {
     const ssize_t got = ::read(fd(handle_), buffer, size);
     if (got >= 0) return static_cast<std::size_t>(got);
@@ -214,7 +172,7 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
 
 status file::write(const void* data, std::size_t size) {
   if (handle_ < 0) return fail(failure_kind::other);
-  const fault answer = ask_hook(operation::write, path_);
+  const fault answer = shared::ask_hook(operation::write, path_);
   if (answer.error) {
     if (!answer.partial) return fail(*answer.error);
     size /= 2;  // a short write: half gets to the file, then the failure
@@ -249,7 +207,7 @@ outcome<std::int64_t> file::size() {
 
 status file::flush() {
   if (handle_ < 0) return fail(failure_kind::other);
-  if (const auto refusal = refused(operation::flush, path_)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush, path_)) return *refusal;
   if (::fsync(fd(handle_)) != 0) return from_errno(path_);
   return {};
 }
@@ -257,7 +215,7 @@ status file::flush() {
 status file::close() {
   if (handle_ < 0) return fail(failure_kind::other);
   const int handle = fd(std::exchange(handle_, -1));
-  if (const auto refusal = refused(operation::close, path_)) {
+  if (const auto refusal = shared::refused(operation::close, path_)) {
     ::close(handle);
     return *refusal;
   }
@@ -287,7 +245,7 @@ outcome<int> open_regular(const std::string& path, int flags, mode_t mode = 0666
 outcome<file> open_file(std::string_view path, open_mode mode) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string resolved = resolve_path(path);
-  if (const auto refusal = refused(operation::open, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open, resolved)) return *refusal;
 
   int flags = 0;
   switch (mode) {
@@ -320,7 +278,7 @@ outcome<file> open_file(std::string_view path, open_mode mode) {
 status rename_over(std::string_view from, std::string_view to) {
   const std::string source = resolve_path(from);
   const std::string target = resolve_path(to);
-  if (const auto refusal = refused(operation::rename, source, target)) return *refusal;
+  if (const auto refusal = shared::refused(operation::rename, source, target)) return *refusal;
   if (::rename(source.c_str(), target.c_str()) != 0) return from_errno(target);
   return {};
 }
@@ -328,7 +286,7 @@ status rename_over(std::string_view from, std::string_view to) {
 status remove_file(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string resolved = resolve_path(path);
-  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
   if (::unlink(resolved.c_str()) != 0) return from_errno(resolved);
   return {};
 }
@@ -337,7 +295,7 @@ status copy_file(std::string_view from, std::string_view to) {
   if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
   const std::string source = resolve_path(from);
   const std::string target = resolve_path(to);
-  if (const auto refusal = refused(operation::copy, source, target)) return *refusal;
+  if (const auto refusal = shared::refused(operation::copy, source, target)) return *refusal;
 
   const auto opened_in = open_regular(source, O_RDONLY);
   if (!opened_in) return opened_in.error();
@@ -376,14 +334,14 @@ status copy_file(std::string_view from, std::string_view to) {
 status create_folder(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string resolved = resolve_path(path);
-  if (const auto refusal = refused(operation::create_folder, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::create_folder, resolved)) return *refusal;
   if (::mkdir(resolved.c_str(), 0777) != 0) return from_errno(resolved);
   return {};
 }
 
 status flush_folder(std::string_view path) {
   const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
-  if (const auto refusal = refused(operation::flush, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush, resolved)) return *refusal;
   // As SQLite does: a folder that cannot be opened for flushing, or a file
   // system that does not flush folders, is no failure; only a flush that is
   // tried and fails is one.
@@ -406,26 +364,12 @@ status remove_entry(std::string_view path) {
   for (const auto& name : list_folder(resolved)) {
     if (status removed = remove_entry(join_path(resolved, name)); !removed) return removed;
   }
-  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
   if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
   return {};
 }
 
 // --- the run lock ---------------------------------------------------------------
-
-folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
-  if (this != &other) {
-    if (handle_ >= 0) ::close(fd(handle_));
-    handle_ = std::exchange(other.handle_, -1);
-  }
-  return *this;
-}
-
-folder_lock::~folder_lock() {
-  if (handle_ >= 0) ::close(fd(handle_));  // closing lets the lock go
-}
 
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
   const std::string resolved = resolve_path(path);
@@ -471,7 +415,7 @@ status set_file_times(std::string_view path, file_time access, file_time modific
 outcome<file> create_file_exactly(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string exact(path);
-  if (const auto refusal = refused(operation::open, exact)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open, exact)) return *refusal;
   int handle;
   do {
     handle = ::open(exact.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -483,7 +427,7 @@ outcome<file> create_file_exactly(std::string_view path) {
 status create_folder_exactly(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string exact(path);
-  if (const auto refusal = refused(operation::create_folder, exact)) return *refusal;
+  if (const auto refusal = shared::refused(operation::create_folder, exact)) return *refusal;
   if (::mkdir(exact.c_str(), 0777) != 0) return from_errno(exact);
   return {};
 }
@@ -491,14 +435,14 @@ status create_folder_exactly(std::string_view path) {
 status remove_folder(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   const std::string resolved = resolve_path(path);
-  if (const auto refusal = refused(operation::remove, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
   if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
   return {};
 }
 
 status flush_tree(std::string_view folder) {
   const std::string resolved = resolve_path(folder.empty() ? std::string_view(".") : folder);
-  if (const auto refusal = refused(operation::flush_tree, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush_tree, resolved)) return *refusal;
   const int handle = ::open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (handle < 0) return from_errno(resolved);
   const bool synced = ::syncfs(handle) == 0;
@@ -510,7 +454,7 @@ status flush_tree(std::string_view folder) {
 
 outcome<std::uint64_t> free_space(std::string_view path) {
   const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
-  if (const auto refusal = refused(operation::free_space, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::free_space, resolved)) return *refusal;
   struct statvfs info;
   if (::statvfs(resolved.c_str(), &info) != 0) return from_errno(resolved);
   return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
@@ -552,7 +496,7 @@ bool write_text(std::FILE* stream, std::string_view text) {
 
 status open_address(std::string_view address) {
   if (address.empty()) return failure{failure_kind::not_found, {}};
-  if (const auto refusal = refused(operation::open_address, address)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open_address, address)) return *refusal;
   std::string opener = "xdg-open";
   std::string target(address);
   char* argv[] = {opener.data(), target.data(), nullptr};
@@ -626,6 +570,8 @@ void reset_floating_point() {
   ::fedisableexcept(FE_ALL_EXCEPT);
 }
 
-void set_fault_hook(fault_hook* hook) { g_fault_hook = hook; }
+namespace shared {
+void close_handle(std::intptr_t handle) { ::close(fd(handle)); }
+}  // namespace shared
 
 }  // namespace vantor::platform

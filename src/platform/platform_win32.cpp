@@ -23,14 +23,13 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/platform_shared.h"
 
 namespace vantor::platform {
 
 const char path_separator = '\\';
 
 namespace {
-
-fault_hook* g_fault_hook = nullptr;
 
 std::wstring widen(std::string_view text) {
   if (text.empty()) return {};
@@ -112,17 +111,6 @@ failure from_last_error(std::string_view path) { return failure{kind_from_error(
 HANDLE as_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 std::intptr_t as_number(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
 
-fault ask_hook(operation op, std::string_view path, std::string_view other = {}) {
-  if (g_fault_hook == nullptr) return {};
-  return g_fault_hook->before(op, path, other);
-}
-
-std::optional<failure> refused(operation op, std::string_view path, std::string_view other = {}) {
-  const fault answer = ask_hook(op, path, other);
-  if (!answer.error) return std::nullopt;
-  return failure{*answer.error, std::string(path)};
-}
-
 DWORD attributes_of(std::string_view path) { return ::GetFileAttributesW(system_path(path).c_str()); }
 
 // Retries an operation that another program (an antivirus scanner, the
@@ -180,25 +168,12 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
 
 bool is_separator(char c) { return c == '\\' || c == '/'; }
 
-std::string join_path(std::string_view folder, std::string_view part) {
-  std::string joined(folder);
-  if (!joined.empty() && !is_separator(joined.back()) && !part.empty() && !is_separator(part.front()))
-    joined += path_separator;
-  joined += part;
-  return joined;
-}
-
 std::string parent_folder(std::string_view path) {
   const auto last = path.find_last_of("\\/");
   if (last == std::string_view::npos) return {};
   if (last == 0) return std::string(path.substr(0, 1));
   if (last == 2 && path[1] == ':') return std::string(path.substr(0, 3));  // C:\ keeps its separator
   return std::string(path.substr(0, last));
-}
-
-std::string_view file_name(std::string_view path) {
-  const auto last = path.find_last_of("\\/");
-  return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
 // Windows folders ignore letter case themselves.
@@ -223,7 +198,7 @@ entry_kind kind_of(std::string_view path) {
 }
 
 std::vector<std::string> list_folder(std::string_view folder) {
-  if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
+  shared::note_listing(folder);
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
   const HANDLE search = ::FindFirstFileW((system_path(folder) + L"\\*").c_str(), &found);
@@ -238,24 +213,9 @@ std::vector<std::string> list_folder(std::string_view folder) {
 
 // --- file -------------------------------------------------------------------
 
-file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
-
-file& file::operator=(file&& other) noexcept {
-  if (this != &other) {
-    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
-    handle_ = std::exchange(other.handle_, -1);
-    path_ = std::move(other.path_);
-  }
-  return *this;
-}
-
-file::~file() {
-  if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
-}
-
 outcome<std::size_t> file::read(void* buffer, std::size_t size) {
   if (handle_ < 0) return fail(failure_kind::other);
-  if (const auto refusal = refused(operation::read, path_)) return *refusal;
+  if (const auto refusal = shared::refused(operation::read, path_)) return *refusal;
   DWORD got = 0;
   const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
   if (!::ReadFile(as_handle(handle_), buffer, want, &got, nullptr)) return from_last_error(path_);
@@ -264,7 +224,7 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
 
 status file::write(const void* data, std::size_t size) {
   if (handle_ < 0) return fail(failure_kind::other);
-  const fault answer = ask_hook(operation::write, path_);
+  const fault answer = shared::ask_hook(operation::write, path_);
   if (answer.error) {
     if (!answer.partial) return fail(*answer.error);
     size /= 2;  // a short write: half gets to the file, then the failure
@@ -299,7 +259,7 @@ outcome<std::int64_t> file::size() {
 
 status file::flush() {
   if (handle_ < 0) return fail(failure_kind::other);
-  if (const auto refusal = refused(operation::flush, path_)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush, path_)) return *refusal;
   if (!::FlushFileBuffers(as_handle(handle_))) return from_last_error(path_);
   return {};
 }
@@ -307,7 +267,7 @@ status file::flush() {
 status file::close() {
   if (handle_ < 0) return fail(failure_kind::other);
   const HANDLE handle = as_handle(std::exchange(handle_, -1));
-  if (const auto refusal = refused(operation::close, path_)) {
+  if (const auto refusal = shared::refused(operation::close, path_)) {
     ::CloseHandle(handle);
     return *refusal;
   }
@@ -318,7 +278,7 @@ status file::close() {
 outcome<file> open_file(std::string_view path, open_mode mode) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string resolved(path);
-  if (const auto refusal = refused(operation::open, resolved)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open, resolved)) return *refusal;
   outcome<HANDLE> handle = failure{failure_kind::other, resolved};
   switch (mode) {
     case open_mode::read:
@@ -348,7 +308,7 @@ outcome<file> open_file(std::string_view path, open_mode mode) {
 // --- whole entries ------------------------------------------------------------
 
 status rename_over(std::string_view from, std::string_view to) {
-  if (const auto refusal = refused(operation::rename, from, to)) return *refusal;
+  if (const auto refusal = shared::refused(operation::rename, from, to)) return *refusal;
   const std::wstring source = system_path(from), target = system_path(to);
   // The target is replaced in one step, never deleted first; the rename
   // reaches the disk before the call returns.
@@ -366,7 +326,7 @@ status rename_over(std::string_view from, std::string_view to) {
 
 status remove_file(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
-  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   const std::wstring wide = system_path(path);
   if (!with_retries([&] { return ::DeleteFileW(wide.c_str()) != 0; })) return from_last_error(path);
   return {};
@@ -374,7 +334,7 @@ status remove_file(std::string_view path) {
 
 status copy_file(std::string_view from, std::string_view to) {
   if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
-  if (const auto refusal = refused(operation::copy, from, to)) return *refusal;
+  if (const auto refusal = shared::refused(operation::copy, from, to)) return *refusal;
   auto in = open_file(from, open_mode::read);
   if (!in) return in.error();
   auto out = open_file(to, open_mode::create_new);
@@ -403,20 +363,21 @@ status remove_entry(std::string_view path) {
       if (status removed = remove_entry(join_path(path, name)); !removed) return removed;
     }
   }
-  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   if (!with_retries([&] { return ::RemoveDirectoryW(wide.c_str()) != 0; })) return from_last_error(path);
   return {};
 }
 
 status create_folder(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
-  if (const auto refusal = refused(operation::create_folder, path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::create_folder, path)) return *refusal;
   if (!::CreateDirectoryW(system_path(path).c_str(), nullptr)) return from_last_error(path);
   return {};
 }
 
 status flush_folder(std::string_view path) {
-  if (const auto refusal = refused(operation::flush, path.empty() ? std::string_view(".") : path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush, path.empty() ? std::string_view(".") : path))
+    return *refusal;
   // Windows has no flush for a folder's entries that a program may call;
   // renames are written through (MOVEFILE_WRITE_THROUGH) instead. A flush
   // that cannot be tried counts as done.
@@ -428,7 +389,7 @@ status flush_folder(std::string_view path) {
 outcome<file> create_file_exactly(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
   std::string exact(path);
-  if (const auto refusal = refused(operation::open, exact)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open, exact)) return *refusal;
   const HANDLE handle =
       ::CreateFileW(system_path(exact).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return from_last_error(exact);
@@ -443,7 +404,7 @@ status remove_folder(std::string_view path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     return failure{failure_kind::not_a_file, std::string(path)};
-  if (const auto refusal = refused(operation::remove, path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   if (!::RemoveDirectoryW(system_path(path).c_str())) return from_last_error(path);
   return {};
 }
@@ -474,12 +435,12 @@ status flush_files_below(std::string_view folder) {
 }  // namespace
 
 status flush_tree(std::string_view folder) {
-  if (const auto refusal = refused(operation::flush_tree, folder)) return *refusal;
+  if (const auto refusal = shared::refused(operation::flush_tree, folder)) return *refusal;
   return flush_files_below(folder);
 }
 
 outcome<std::uint64_t> free_space(std::string_view path) {
-  if (const auto refusal = refused(operation::free_space, path)) return *refusal;
+  if (const auto refusal = shared::refused(operation::free_space, path)) return *refusal;
   // The nearest folder that is there: the path may name one still to be made.
   std::string existing(path.empty() ? std::string_view(".") : path);
   while (attributes_of(existing) == INVALID_FILE_ATTRIBUTES && !parent_folder(existing).empty() &&
@@ -496,20 +457,6 @@ outcome<std::uint64_t> free_space(std::string_view path) {
 namespace {
 constexpr std::string_view lock_file_name = "vantor-patcher.lock";
 }  // namespace
-
-folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
-  if (this != &other) {
-    if (handle_ >= 0) ::CloseHandle(as_handle(handle_));
-    handle_ = std::exchange(other.handle_, -1);
-  }
-  return *this;
-}
-
-folder_lock::~folder_lock() {
-  if (handle_ >= 0) ::CloseHandle(as_handle(handle_));  // closing deletes the lock file
-}
 
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
   // A lock file opened without sharing: a second opener is refused while the
@@ -630,7 +577,7 @@ bool write_text(std::FILE* stream, std::string_view text) {
 
 status open_address(std::string_view address) {
   if (address.empty()) return failure{failure_kind::not_found, {}};
-  if (const auto refusal = refused(operation::open_address, address)) return *refusal;
+  if (const auto refusal = shared::refused(operation::open_address, address)) return *refusal;
   // The shell opens the address with the player's browser, as the file
   // browser would for "explorer.exe <address>".
   const auto result = reinterpret_cast<std::intptr_t>(
@@ -695,6 +642,8 @@ void reset_floating_point() {
   _controlfp_s(&ignored, _MCW_EM, _MCW_EM);
 }
 
-void set_fault_hook(fault_hook* hook) { g_fault_hook = hook; }
+namespace shared {
+void close_handle(std::intptr_t handle) { ::CloseHandle(as_handle(handle)); }
+}  // namespace shared
 
 }  // namespace vantor::platform

@@ -193,17 +193,6 @@ TEST(PlatformFiles, AFolderThatCannotBeOpenedForFlushingCountsAsFlushed) {
   EXPECT_TRUE(platform::flush_folder(dir / "no-such-folder").ok());
 }
 
-TEST(PlatformFiles, TheFolderLockIsExclusiveUntilReleased) {
-  temp_folder dir;
-  {
-    auto held = platform::lock_folder(dir.path(), std::chrono::milliseconds(0));
-    ASSERT_TRUE(held.ok());
-    const auto second = platform::lock_folder(dir.path(), std::chrono::milliseconds(50));
-    ASSERT_FALSE(second.ok());
-    EXPECT_EQ(second.error().kind, failure_kind::busy);
-  }
-  EXPECT_TRUE(platform::lock_folder(dir.path(), std::chrono::milliseconds(0)).ok());
-}
 
 TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
   temp_folder dir;

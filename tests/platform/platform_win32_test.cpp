@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
-
 #include "platform/platform.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
@@ -68,18 +66,6 @@ TEST(Win32Files, AFolderIsNotAFile) {
   EXPECT_TRUE(platform::check_folder(dir / "folder").ok());
 }
 
-TEST(Win32Files, TheRunLockIsExclusiveAndLeavesNothingBehind) {
-  temp_folder dir;
-  {
-    auto held = platform::lock_folder(dir.path(), std::chrono::milliseconds(0));
-    ASSERT_TRUE(held.ok());
-    const auto second = platform::lock_folder(dir.path(), std::chrono::milliseconds(50));
-    ASSERT_FALSE(second.ok());
-    EXPECT_EQ(second.error().kind, failure_kind::busy);
-  }
-  EXPECT_TRUE(platform::list_folder(dir.path()).empty());
-  EXPECT_TRUE(platform::lock_folder(dir.path(), std::chrono::milliseconds(0)).ok());
-}
 
 TEST(Win32Texts, GbkDecodesAndBrokenBytesBecomeReplacementCharacters) {
   EXPECT_EQ(platform::decode_gb18030("v0.5\xCB\xB5\xC3\xF7"), "v0.5说明");
