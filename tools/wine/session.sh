@@ -96,7 +96,9 @@ EOF
   #   program with exit code 0 about one time in ten, so a crashing test
   #   could pass. Without it the exit code is the exception code's low byte
   #   (5 for an access violation, 253 for a stack overflow; abort gives 3).
-  #   VANTOR_WINE_BACKTRACE=1 keeps winedbg, to read a crash's backtrace.
+  #   VANTOR_WINE_BACKTRACE=1 keeps winedbg, to read a crash's backtrace;
+  # - windows not handed to a window manager: Xvfb has none, and Wine waits
+  #   2 s for one whenever a window is hidden or destroyed.
   reg="$dir/session.reg"
   {
     printf '\357\273\277'
@@ -112,6 +114,9 @@ Windows Registry Editor Version 5.00
 "Tahoma"="Noto Sans CJK SC"
 "MS Shell Dlg"="Noto Sans CJK SC"
 "MS Shell Dlg 2"="Noto Sans CJK SC"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 
 EOF
     if [ "${VANTOR_WINE_BACKTRACE:-0}" != 1 ]; then
