@@ -1,7 +1,5 @@
 #include "app/win32/run_patcher_window.h"
 
-#include <objbase.h>
-
 #include "app/frame/program_frame.h"
 #include "app/win32/win32_toolkit.h"
 #include "ui/win32/win32_message_boxes.h"
@@ -9,16 +7,9 @@
 namespace vantor {
 
 int run_win32_patcher_window(const stock_identity& identity, const frame_hooks& hooks, message_port* messages) {
-  // The picture decoders are COM objects, on the window's own thread.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int exit_code = 0;
-  {
-    win32_toolkit toolkit;
-    win32_message_port message_boxes([&toolkit] { return toolkit.message_owner(); });
-    exit_code = run_patcher(toolkit, messages != nullptr ? *messages : message_boxes, identity, hooks);
-  }
-  if (SUCCEEDED(com)) ::CoUninitialize();
-  return exit_code;
+  win32_toolkit toolkit;
+  win32_message_port message_boxes([&toolkit] { return toolkit.message_owner(); });
+  return run_patcher(toolkit, messages != nullptr ? *messages : message_boxes, identity, hooks);
 }
 
 }  // namespace vantor

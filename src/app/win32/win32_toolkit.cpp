@@ -1,5 +1,7 @@
 #include "app/win32/win32_toolkit.h"
 
+#include <objbase.h>
+
 #include "ui/win32/win32_message_boxes.h"
 
 namespace vantor {
@@ -20,6 +22,11 @@ void win32_toolkit::deliver(MSG& message) {
 }
 
 void win32_toolkit::run_message_loop() {
+  // COM on the window's thread for what the user starts from here on: the
+  // shell's opening of the homepage may go through it. Not earlier: it
+  // takes a while to start, and nothing before the first paint needs it
+  // (the pictures are decoded on threads of their own).
+  if (!com_started_) com_started_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   quit_ = false;
   MSG message{};
   while (!quit_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) deliver(message);
@@ -39,6 +46,11 @@ void win32_toolkit::quit_message_loop() {
   // WM_QUIT: it would also end a message box's loop still to come.
   quit_ = true;
   ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+win32_toolkit::~win32_toolkit() {
+  window_.reset();
+  if (com_started_) ::CoUninitialize();
 }
 
 HWND win32_toolkit::message_owner() const {

@@ -14,6 +14,11 @@ namespace vantor {
 
 class win32_toolkit final : public window_toolkit {
  public:
+  win32_toolkit() = default;
+  ~win32_toolkit() override;
+  win32_toolkit(const win32_toolkit&) = delete;
+  win32_toolkit& operator=(const win32_toolkit&) = delete;
+
   bool build_window(const window_definition& definition, event_sink sink, std::function<void()> on_closed) override;
   bool has_window() const override { return window_ != nullptr; }
   unit_surface& units() override { return *window_; }
@@ -38,6 +43,7 @@ class win32_toolkit final : public window_toolkit {
 
   std::unique_ptr<win32_window> window_;
   bool quit_ = false;
+  bool com_started_ = false;
 };
 
 }  // namespace vantor

@@ -1,5 +1,8 @@
 #include "ui/win32/win32_picture_box.h"
 
+#include <chrono>
+#include <system_error>
+
 #include "ui/win32/win32_layout.h"
 
 namespace vantor {
@@ -68,7 +71,27 @@ void win32_picture_box::set_picture(std::span<const std::uint8_t> bytes) {
   decoded_ = format_ == picture_format::none;
   picture_ = {};
   frame_ = 0;
+  start_decoding();
   if (handle_ != nullptr) ::InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void win32_picture_box::start_decoding() {
+  if (decoding_.valid()) replaced_.push_back(std::move(decoding_));
+  // Finished ones go now; unfinished ones stay until they are.
+  std::erase_if(replaced_, [](const std::future<decoded_picture>& replaced) {
+    return replaced.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  if (decoded_ || handle_ == nullptr) return;
+  RECT area{};
+  ::GetClientRect(handle_, &area);
+  try {
+    decoding_ =
+        std::async(std::launch::async, [data = data_, format = format_, width = area.right, height = area.bottom] {
+          return decode_picture(data, format, width, height);
+        });
+  } catch (const std::system_error&) {
+    // No thread to spare: the first paint decodes it.
+  }
 }
 
 std::size_t win32_picture_box::frame_count() {
@@ -79,9 +102,13 @@ std::size_t win32_picture_box::frame_count() {
 void win32_picture_box::decode() {
   if (decoded_ || handle_ == nullptr) return;
   decoded_ = true;
-  RECT area{};
-  ::GetClientRect(handle_, &area);
-  picture_ = decode_picture(data_, format_, area.right, area.bottom);
+  if (decoding_.valid()) {
+    picture_ = decoding_.get();
+  } else {
+    RECT area{};
+    ::GetClientRect(handle_, &area);
+    picture_ = decode_picture(data_, format_, area.right, area.bottom);
+  }
   frame_ = 0;
   if (picture_.frames.size() > 1) start_timer();
 }
@@ -128,10 +155,12 @@ LRESULT win32_picture_box::handle_message(UINT message, WPARAM wparam, LPARAM lp
       }
       break;
     case WM_SIZE:
-      // Decoded again at the new size when next painted.
+      // Decoded again at the new size.
       if (!data_.empty()) {
         stop_timer();
         decoded_ = false;
+        picture_ = {};
+        start_decoding();
       }
       break;
     case WM_NCDESTROY: {

@@ -1,13 +1,14 @@
 #pragma once
 // A picture stretched over the whole box, or the background colour alone.
-// Pictures are recognised by their leading bytes when set and decoded when
-// first painted, so a picture replaced before the window is shown costs
-// nothing. An animated GIF plays, frame after frame, as long as the box
-// lives.
+// Pictures are recognised by their leading bytes when set and decoded on a
+// thread of their own from then on, while the window is built and shown;
+// the first paint takes the frames from there (waiting for them if need
+// be). An animated GIF plays, frame after frame, as long as the box lives.
 
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 #include <span>
 #include <vector>
 
@@ -47,6 +48,7 @@ class win32_picture_box {
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+  void start_decoding();
   void decode();
   void paint();
   void start_timer();
@@ -58,6 +60,10 @@ class win32_picture_box {
   std::vector<std::uint8_t> data_;
   picture_format format_ = picture_format::none;
   bool decoded_ = true;
+  std::future<decoded_picture> decoding_;
+  /// Decodings of pictures replaced before they were shown; they finish on
+  /// their own and are waited for only when the box goes.
+  std::vector<std::future<decoded_picture>> replaced_;
   decoded_picture picture_;
   std::size_t frame_ = 0;
   bool timer_running_ = false;
