@@ -105,16 +105,14 @@ std::size_t capture::count(COLORREF colour) const {
   return found;
 }
 
-capture capture_client(win32_toolkit& toolkit, HWND window) {
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  settle(toolkit);
-  RECT area{};
-  ::GetClientRect(window, &area);
+namespace {
+
+// The pixels of a rectangle of a device context.
+capture copy_pixels(HDC source, const RECT& area) {
   capture shot;
-  shot.width = area.right;
-  shot.height = area.bottom;
+  shot.width = area.right - area.left;
+  shot.height = area.bottom - area.top;
   shot.pixels.assign(static_cast<std::size_t>(shot.width) * static_cast<std::size_t>(shot.height), 0);
-  HDC source = ::GetDC(window);
   HDC memory = ::CreateCompatibleDC(source);
   BITMAPINFO layout{};
   layout.bmiHeader.biSize = sizeof layout.bmiHeader;
@@ -125,14 +123,40 @@ capture capture_client(win32_toolkit& toolkit, HWND window) {
   void* bits = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(memory, &layout, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, shot.width, shot.height, source, 0, 0, SRCCOPY);
+  ::BitBlt(memory, 0, 0, shot.width, shot.height, source, area.left, area.top, SRCCOPY);
   ::GdiFlush();
   const auto* copied = static_cast<const std::uint32_t*>(bits);
   for (std::size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = copied[i] & 0xFFFFFF;
   ::SelectObject(memory, previous);
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
+  return shot;
+}
+
+void paint_now(win32_toolkit& toolkit, HWND window) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  settle(toolkit);
+}
+
+}  // namespace
+
+capture capture_client(win32_toolkit& toolkit, HWND window) {
+  paint_now(toolkit, window);
+  RECT area{};
+  ::GetClientRect(window, &area);
+  HDC source = ::GetDC(window);
+  capture shot = copy_pixels(source, area);
   ::ReleaseDC(window, source);
+  return shot;
+}
+
+capture capture_on_screen(win32_toolkit& toolkit, HWND window) {
+  paint_now(toolkit, window);
+  RECT area{};
+  ::GetWindowRect(window, &area);
+  HDC screen = ::GetDC(nullptr);
+  capture shot = copy_pixels(screen, area);
+  ::ReleaseDC(nullptr, screen);
   return shot;
 }
 

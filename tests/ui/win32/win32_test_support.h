@@ -58,6 +58,7 @@ struct capture {
   std::size_t count(COLORREF colour) const;
 };
 capture capture_client(win32_toolkit& toolkit, HWND window);
+capture capture_on_screen(win32_toolkit& toolkit, HWND window);
 
 /// What a message box showed.
 struct seen_box {

@@ -347,5 +347,24 @@ TEST_F(shown_window, paints_every_unit_in_its_colours) {
   }
 }
 
+TEST_F(shown_window, on_the_screen_is_749_by_341_with_its_boxes_where_they_belong) {
+  const testing::capture shot = testing::capture_on_screen(toolkit, window());
+  EXPECT_EQ(shot.width, 749);
+  EXPECT_EQ(shot.height, 341);
+  // The client area's place in the whole window.
+  RECT outer{};
+  ::GetWindowRect(window(), &outer);
+  POINT client{0, 0};
+  ::ClientToScreen(window(), &client);
+  const auto at = [&](std::int32_t x, std::int32_t y) {
+    return shot.at(client.x - outer.left + x, client.y - outer.top + y);
+  };
+  EXPECT_EQ(at(318 + 200, 190), RGB(0, 255, 0)) << "the description box";
+  EXPECT_EQ(at(318 + 5, 5 + 150), RGB(0, 255, 0));
+  EXPECT_EQ(at(408 + 300, 240 + 30), RGB(255, 128, 192)) << "the frame summary box";
+  EXPECT_EQ(at(4, 300), ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_NE(at(7 + 152, 8 + 104), ::GetSysColor(COLOR_BTNFACE)) << "the cover";
+}
+
 }  // namespace
 }  // namespace vantor
