@@ -29,7 +29,7 @@ stop_session() {
       kill "$pid" 2>/dev/null || true
     fi
   fi
-  rm -rf "$dir/prefix" "$dir/session.env" "$dir/xvfb.pid" "$dir/xvfb.display"
+  rm -rf "$dir/prefix" "$dir/session.env" "$dir/xvfb.pid" "$dir/xvfb.display" "$dir/desktop-keeper.exe" "$dir/desktop.ready"
 }
 
 start_session() {
@@ -96,7 +96,9 @@ EOF
   #   program with exit code 0 about one time in ten, so a crashing test
   #   could pass. Without it the exit code is the exception code's low byte
   #   (5 for an access violation, 253 for a stack overflow; abort gives 3).
-  #   VANTOR_WINE_BACKTRACE=1 keeps winedbg, to read a crash's backtrace.
+  #   VANTOR_WINE_BACKTRACE=1 keeps winedbg, to read a crash's backtrace;
+  # - windows not handed to a window manager: Xvfb has none, and Wine waits
+  #   2 s for one whenever a window is hidden or destroyed.
   reg="$dir/session.reg"
   {
     printf '\357\273\277'
@@ -113,6 +115,9 @@ Windows Registry Editor Version 5.00
 "MS Shell Dlg"="Noto Sans CJK SC"
 "MS Shell Dlg 2"="Noto Sans CJK SC"
 
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
 EOF
     if [ "${VANTOR_WINE_BACKTRACE:-0}" != 1 ]; then
       sed 's/$/\r/' <<'EOF'
@@ -127,6 +132,23 @@ EOF
   # Warm-up: once more with nothing attached, should the import have started
   # anything; from here on a program starts in a few hundredths of a second.
   "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+
+  # The desktop (Wine's explorer.exe) up for the whole session, started with
+  # nothing attached: Wine closes it a second after the last window program
+  # has ended, and the next one would start it again with its own output
+  # (a test's pipe, which ctest then waits on). tools/wine/desktop_keeper.c.
+  x86_64-w64-mingw32-gcc -O1 -mwindows -o "$dir/desktop-keeper.exe" "$root/tools/wine/desktop_keeper.c"
+  rm -f "$dir/desktop.ready"
+  "$wine" "$dir/desktop-keeper.exe" "$dir/desktop.ready" </dev/null >>"$dir/wine.log" 2>&1 &
+  tries=0
+  until [ -f "$dir/desktop.ready" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ]; then
+      echo "session.sh: the desktop did not come up, see $dir/wine.log" >&2
+      exit 1
+    fi
+    sleep 0.1
+  done
 }
 
 case "$1" in

@@ -1,0 +1,11 @@
+// vantor-patcher.exe: the game's own stock bundle. A Windows program: no
+// console, and the game folder is the folder that holds the program, found
+// through its wide module path.
+
+#include <windows.h>
+
+#include "app/win32/run_patcher_window.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  return vantor::run_win32_patcher_window(vantor::game_stock_identity);
+}

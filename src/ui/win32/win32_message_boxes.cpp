@@ -1,0 +1,34 @@
+#include "ui/win32/win32_message_boxes.h"
+
+#include <string>
+
+#include "ui/win32/win32_text.h"
+
+namespace vantor {
+
+namespace {
+
+void show_box(HWND owner, std::string_view title, std::string_view text, bool fatal) {
+  const std::wstring wide_title = wide_text(title);
+  const std::wstring wide_message = wide_text(text);
+  ::MessageBoxW(owner, wide_message.c_str(), wide_title.c_str(), message_box_style(fatal, owner != nullptr));
+}
+
+}  // namespace
+
+UINT message_box_style(bool fatal, bool has_owner) {
+  UINT style = MB_OK;
+  if (fatal) style |= MB_ICONHAND;
+  if (!has_owner) style |= MB_TASKMODAL;
+  return style;
+}
+
+void win32_message_port::show_message(std::string_view message) {
+  show_box(owner_ ? owner_() : nullptr, message_box_title, message, false);
+}
+
+void show_fatal_report_box(HWND owner, std::string_view report) {
+  show_box(owner, fatal_report_box_title, report, true);
+}
+
+}  // namespace vantor

@@ -1,0 +1,38 @@
+#pragma once
+// The program's two kinds of message box, as the desktop's own boxes: the
+// workflow's messages and the fatal-error report. Each is modal to the main
+// window while it is on the screen, and to the whole program otherwise.
+
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+
+#include "workflow/ports.h"
+
+namespace vantor {
+
+inline constexpr std::string_view message_box_title = "信息：";
+inline constexpr std::string_view fatal_report_box_title = "错误";
+
+/// The workflow's messages: title "信息：", no icon, one OK button.
+class win32_message_port final : public message_port {
+ public:
+  /// owner gives the window the boxes belong to when they come up (null
+  /// when there is none on the screen).
+  explicit win32_message_port(std::function<HWND()> owner) : owner_(std::move(owner)) {}
+  void show_message(std::string_view message) override;
+
+ private:
+  std::function<HWND()> owner_;
+};
+
+/// The fatal-error report: title "错误", the stop icon, one OK button;
+/// returns when it has been dismissed.
+void show_fatal_report_box(HWND owner, std::string_view report);
+
+/// The flags of both boxes: OK only, the stop icon for the report, and
+/// modal to the program when there is no owner.
+UINT message_box_style(bool fatal, bool has_owner);
+
+}  // namespace vantor
