@@ -14,15 +14,27 @@ bool is_name_separator(char c) { return c == '/' || c == '\\'; }
 bool path_exists(std::string_view path) { return platform::kind_of(path) != platform::entry_kind::none; }
 
 void ensure_trailing_separator(std::string& path) {
-  if (path.empty() || path.back() != platform::path_separator) path += platform::path_separator;
+  if (path.empty() || !platform::is_separator(path.back())) path += platform::path_separator;
 }
 
 status create_folder_path(std::string_view path) {
   std::string full(path);
   ensure_trailing_separator(full);
-  for (std::size_t k = 0; k < full.size(); ++k) {
-    if (full[k] != platform::path_separator) continue;
-    const std::string level = full.substr(0, k + 1);
+  const std::string_view levels = full;
+  // Either separator ends a level: a Windows path may hold "/" too. The
+  // levels are created after the deepest one that exists, found from the
+  // end, because the front of a Windows path may hold parts that are no
+  // folders at all (the "\\?\" or "\\server\share" of a path).
+  std::size_t first_missing = 0;
+  for (std::size_t k = levels.size(); k-- > 0;) {
+    if (platform::is_separator(levels[k]) && path_exists(levels.substr(0, k + 1))) {
+      first_missing = k + 1;
+      break;
+    }
+  }
+  for (std::size_t k = first_missing; k < levels.size(); ++k) {
+    if (!platform::is_separator(levels[k])) continue;
+    const std::string_view level = levels.substr(0, k + 1);
     if (path_exists(level)) continue;
     if (status created = platform::create_folder(level); !created) return created;
   }

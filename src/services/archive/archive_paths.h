@@ -18,8 +18,9 @@ bool path_exists(std::string_view path);
 /// Appends the separator unless the path already ends in one.
 void ensure_trailing_separator(std::string& path);
 
-/// Creates every missing folder along path, from its first level on. Fails
-/// when one cannot be created; the levels before it stay.
+/// Creates every missing folder along path, from the first missing level on
+/// (a level ends at either separator on Windows). Fails when one cannot be
+/// created; the levels before it stay.
 status create_folder_path(std::string_view path);
 
 /// Whether an entry name may be joined to the target folder. Refused: an

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <chrono>
 #include <optional>
 
 #include "support/zip_fixture.h"
@@ -15,16 +15,14 @@ namespace {
 
 using namespace testing::fixture;
 
-// An independent conversion for the expectations: the C library's.
-file_ticks ticks_of(int year, int month, int day, int hour, int minute, int second) {
-  std::tm parts{};
-  parts.tm_year = year - 1900;
-  parts.tm_mon = month - 1;
-  parts.tm_mday = day;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  return ticks_from_unix(::timegm(&parts));
+// An independent conversion for the expectations: the standard library's
+// calendar.
+file_ticks ticks_of(int year, unsigned month, unsigned day, int hour, int minute, int second) {
+  namespace chrono = std::chrono;
+  const chrono::sys_days date = chrono::year_month_day{chrono::year{year}, chrono::month{month}, chrono::day{day}};
+  const chrono::seconds since_1970 =
+      date.time_since_epoch() + chrono::hours{hour} + chrono::minutes{minute} + chrono::seconds{second};
+  return ticks_from_unix(since_1970.count());
 }
 
 struct attributes_case {

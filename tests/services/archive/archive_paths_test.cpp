@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/fault_injector.h"
+#include "support/native_path.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -15,6 +16,7 @@ namespace {
 
 using testing::exists;
 using testing::fault_injector;
+using testing::native_path;
 using testing::put_file;
 using testing::put_folder;
 using testing::temp_folder;
@@ -105,10 +107,14 @@ INSTANTIATE_TEST_SUITE_P(Table, EntryNameText,
 TEST(CreateFolderPath, CreatesEveryMissingLevel) {
   temp_folder dir;
   EXPECT_TRUE(create_folder_path(dir / "one/two/three"));
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "one/two/three"));
+  EXPECT_TRUE(std::filesystem::is_directory(native_path(dir / "one/two/three")));
   EXPECT_TRUE(create_folder_path(dir / "one/two/three/"));  // all there already
   EXPECT_TRUE(create_folder_path(dir / "one/four/"));
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "one/four"));
+  EXPECT_TRUE(std::filesystem::is_directory(native_path(dir / "one/four")));
+  EXPECT_TRUE(create_folder_path(dir / "模型/贴图"));
+  EXPECT_TRUE(std::filesystem::is_directory(native_path(dir / "模型/贴图")));
+  EXPECT_TRUE(create_folder_path(dir / "one//five/./six"));
+  EXPECT_TRUE(std::filesystem::is_directory(native_path(dir / "one/five/six")));
 }
 
 TEST(CreateFolderPath, KeepsTheLevelsBeforeOneThatFails) {
@@ -117,7 +123,7 @@ TEST(CreateFolderPath, KeepsTheLevelsBeforeOneThatFails) {
     fault_injector refuse(fault_injector::on(platform::operation::create_folder, "/two"));
     EXPECT_FALSE(create_folder_path(dir / "one/two/three"));
   }
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "one"));
+  EXPECT_TRUE(std::filesystem::is_directory(native_path(dir / "one")));
   EXPECT_FALSE(exists(dir / "one/two"));
 }
 
@@ -125,18 +131,18 @@ TEST(CreateFolderPath, FailsWhereAFileStandsInTheWay) {
   temp_folder dir;
   put_file(dir / "wall", "x");
   EXPECT_FALSE(create_folder_path(dir / "wall/inside"));
-  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "wall"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(native_path(dir / "wall")));
 }
 
-TEST(PathExists, AcceptsFilesFoldersLinksAndTrailingSeparators) {
+TEST(PathExists, AcceptsFilesFoldersAndTrailingSeparators) {
   temp_folder dir;
   put_file(dir / "f", "x");
   put_folder(dir / "d");
-  std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
+  put_folder(dir / "模型");
   EXPECT_TRUE(path_exists(dir / "f"));
   EXPECT_TRUE(path_exists(dir / "d"));
   EXPECT_TRUE(path_exists(dir / "d/"));
-  EXPECT_TRUE(path_exists(dir / "dangling"));
+  EXPECT_TRUE(path_exists(dir / "模型/"));
   EXPECT_FALSE(path_exists(dir / "missing"));
   EXPECT_FALSE(path_exists(""));
 }
