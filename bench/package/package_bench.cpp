@@ -93,7 +93,10 @@ int main(int argc, char** argv) {
   const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
   const fs::path large = base / ("vantor-package-large-" + std::to_string(getpid()));
   const fs::path small = base / ("vantor-package-small-" + std::to_string(getpid()));
-  if (!write_game(large, std::size_t{150} << 20) || !write_game(small, std::size_t{1} << 20)) {
+  // Upgrades go to a third copy, so the two games status reads stay alike.
+  const fs::path upgraded = base / ("vantor-package-upgraded-" + std::to_string(getpid()));
+  if (!write_game(large, std::size_t{150} << 20) || !write_game(small, std::size_t{1} << 20) ||
+      !write_game(upgraded, std::size_t{150} << 20)) {
     std::fprintf(stderr, "cannot write the demo games\n");
     return 1;
   }
@@ -103,7 +106,7 @@ int main(int argc, char** argv) {
     const measured empty = run({patch, "--version"});
     const measured status_large = run({patch, "--game", large.string(), "status"});
     const measured status_small = run({patch, "--game", small.string(), "status"});
-    const measured upgrade = run({patch, "--game", large.string(), "upgrade"});
+    const measured upgrade = run({patch, "--game", upgraded.string(), "upgrade"});
     if (empty.status != 0 || status_large.status != 0 || status_small.status != 0 || upgrade.status != 0) {
       std::fprintf(stderr, "a run failed\n");
       return 1;
@@ -117,6 +120,7 @@ int main(int argc, char** argv) {
   }
   fs::remove_all(large);
   fs::remove_all(small);
+  fs::remove_all(upgraded);
 
   std::printf("vantor-patch-demo on a demo game, median of %d runs\n", runs);
   std::printf("  empty program (--version):  %6.1f MB peak\n", median(empty_mb));
