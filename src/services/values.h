@@ -19,8 +19,4 @@ using byte_string = std::vector<std::uint8_t>;
 /// byte of either. Returns -1, 0 or 1; a proper prefix compares smaller.
 int compare_texts(std::string_view a, std::string_view b);
 
-/// Truncates toward zero and keeps the low 32 bits (wrapping modulo 2^32).
-/// NaN and values outside the 64-bit signed range give 0.
-std::int32_t to_integer(double x);
-
 }  // namespace vantor

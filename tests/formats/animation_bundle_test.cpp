@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         inspection_case{"stock", [](const std::string& p) { put_file(p, stock()); }, bundle_kind::stock, 0},
         inspection_case{"stock_with_more_bytes",
                         [](const std::string& p) {
-                          put_file(p, join_bytes({stock(), bytes_of("tail")}));
+                          put_file(p, testing::joined({stock(), bytes_of("tail")}));
                         },
                         bundle_kind::stock, 0},
         inspection_case{"upgraded",

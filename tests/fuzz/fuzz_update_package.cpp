@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool upgraded = session.on_upgrade_clicked();
   if (upgraded) {
     const vantor::byte_view frames(frame_file, static_cast<std::size_t>(state.new_frames.frame_bytes()));
-    vantor::byte_string expected = vantor::join_bytes({stock(), frames});
+    vantor::byte_string expected = stock();
+    expected.insert(expected.end(), frames.begin(), frames.end());
     vantor::store_le32(expected.data() + identity.count_offset,
                        vantor::upgraded_frame_count(identity, state.new_frames.count));
     std::ifstream in(game / "Common" / "character.amb", std::ios::binary);

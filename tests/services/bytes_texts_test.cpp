@@ -9,13 +9,6 @@ namespace {
 
 using testing::bytes_of;
 
-TEST(JoinBytes, EmptyPiecesAddNothing) {
-  const byte_string empty, abc = bytes_of("abc");
-  EXPECT_TRUE(join_bytes({empty, empty}).empty());
-  EXPECT_EQ(join_bytes({empty, abc}), abc);
-  EXPECT_EQ(join_bytes({abc, bytes_of(std::string_view("\0d", 2))}), bytes_of(std::string_view("abc\0d", 5)));
-}
-
 TEST(ToText, NumberRules) {
   EXPECT_EQ(to_text(std::int32_t{-5}), "-5");
   EXPECT_EQ(to_text(std::int32_t{17061}), "17061");

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-
 #include "services/values.h"
 
 namespace vantor {
@@ -34,28 +31,6 @@ TEST(CompareTexts, StopsAtZeroByte) {
   EXPECT_EQ(compare_texts("ab\0c"s, "ab\0d"s), 0);
   EXPECT_EQ(compare_texts("ab\0c"s, "ab"), 0);
 }
-
-struct integer_case {
-  double input;
-  std::int32_t expected;
-  friend void PrintTo(const integer_case& c, std::ostream* os) { *os << c.input; }
-};
-
-class ToInteger : public ::testing::TestWithParam<integer_case> {};
-
-TEST_P(ToInteger, TruncatesAndWraps) {
-  EXPECT_EQ(to_integer(GetParam().input), GetParam().expected) << GetParam().input;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ToInteger,
-    ::testing::Values(integer_case{2.9, 2}, integer_case{-2.9, -2}, integer_case{-0.5, 0},
-                      integer_case{4294967296.0 + 5.5, 5}, integer_case{2147483648.0, -2147483647 - 1},
-                      integer_case{1e19, 0}, integer_case{-1e19, 0},
-                      integer_case{std::numeric_limits<double>::quiet_NaN(), 0},
-                      integer_case{std::numeric_limits<double>::infinity(), 0},
-                      integer_case{-9223372036854775808.0, 0},  // -2^63 truncates to 0 in the low 32 bits
-                      integer_case{17061.0 + 39, 17100}));
 
 }  // namespace
 }  // namespace vantor

@@ -36,7 +36,7 @@ byte_string frame_package(const byte_string& frames, std::int32_t count) {
 }
 
 byte_string upgraded_bundle(const byte_string& stock, const byte_string& frames, std::int32_t count) {
-  byte_string bundle = join_bytes({stock, frames});
+  byte_string bundle = joined({stock, frames});
   store_le32(bundle.data() + game_stock_identity.count_offset, upgraded_frame_count(game_stock_identity, count));
   return bundle;
 }

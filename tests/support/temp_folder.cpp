@@ -67,6 +67,12 @@ byte_string bytes_of(std::string_view text) { return byte_string(text.begin(), t
 
 byte_string bytes_of(byte_view bytes) { return byte_string(bytes.begin(), bytes.end()); }
 
+byte_string joined(std::initializer_list<byte_view> pieces) {
+  byte_string bytes;
+  for (const auto& piece : pieces) bytes.insert(bytes.end(), piece.begin(), piece.end());
+  return bytes;
+}
+
 byte_string first_bytes(const byte_string& bytes, std::size_t count) {
   return byte_string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size())));
 }

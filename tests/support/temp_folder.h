@@ -2,6 +2,7 @@
 // A fresh folder for one test, removed with everything in it afterwards,
 // and small helpers to put files in it and read them back.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,8 @@ bool exists(const std::string& path);
 byte_string bytes_of(std::string_view text);
 /// A copy of viewed bytes.
 byte_string bytes_of(byte_view bytes);
+/// The pieces one after the other.
+byte_string joined(std::initializer_list<byte_view> pieces);
 /// The first count bytes (all of them when there are fewer).
 byte_string first_bytes(const byte_string& bytes, std::size_t count);
 /// Deterministic pseudo-random bytes.
