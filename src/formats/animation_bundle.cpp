@@ -12,17 +12,21 @@
 namespace vantor {
 
 frame_package read_frame_package(std::string_view path) {
-  frame_package package;
   auto in = file_reader::open(path);
-  if (!in) return package;
-  const auto size = in->size();
+  if (!in) return {};
+  return read_frame_package(*in);
+}
+
+frame_package read_frame_package(file_reader& in) {
+  frame_package package;
+  const auto size = in.size();
   if (!size) return package;
   if (*size < 4) {
     package.length = *size;
     return package;
   }
   std::array<std::uint8_t, 4> tail{};
-  if (!in->seek(*size - 4) || !in->read_exactly(tail)) return package;
+  if (!in.seek(*size - 4) || !in.read_exactly(tail)) return package;
   package.length = *size;
   package.count = static_cast<std::int32_t>(load_le32(tail.data()));
   package.has_count = true;
@@ -53,25 +57,16 @@ bundle_inspection inspect_bundle(std::string_view path, const stock_identity& id
   bundle_inspection found;
   if (!file_exists(path)) return found;
   found.kind = bundle_kind::modified;
-  md5 as_read, as_stock;
-  std::int64_t offset = 0;
-  std::array<std::uint8_t, 4> field{};
-  byte_string buffer(std::size_t{1} << 20);
   auto in = file_reader::open(path);
   if (!in) {
     found.unread = in.error();
     return found;
   }
-  while (offset < identity.prefix_length) {
-    const auto want = static_cast<std::size_t>(
-        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(buffer.size())));
-    const auto got = in->read(std::span(buffer.data(), want));
-    if (!got) {
-      found.unread = got.error();
-      return found;
-    }
-    if (*got == 0) break;
-    const std::span piece(buffer.data(), *got);
+  md5 as_read, as_stock;
+  std::int64_t offset = 0;
+  std::array<std::uint8_t, 4> field{};
+  byte_string buffer(file_piece_size);
+  const auto read = read_in_pieces(*in, identity.prefix_length, buffer, [&](std::span<std::uint8_t> piece) {
     as_read.update(piece);
     // Keep the field as read, then hash the piece as a stock bundle has it.
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -80,9 +75,14 @@ bundle_inspection inspect_bundle(std::string_view path, const stock_identity& id
     }
     set_count_field(piece, offset, identity, identity.stock_count);
     as_stock.update(piece);
-    offset += static_cast<std::int64_t>(*got);
+    offset += static_cast<std::int64_t>(piece.size());
+    return true;
+  });
+  if (!read) {
+    found.unread = read.error();
+    return found;
   }
-  const bool whole = offset == identity.prefix_length;
+  const bool whole = *read == identity.prefix_length;
   if (compare_texts(hex_text(as_read.finish()), identity.digest) == 0) {
     found.kind = bundle_kind::stock;
   } else if (whole && compare_texts(hex_text(as_stock.finish()), identity.digest) == 0) {

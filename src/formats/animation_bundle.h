@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "formats/stock_identity.h"
+#include "services/files.h"
 #include "services/outcome.h"
 
 namespace vantor {
@@ -33,6 +34,9 @@ struct frame_package {
 /// Reads the length and count of new.amb.out; a file that cannot be read is
 /// an empty package.
 frame_package read_frame_package(std::string_view path);
+/// The same through a file already open; leaves its position after the
+/// count.
+frame_package read_frame_package(file_reader& in);
 
 /// Whether a frame package's count fits its frames: at least one new frame,
 /// the last frame number (stock count + count) within 32 signed bits, and

@@ -29,8 +29,6 @@ class background_md5 {
   /// Queues a piece (the hasher owns it from now on); waits while too many
   /// pieces are queued, so memory stays bounded whatever the reader's pace.
   void update(byte_string piece);
-  /// Queues a copy of the bytes.
-  void update(byte_view bytes) { update(byte_string(bytes.begin(), bytes.end())); }
   /// The digest of everything queued; waits for the hashing to end.
   std::array<std::uint8_t, 16> finish();
 

@@ -12,45 +12,6 @@ namespace {
 
 constexpr std::int64_t largest_whole_file = std::numeric_limits<std::int32_t>::max();
 
-outcome<byte_string> read_up_to(std::string_view path, std::int64_t max_bytes, bool refuse_large) {
-  auto in = platform::open_file(path, platform::open_mode::read);
-  if (!in) return in.error();
-  const auto size = in->size();
-  if (!size) return size.error();
-  if (refuse_large && *size > largest_whole_file) return failure{failure_kind::too_large, in->path()};
-  const auto wanted =
-      static_cast<std::size_t>(std::clamp<std::int64_t>(*size, 0, std::max<std::int64_t>(max_bytes, 0)));
-  byte_string bytes(wanted);
-  std::size_t filled = 0;
-  while (filled < wanted) {
-    const auto got = in->read(bytes.data() + filled, wanted - filled);
-    if (!got) return got.error();
-    if (*got == 0) break;  // the file shrank meanwhile: keep what was delivered
-    filled += *got;
-  }
-  bytes.resize(filled);
-  return bytes;
-}
-
-// Hands at most max_bytes from the start of a file to `take`, one piece of up
-// to 1 MB at a time, so a large file is never held whole. Stops early when
-// `take` returns false.
-template <typename piece_handler>
-status read_in_pieces(std::string_view path, std::int64_t max_bytes, piece_handler take) {
-  auto in = platform::open_file(path, platform::open_mode::read);
-  if (!in) return in.error();
-  byte_string buffer(std::size_t{1} << 20);
-  for (std::int64_t left = max_bytes; left > 0;) {
-    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
-    const auto got = in->read(buffer.data(), want);
-    if (!got) return got.error();
-    if (*got == 0) break;
-    if (!take(byte_view(buffer.data(), *got))) break;
-    left -= static_cast<std::int64_t>(*got);
-  }
-  return {};
-}
-
 }  // namespace
 
 struct file_reader::open_input {
@@ -85,35 +46,35 @@ status file_reader::read_exactly(std::span<std::uint8_t> buffer) {
   return {};
 }
 
-outcome<byte_string> read_whole_file(std::string_view path) { return read_up_to(path, largest_whole_file, true); }
-
-outcome<byte_string> read_file_start(std::string_view path, std::int64_t max_bytes) {
-  return read_up_to(path, max_bytes, false);
+outcome<byte_string> read_whole_file(std::string_view path) {
+  auto in = file_reader::open(path);
+  if (!in) return in.error();
+  const auto size = in->size();
+  if (!size) return size.error();
+  if (*size > largest_whole_file) return failure{failure_kind::too_large, in->path()};
+  byte_string bytes(static_cast<std::size_t>(std::max<std::int64_t>(*size, 0)));
+  std::size_t filled = 0;
+  while (filled < bytes.size()) {
+    const auto got = in->read(std::span(bytes).subspan(filled));
+    if (!got) return got.error();
+    if (*got == 0) break;  // the file shrank meanwhile: keep what was delivered
+    filled += *got;
+  }
+  bytes.resize(filled);
+  return bytes;
 }
 
 outcome<text> file_start_digest(std::string_view path, std::int64_t max_bytes) {
+  auto in = file_reader::open(path);
+  if (!in) return in.error();
   md5 hasher;
-  const status read = read_in_pieces(path, max_bytes, [&](byte_view piece) {
+  byte_string buffer(file_piece_size);
+  const auto read = read_in_pieces(*in, max_bytes, buffer, [&](std::span<std::uint8_t> piece) {
     hasher.update(piece);
     return true;
   });
   if (!read) return read.error();
   return hex_text(hasher.finish());
-}
-
-outcome<bool> file_holds(std::string_view path, byte_view expected) {
-  std::size_t checked = 0;
-  bool same = true;
-  // One byte past the expected length shows a file that is too long.
-  const auto limit = static_cast<std::int64_t>(expected.size()) + 1;
-  const status read = read_in_pieces(path, limit, [&](byte_view piece) {
-    same = piece.size() <= expected.size() - checked &&
-           std::equal(piece.begin(), piece.end(), expected.begin() + static_cast<std::ptrdiff_t>(checked));
-    checked += piece.size();
-    return same;
-  });
-  if (!read) return read.error();
-  return same && checked == expected.size();
 }
 
 bool file_exists(std::string_view path) {

@@ -3,6 +3,7 @@
 // show anything: every failure comes back with its reason, and the caller
 // decides what to report.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -42,16 +43,32 @@ class file_reader {
   std::unique_ptr<open_input> in_;
 };
 
-/// At most max_bytes from the start of a file (the whole file when it is
-/// shorter).
-outcome<byte_string> read_file_start(std::string_view path, std::int64_t max_bytes);
+/// How much the program reads or writes at a time when it streams a file.
+constexpr std::size_t file_piece_size = std::size_t{1} << 20;
+
+/// Reads at most max_bytes from the reader's position, one piece of up to
+/// buffer.size() bytes at a time, and hands each piece to take, which may
+/// change it and returns false to stop. Ends early at the end of the file.
+/// Gives how many bytes were handed over.
+template <typename piece_handler>
+outcome<std::int64_t> read_in_pieces(file_reader& in, std::int64_t max_bytes, std::span<std::uint8_t> buffer,
+                                     piece_handler take) {
+  std::int64_t handed = 0;
+  while (handed < max_bytes) {
+    const auto want =
+        static_cast<std::size_t>(std::min<std::int64_t>(max_bytes - handed, static_cast<std::int64_t>(buffer.size())));
+    const auto got = in.read(buffer.first(want));
+    if (!got) return got.error();
+    if (*got == 0) break;
+    handed += static_cast<std::int64_t>(*got);
+    if (!take(buffer.first(*got))) break;
+  }
+  return handed;
+}
 
 /// The MD5 text digest of at most max_bytes from the start of a file, read
-/// in small pieces.
+/// in pieces.
 outcome<text> file_start_digest(std::string_view path, std::int64_t max_bytes);
-
-/// Whether the file holds exactly the expected bytes; read in small pieces.
-outcome<bool> file_holds(std::string_view path, byte_view expected);
 
 /// True when a file or folder is at the path. A trailing separator or an
 /// empty path gives false.

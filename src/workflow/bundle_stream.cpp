@@ -11,8 +11,6 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t piece_size = std::size_t{1} << 20;
-
 // Writes to a writer until it fails once, remembering why.
 void write_to(staged_writer* writer, byte_view piece, std::optional<failure>& failed) {
   if (writer == nullptr || failed) return;
@@ -33,7 +31,7 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
   byte_string with_count;  // the piece that holds the bundle's count field
   while (offset < identity.prefix_length) {
     const auto want = static_cast<std::size_t>(
-        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(piece_size)));
+        std::min<std::int64_t>(identity.prefix_length - offset, static_cast<std::int64_t>(file_piece_size)));
     byte_string piece = hasher.take_buffer(want);
     const auto got = in->read(piece);
     if (!got) {
@@ -60,6 +58,13 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
   result.proved = !result.source_failure && offset == identity.prefix_length &&
                   compare_texts(hex_text(hasher.finish()), identity.digest) == 0;
   return result;
+}
+
+status prove_stock_backup(const staged_file& backup, const stock_identity& identity) {
+  const auto digest = file_start_digest(backup.temporary_path(), std::int64_t{identity.prefix_length} + 1);
+  if (!digest) return digest.error();
+  if (compare_texts(*digest, identity.digest) != 0) return failure{failure_kind::io_error, backup.target_path()};
+  return {};
 }
 
 }  // namespace vantor

@@ -37,4 +37,8 @@ struct prefix_stream_result {
 /// on, so the result always says whether the source was the stock one.
 prefix_stream_result stream_stock_prefix(const stock_identity& identity, const prefix_stream& request);
 
+/// Proves a backup written from a stream by reading it back: its digest is
+/// the stock digest and nothing follows the prefix.
+status prove_stock_backup(const staged_file& backup, const stock_identity& identity);
+
 }  // namespace vantor

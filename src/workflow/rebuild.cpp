@@ -1,7 +1,5 @@
 #include "workflow/rebuild.h"
 
-#include <algorithm>
-
 #include "formats/animation_bundle.h"
 #include "formats/game_layout.h"
 #include "services/files.h"
@@ -12,32 +10,22 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t piece_size = std::size_t{1} << 20;
-
 // Copies the new frame block of new.amb.out to the bundle, in pieces, after
 // making sure the file is still the one the window showed.
 status copy_new_frames(const std::string& path, const frame_package& shown, staged_writer& bundle) {
   auto in = file_reader::open(path);
   if (!in) return in.error();
-  if (read_frame_package(path) != shown) return failure{failure_kind::changed, path};
-  byte_string buffer(piece_size);
-  for (std::int64_t left = shown.frame_bytes(); left > 0;) {
-    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
-    const auto got = in->read(std::span(buffer.data(), want));
-    if (!got) return got.error();
-    if (*got == 0) return failure{failure_kind::changed, path};
-    if (status written = bundle.write(std::span(buffer.data(), *got)); !written) return written;
-    left -= static_cast<std::int64_t>(*got);
-  }
-  return {};
-}
-
-// The backup on disk is proved by reading it back: its digest is the stock
-// digest and nothing follows the prefix.
-status prove_backup(const staged_file& backup, const stock_identity& identity) {
-  const auto digest = file_start_digest(backup.temporary_path(), std::int64_t{identity.prefix_length} + 1);
-  if (!digest) return digest.error();
-  if (compare_texts(*digest, identity.digest) != 0) return failure{failure_kind::io_error, backup.target_path()};
+  if (read_frame_package(*in) != shown) return failure{failure_kind::changed, path};
+  if (status rewound = in->seek(0); !rewound) return rewound;
+  byte_string buffer(file_piece_size);
+  status written;
+  const auto copied = read_in_pieces(*in, shown.frame_bytes(), buffer, [&](std::span<std::uint8_t> piece) {
+    written = bundle.write(piece);
+    return written.ok();
+  });
+  if (!copied) return copied.error();
+  if (!written) return written;
+  if (*copied != shown.frame_bytes()) return failure{failure_kind::changed, path};
   return {};
 }
 
@@ -103,7 +91,7 @@ outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock
   // After the first upgrade the backup is the only stock copy left, so it
   // must be proved on disk before the live bundle may be replaced.
   if (backup_file && !backup_failure) {
-    if (status proved = prove_backup(*backup_file, identity); !proved) backup_failure = proved.error();
+    if (status proved = prove_stock_backup(*backup_file, identity); !proved) backup_failure = proved.error();
   }
   if (backup_failure) return *backup_failure;
 

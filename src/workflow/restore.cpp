@@ -38,9 +38,7 @@ outcome<restored_bundle> patch_session::stock_from_upgraded() {
   if (streamed.bundle_failure) return *streamed.bundle_failure;
   auto backup_file = backup->finish();
   if (!backup_file) return backup_file.error();
-  const auto digest = file_start_digest(backup_file->temporary_path(), std::int64_t{identity_.prefix_length} + 1);
-  if (!digest) return digest.error();
-  if (compare_texts(*digest, identity_.digest) != 0) return failure{failure_kind::io_error, state_.backup_path};
+  if (status proved = prove_stock_backup(*backup_file, identity_); !proved) return proved.error();
   auto bundle_file = bundle->finish();
   if (!bundle_file) return bundle_file.error();
   return restored_bundle{std::move(*bundle_file), std::move(*backup_file)};
@@ -49,7 +47,6 @@ outcome<restored_bundle> patch_session::stock_from_upgraded() {
 bool patch_session::run_restore() {
   const auto lock = begin_command();
   if (!lock) return false;
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
 
   // Where the stock bundle comes from, proved before anything changes: the
   // backup when there is one; without one, the live bundle when it is still
@@ -86,7 +83,7 @@ bool patch_session::run_restore() {
   }
 
   const byte_view pose_pieces[] = {pose_restore_payload()};
-  auto pose = staged_file::prepare(layout::path_in(model_folder, {layout::pose_name}), pose_pieces);
+  auto pose = staged_file::prepare(layout::path_in(state_.model_folder, {layout::pose_name}), pose_pieces);
   if (!pose) {  // no model folder: the restore does not create one
     note(pose.error());
     return false;

@@ -26,6 +26,8 @@ bool patch_session::start_session(std::string_view run_folder) {
   state_.update_folder = folder_path(path_in(run_folder, {update_folder}));
   state_.backup_path = path_in(state_.common_folder, {backup_name});
   state_.bundle_path = path_in(state_.common_folder, {bundle_name});
+  state_.model_folder = path_in(run_folder, {model_folder});
+  state_.model_package = path_in(run_folder, {model_package});
 
   if (!file_exists(path_in(run_folder, {game_executable}))) {
     ports_.messages.show_message(messages::not_in_game_folder);
@@ -79,14 +81,13 @@ std::optional<run_lock> patch_session::begin_command() {
     note(lock.error());
     return std::nullopt;
   }
-  const text model_folder = layout::path_in(state_.run_folder, {layout::model_folder});
-  for (const text& folder : {state_.common_folder, model_folder}) {
+  for (const text& folder : {state_.common_folder, state_.model_folder}) {
     if (status cleaned = remove_stale_temporaries(folder); !cleaned) {
       note(cleaned.error());
       return std::nullopt;
     }
   }
-  remove_stale_temporary_folder(model_folder);  // a model folder left half unpacked
+  remove_stale_temporary_folder(state_.model_folder);  // a model folder left half unpacked
   return std::move(*lock);
 }
 

@@ -24,6 +24,8 @@ struct workflow_state {
   text update_folder;
   text backup_path;
   text bundle_path;
+  text model_folder;
+  text model_package;
   byte_string pose_update;
   byte_string action_update;
   frame_package new_frames;  ///< new.amb.out as shown: its length and count; the frames stay on disk

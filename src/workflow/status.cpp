@@ -70,13 +70,13 @@ game_status read_status(const patch_session& session) {
   std::int32_t ignored = 0;
   status.backup = state_of(state.backup_path, session.identity(), ignored);
   if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
-  const text model_folder = layout::path_in(state.run_folder, {layout::model_folder});
+  const text& model_folder = state.model_folder;
   switch (entry_type_of(model_folder)) {
     case entry_type::folder:
       status.model = model_state::present;
       break;
     case entry_type::none:
-      status.model = file_exists(layout::path_in(state.run_folder, {layout::model_package}))
+      status.model = file_exists(state.model_package)
                          ? model_state::missing_with_package
                          : model_state::missing;
       break;

@@ -62,20 +62,6 @@ TEST_F(FileServices, ReadFailuresCarryTheReasonOfTheFaultSwitch) {
   EXPECT_EQ(read.error(), (failure{failure_kind::in_use, dir / "full.bin"}));
 }
 
-TEST_F(FileServices, ReadFileStartStopsAtTheLimit) {
-  EXPECT_EQ(read_file_start(dir / "full.bin", 3).value(), bytes_of("hel"));
-  EXPECT_EQ(read_file_start(dir / "full.bin", 100).value(), bytes_of("hello"));
-  EXPECT_TRUE(read_file_start(dir / "full.bin", 0).value().empty());
-}
-
-TEST_F(FileServices, FileHoldsComparesEveryByte) {
-  EXPECT_TRUE(file_holds(dir / "full.bin", bytes_of("hello")).value());
-  EXPECT_FALSE(file_holds(dir / "full.bin", bytes_of("hell")).value());
-  EXPECT_FALSE(file_holds(dir / "full.bin", bytes_of("hello!")).value());
-  EXPECT_FALSE(file_holds(dir / "full.bin", bytes_of("jello")).value());
-  EXPECT_EQ(file_holds(dir / "missing", bytes_of("x")).error().kind, failure_kind::not_found);
-}
-
 struct exists_case {
   const char* path;
   bool expected;
