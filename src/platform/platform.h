@@ -37,9 +37,6 @@ std::string join_path(std::string_view folder, std::string_view part);
 /// empty when there is none.
 std::string parent_folder(std::string_view path);
 
-/// The last part of a path.
-std::string_view file_name(std::string_view path);
-
 /// What a path names. Symbolic links are reported as links, not followed.
 enum class entry_kind { none, file, folder, link, other };
 
@@ -79,7 +76,6 @@ class file {
   file& operator=(file&& other) noexcept;
   ~file();
 
-  bool is_open() const { return handle_ >= 0; }
   const std::string& path() const { return path_; }
 
   /// Reads up to size bytes; the count read, 0 at the end.

@@ -170,27 +170,6 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
   }
 }
 
-status file::write(const void* data, std::size_t size) {
-  if (handle_ < 0) return fail(failure_kind::other);
-  const fault answer = shared::ask_hook(operation::write, path_);
-  if (answer.error) {
-    if (!answer.partial) return fail(*answer.error);
-    size /= 2;  // a short write: half gets to the file, then the failure
-  }
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t put = ::write(fd(handle_), bytes, size);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return from_errno(path_);
-    }
-    if (put == 0) return fail(failure_kind::no_space);
-    bytes += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  if (answer.error) return fail(*answer.error);
-  return {};
-}
 
 status file::seek(std::int64_t offset) {
   if (handle_ < 0) return fail(failure_kind::other);
@@ -331,13 +310,7 @@ status copy_file(std::string_view from, std::string_view to) {
   return {};
 }
 
-status create_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
-  const std::string resolved = resolve_path(path);
-  if (const auto refusal = shared::refused(operation::create_folder, resolved)) return *refusal;
-  if (::mkdir(resolved.c_str(), 0777) != 0) return from_errno(resolved);
-  return {};
-}
+status create_folder(std::string_view path) { return create_folder_exactly(resolve_path(path)); }
 
 status flush_folder(std::string_view path) {
   const std::string resolved = resolve_path(path.empty() ? std::string_view(".") : path);
@@ -364,9 +337,7 @@ status remove_entry(std::string_view path) {
   for (const auto& name : list_folder(resolved)) {
     if (status removed = remove_entry(join_path(resolved, name)); !removed) return removed;
   }
-  if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
-  if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
-  return {};
+  return remove_folder(resolved);
 }
 
 // --- the run lock ---------------------------------------------------------------
@@ -572,6 +543,21 @@ void reset_floating_point() {
 
 namespace shared {
 void close_handle(std::intptr_t handle) { ::close(fd(handle)); }
+
+status write_all(std::intptr_t handle, const void* data, std::size_t size, const std::string& path) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t put = ::write(fd(handle), bytes, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return from_errno(path);
+    }
+    if (put == 0) return failure{failure_kind::no_space, path};
+    bytes += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return {};
+}
 }  // namespace shared
 
 }  // namespace vantor::platform

@@ -12,8 +12,6 @@ namespace {
 fault_hook* g_fault_hook = nullptr;
 }  // namespace
 
-fault_hook* hook() { return g_fault_hook; }
-
 fault ask_hook(operation op, std::string_view path, std::string_view other) {
   if (g_fault_hook == nullptr) return {};
   return g_fault_hook->before(op, path, other);
@@ -41,12 +39,6 @@ std::string join_path(std::string_view folder, std::string_view part) {
   return joined;
 }
 
-std::string_view file_name(std::string_view path) {
-  for (std::size_t i = path.size(); i > 0; --i)
-    if (is_separator(path[i - 1])) return path.substr(i);
-  return path;
-}
-
 file::file(file&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
 
 file& file::operator=(file&& other) noexcept {
@@ -60,6 +52,16 @@ file& file::operator=(file&& other) noexcept {
 
 file::~file() {
   if (handle_ >= 0) shared::close_handle(handle_);
+}
+
+status file::write(const void* data, std::size_t size) {
+  if (handle_ < 0) return fail(failure_kind::other);
+  const fault answer = shared::ask_hook(operation::write, path_);
+  if (answer.error && !answer.partial) return fail(*answer.error);
+  // A partial fault is a short write: half gets to the file, then the failure.
+  if (status put = shared::write_all(handle_, data, answer.error ? size / 2 : size, path_); !put) return put;
+  if (answer.error) return fail(*answer.error);
+  return {};
 }
 
 folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}

@@ -4,14 +4,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 
 namespace vantor::platform::shared {
-
-/// The installed test hook, or null.
-fault_hook* hook();
 
 /// Asks the test hook, if any, about one operation.
 fault ask_hook(operation op, std::string_view path, std::string_view other = {});
@@ -24,5 +22,9 @@ void note_listing(std::string_view folder);
 
 /// Releases a file's or lock's system handle (each platform file defines it).
 void close_handle(std::intptr_t handle);
+
+/// Writes all bytes to a file's system handle, retrying short writes (each
+/// platform file defines it).
+status write_all(std::intptr_t handle, const void* data, std::size_t size, const std::string& path);
 
 }  // namespace vantor::platform::shared

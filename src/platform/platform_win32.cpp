@@ -148,10 +148,11 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
     // A folder answers "access denied" to CreateFile.
-    const DWORD attributes = attributes_of(path);
-    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-      return failure{failure_kind::not_a_file, path};
+    if (code == ERROR_ACCESS_DENIED) {
+      const DWORD attributes = attributes_of(path);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return failure{failure_kind::not_a_file, path};
+    }
     return failure{kind_from_error(code), path};
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -222,25 +223,6 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
   return static_cast<std::size_t>(got);
 }
 
-status file::write(const void* data, std::size_t size) {
-  if (handle_ < 0) return fail(failure_kind::other);
-  const fault answer = shared::ask_hook(operation::write, path_);
-  if (answer.error) {
-    if (!answer.partial) return fail(*answer.error);
-    size /= 2;  // a short write: half gets to the file, then the failure
-  }
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    DWORD put = 0;
-    const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    if (!::WriteFile(as_handle(handle_), bytes, want, &put, nullptr)) return from_last_error(path_);
-    if (put == 0) return fail(failure_kind::no_space);
-    bytes += put;
-    size -= put;
-  }
-  if (answer.error) return fail(*answer.error);
-  return {};
-}
 
 status file::seek(std::int64_t offset) {
   if (handle_ < 0) return fail(failure_kind::other);
@@ -326,6 +308,12 @@ status rename_over(std::string_view from, std::string_view to) {
 
 status remove_file(std::string_view path) {
   if (path.empty()) return failure{failure_kind::not_found, {}};
+  // DeleteFile answers "access denied" for a folder, which would be retried
+  // and then told as a refusal.
+  const DWORD attributes = attributes_of(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
+    return failure{failure_kind::not_a_file, std::string(path)};
   if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   const std::wstring wide = system_path(path);
   if (!with_retries([&] { return ::DeleteFileW(wide.c_str()) != 0; })) return from_last_error(path);
@@ -644,6 +632,19 @@ void reset_floating_point() {
 
 namespace shared {
 void close_handle(std::intptr_t handle) { ::CloseHandle(as_handle(handle)); }
+
+status write_all(std::intptr_t handle, const void* data, std::size_t size, const std::string& path) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD put = 0;
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!::WriteFile(as_handle(handle), bytes, want, &put, nullptr)) return from_last_error(path);
+    if (put == 0) return failure{failure_kind::no_space, path};
+    bytes += put;
+    size -= put;
+  }
+  return {};
+}
 }  // namespace shared
 
 }  // namespace vantor::platform

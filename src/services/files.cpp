@@ -99,11 +99,7 @@ entry_type entry_type_of(std::string_view path) {
 
 status check_folder(std::string_view path) { return platform::check_folder(path); }
 
-status remove_file(std::string_view path) {
-  if (platform::kind_of(path) == platform::entry_kind::folder)
-    return failure{failure_kind::not_a_file, platform::resolve_path(path)};
-  return platform::remove_file(path);
-}
+status remove_file(std::string_view path) { return platform::remove_file(path); }
 
 status open_address(std::string_view address) { return platform::open_address(address); }
 

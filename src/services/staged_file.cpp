@@ -6,6 +6,9 @@
 
 namespace vantor {
 
+staged_file::staged_file(std::string target, std::string temporary)
+    : staged_entry(std::move(target), std::move(temporary), platform::remove_file) {}
+
 outcome<staged_file> staged_file::begin(std::string_view target) {
   if (target.empty()) return failure{failure_kind::not_found, {}};
   // Resolve first, so a target that differs only in letter case is the one
@@ -56,44 +59,6 @@ outcome<staged_file> staged_file::prepare_copy(std::string_view target, std::str
   if (const status flushed = out->flush(); !flushed) return on_target(flushed.error(), staged->target_);
   if (const status closed = out->close(); !closed) return on_target(closed.error(), staged->target_);
   return staged;
-}
-
-staged_file::staged_file(staged_file&& other) noexcept
-    : target_(std::move(other.target_)),
-      temporary_(std::move(other.temporary_)),
-      pending_(other.pending_),
-      in_place_(other.in_place_) {
-  other.pending_ = false;
-}
-
-staged_file& staged_file::operator=(staged_file&& other) noexcept {
-  if (this != &other) {
-    discard();
-    target_ = std::move(other.target_);
-    temporary_ = std::move(other.temporary_);
-    pending_ = std::exchange(other.pending_, false);
-    in_place_ = other.in_place_;
-  }
-  return *this;
-}
-
-staged_file::~staged_file() { discard(); }
-
-void staged_file::discard() {
-  if (!pending_) return;
-  pending_ = false;
-  (void)platform::remove_file(temporary_);
-}
-
-status staged_file::commit() {
-  if (!pending_) return failure{failure_kind::not_found, temporary_};
-  if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
-    discard();
-    return renamed;
-  }
-  pending_ = false;
-  in_place_ = true;
-  return platform::flush_folder(platform::parent_folder(target_));
 }
 
 // --- staged_writer --------------------------------------------------------------

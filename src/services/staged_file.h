@@ -13,16 +13,13 @@
 
 #include "services/bytes.h"
 #include "services/outcome.h"
+#include "services/staged_entry.h"
 
 namespace vantor {
 
-/// Every temporary file and folder the program makes ends with this, so the
-/// leftovers of an interrupted run can be recognised and removed.
-inline constexpr std::string_view temporary_suffix = ".vantor-tmp";
-
 /// A new version of a file, written and flushed beside its target but not yet
 /// in place. Destroying it without commit() removes the temporary file.
-class staged_file {
+class staged_file : public staged_entry {
  public:
   /// Writes the pieces to the temporary file and flushes it. Nothing is left
   /// behind on failure (the folder missing, a write or flush failing).
@@ -31,34 +28,13 @@ class staged_file {
   /// The same, with a copy of another file's bytes.
   static outcome<staged_file> prepare_copy(std::string_view target, std::string_view source);
 
-  staged_file(staged_file&& other) noexcept;
-  staged_file& operator=(staged_file&& other) noexcept;
-  staged_file(const staged_file&) = delete;
-  ~staged_file();
-
-  const std::string& target_path() const { return target_; }
-  const std::string& temporary_path() const { return temporary_; }
-
-  /// Renames the temporary file over the target and flushes the folder.
-  /// Fails when the rename fails (the target is then unchanged and the
-  /// temporary file removed) or when the folder cannot be flushed (the new
-  /// file is then in place but perhaps not yet durable).
-  status commit();
-  /// Removes the temporary file.
-  void discard();
-  /// Whether the new file has been renamed into place (even when the folder
-  /// flush after it failed).
-  bool in_place() const { return in_place_; }
+  staged_file(staged_file&&) noexcept = default;
+  staged_file& operator=(staged_file&&) noexcept = default;
 
  private:
   friend class staged_writer;
-  staged_file(std::string target, std::string temporary)
-      : target_(std::move(target)), temporary_(std::move(temporary)) {}
+  staged_file(std::string target, std::string temporary);
   static outcome<staged_file> begin(std::string_view target);
-  std::string target_;
-  std::string temporary_;
-  bool pending_ = true;
-  bool in_place_ = false;
 };
 
 /// A new version of a file written piece by piece beside its target; the

@@ -20,30 +20,8 @@ outcome<staged_folder> staged_folder::begin(std::string_view target) {
   return staged_folder(std::move(resolved), std::move(temporary));
 }
 
-staged_folder::staged_folder(staged_folder&& other) noexcept
-    : target_(std::move(other.target_)),
-      temporary_(std::move(other.temporary_)),
-      pending_(std::exchange(other.pending_, false)),
-      in_place_(std::exchange(other.in_place_, false)) {}
-
-staged_folder& staged_folder::operator=(staged_folder&& other) noexcept {
-  if (this != &other) {
-    discard();
-    target_ = std::move(other.target_);
-    temporary_ = std::move(other.temporary_);
-    pending_ = std::exchange(other.pending_, false);
-    in_place_ = std::exchange(other.in_place_, false);
-  }
-  return *this;
-}
-
-staged_folder::~staged_folder() { discard(); }
-
-void staged_folder::discard() {
-  if (!pending_) return;
-  pending_ = false;
-  (void)remove_folder_tree(temporary_);
-}
+staged_folder::staged_folder(std::string target, std::string temporary)
+    : staged_entry(std::move(target), std::move(temporary), remove_folder_tree) {}
 
 status staged_folder::put_file(std::string_view name, byte_view bytes) {
   if (!pending_) return failure{failure_kind::not_found, temporary_};
@@ -58,17 +36,6 @@ status staged_folder::put_file(std::string_view name, byte_view bytes) {
 status staged_folder::flush() {
   if (!pending_) return failure{failure_kind::not_found, temporary_};
   return platform::flush_tree(temporary_);
-}
-
-status staged_folder::commit() {
-  if (!pending_) return failure{failure_kind::not_found, temporary_};
-  if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
-    discard();
-    return renamed;
-  }
-  pending_ = false;
-  in_place_ = true;
-  return platform::flush_folder(platform::parent_folder(target_));
 }
 
 status staged_folder::withdraw() {
@@ -102,7 +69,7 @@ status remove_folder_tree(std::string_view path) {
     case platform::entry_kind::file:
     case platform::entry_kind::link:
     case platform::entry_kind::other:
-      return platform::remove_file(resolved);
+      return platform::remove_entry(resolved);  // a link to a folder too, without following it
   }
   status result;
   for (const auto& name : platform::list_folder(resolved)) {

@@ -10,13 +10,14 @@
 
 #include "services/bytes.h"
 #include "services/outcome.h"
+#include "services/staged_entry.h"
 
 namespace vantor {
 
 /// A new folder, built at target + temporary_suffix, for a target where
 /// nothing stands yet. Destroying it without commit() removes the temporary
 /// folder and everything in it.
-class staged_folder {
+class staged_folder : public staged_entry {
  public:
   /// Claims the temporary path beside target, after removing whatever an
   /// interrupted run left there. Creates nothing: the caller builds the
@@ -25,13 +26,8 @@ class staged_folder {
   /// letter case aside, or at the temporary path and cannot be removed.
   static outcome<staged_folder> begin(std::string_view target);
 
-  staged_folder(staged_folder&& other) noexcept;
-  staged_folder& operator=(staged_folder&& other) noexcept;
-  staged_folder(const staged_folder&) = delete;
-  ~staged_folder();
-
-  const std::string& target_path() const { return target_; }
-  const std::string& temporary_path() const { return temporary_; }
+  staged_folder(staged_folder&&) noexcept = default;
+  staged_folder& operator=(staged_folder&&) noexcept = default;
 
   /// Writes a file at the top of the new folder, replacing one there whose
   /// name differs only in letter case.
@@ -39,30 +35,15 @@ class staged_folder {
   /// Makes everything in the new folder durable; before commit(), so the
   /// rename can only ever make the complete folder appear.
   status flush();
-  /// Renames the folder into place and flushes the parent folder. Fails when
-  /// the rename fails (nothing is then at the target, and the temporary
-  /// folder is removed) or when the flush fails (the folder is then in place
-  /// but perhaps not yet durable).
-  status commit();
   /// Takes a folder that commit() put in place away again: renamed back to
   /// its temporary name (one step, so it is there whole or not at all), the
   /// parent flushed, and the temporary folder removed. Fails when the rename
   /// back fails (the folder then stays in place, whole) or a later step
   /// does (the rest is a leftover the next run removes).
   status withdraw();
-  /// Removes the temporary folder and everything in it.
-  void discard();
-  /// Whether the folder has been renamed into place (even when the folder
-  /// flush after it failed).
-  bool in_place() const { return in_place_; }
 
  private:
-  staged_folder(std::string target, std::string temporary)
-      : target_(std::move(target)), temporary_(std::move(temporary)) {}
-  std::string target_;
-  std::string temporary_;
-  bool pending_ = true;
-  bool in_place_ = false;
+  staged_folder(std::string target, std::string temporary);
 };
 
 /// Removes the temporary folder an interrupted run left beside target

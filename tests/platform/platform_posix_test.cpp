@@ -49,7 +49,6 @@ TEST(PlatformFiles, PathHelpers) {
   EXPECT_EQ(platform::parent_folder("/a/b"), "/a");
   EXPECT_EQ(platform::parent_folder("/a"), "/");
   EXPECT_EQ(platform::parent_folder("a"), "");
-  EXPECT_EQ(platform::file_name("/a/b.txt"), "b.txt");
 }
 
 // A hook that counts folder listings and fails nothing.

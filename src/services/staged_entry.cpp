@@ -1,0 +1,45 @@
+#include "services/staged_entry.h"
+
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+staged_entry::staged_entry(staged_entry&& other) noexcept
+    : target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      pending_(std::exchange(other.pending_, false)),
+      in_place_(std::exchange(other.in_place_, false)),
+      remove_(other.remove_) {}
+
+staged_entry& staged_entry::operator=(staged_entry&& other) noexcept {
+  if (this != &other) {
+    discard();
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    pending_ = std::exchange(other.pending_, false);
+    in_place_ = std::exchange(other.in_place_, false);
+    remove_ = other.remove_;
+  }
+  return *this;
+}
+
+void staged_entry::discard() {
+  if (!pending_) return;
+  pending_ = false;
+  (void)remove_(temporary_);
+}
+
+status staged_entry::commit() {
+  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
+    discard();
+    return renamed;
+  }
+  pending_ = false;
+  in_place_ = true;
+  return platform::flush_folder(platform::parent_folder(target_));
+}
+
+}  // namespace vantor
