@@ -33,9 +33,6 @@ if(NOT EXISTS "${VANTOR_GOOGLETEST_SOURCE_DIR}/CMakeLists.txt")
     "Run tools/install-windows-deps.sh: it installs the googletest package.")
 endif()
 
-# The toolchain sets ZLIB_USE_STATIC_LIBS, so this is libz.a, not zlib1.dll.
-find_package(ZLIB REQUIRED)
-
 # --- minizip ---------------------------------------------------------------
 # The headers go to include/minizip in the build folder, so that both
 # <minizip/unzip.h> and <unzip.h> work, as they do with libminizip-dev

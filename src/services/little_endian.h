@@ -24,6 +24,10 @@ inline void store_le32(std::uint8_t* out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+inline void store_le64(std::uint8_t* out, std::uint64_t value) {
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 /// A signed value stored as its 32-bit two's complement.
 inline void store_le32(std::uint8_t* out, std::int32_t value) { store_le32(out, static_cast<std::uint32_t>(value)); }
 

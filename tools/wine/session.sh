@@ -36,7 +36,6 @@ start_session() {
   stop_session
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
-  rm -rf "$dir/prefix"
   : >"$dir/wine.log"
 
   # The display comes first: a Wine session begun without one shows no window

@@ -2,7 +2,11 @@
 
 #include <minizip/zip.h>
 
+#include <algorithm>
+#include <array>
+
 #include "platform/platform.h"
+#include "services/little_endian.h"
 
 namespace vantor {
 
@@ -65,55 +69,43 @@ int error_output(voidpf, voidpf stream) { return stream_of(stream)->failed ? 1 :
 
 constexpr std::size_t end_record_size = 22;
 
-void put_le(std::string& out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t get_le(const std::string& in, std::size_t at, int bytes) {
-  std::uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i)
-    value = value << 8 | static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]);
-  return value;
-}
-
 // Puts the ZIP64 end record and its locator before the end record of an
-// archive without a comment, saying how many entries it holds.
+// archive without a comment, saying how many entries it holds: the end
+// record is read, and written again after the two new records.
 bool add_zip64_end_records(const std::string& path, std::uint64_t entries) {
-  std::string archive;
+  std::array<std::uint8_t, end_record_size> end_record{};
+  std::int64_t end = 0;
   {
     auto in = platform::open_file(path, platform::open_mode::read);
     if (!in) return false;
-    char buffer[1 << 16];
-    while (true) {
-      const auto got = in->read(buffer, sizeof buffer);
-      if (!got) return false;
-      if (*got == 0) break;
-      archive.append(buffer, *got);
+    const auto size = in->size();
+    if (!size || *size < static_cast<std::int64_t>(end_record_size)) return false;
+    end = *size - static_cast<std::int64_t>(end_record_size);
+    if (!in->seek(end)) return false;
+    for (std::size_t filled = 0; filled < end_record.size();) {
+      const auto got = in->read(end_record.data() + filled, end_record.size() - filled);
+      if (!got || *got == 0) return false;
+      filled += *got;
     }
   }
-  if (archive.size() < end_record_size) return false;
-  const std::size_t end = archive.size() - end_record_size;
-  if (get_le(archive, end, 4) != 0x06054B50) return false;
-  const std::uint64_t directory_size = get_le(archive, end + 12, 4);
-  const std::uint64_t directory_offset = get_le(archive, end + 16, 4);
-  std::string records;
-  put_le(records, 0x06064B50, 4);  // ZIP64 end of central directory record
-  put_le(records, 44, 8);
-  put_le(records, 45, 2);
-  put_le(records, 45, 2);
-  put_le(records, 0, 4);
-  put_le(records, 0, 4);
-  put_le(records, entries, 8);
-  put_le(records, entries, 8);
-  put_le(records, directory_size, 8);
-  put_le(records, directory_offset, 8);
-  put_le(records, 0x07064B50, 4);  // its locator
-  put_le(records, 0, 4);
-  put_le(records, end, 8);
-  put_le(records, 1, 4);
-  archive.insert(end, records);
-  auto out = platform::open_file(path, platform::open_mode::replace);
-  return out && out->write(archive.data(), archive.size()) && out->close();
+  if (load_le32(end_record.data()) != 0x06054B50) return false;
+  std::array<std::uint8_t, 56 + 20 + end_record_size> tail{};
+  std::uint8_t* record = tail.data();
+  store_le32(record, std::uint32_t{0x06064B50});  // ZIP64 end of central directory record
+  store_le64(record + 4, 44);
+  store_le16(record + 12, 45);
+  store_le16(record + 14, 45);
+  store_le64(record + 24, entries);
+  store_le64(record + 32, entries);
+  store_le64(record + 40, load_le32(end_record.data() + 12));  // the directory's size
+  store_le64(record + 48, load_le32(end_record.data() + 16));  // and offset
+  std::uint8_t* locator = record + 56;
+  store_le32(locator, std::uint32_t{0x07064B50});
+  store_le64(locator + 8, static_cast<std::uint64_t>(end));
+  store_le32(locator + 16, std::uint32_t{1});
+  std::copy(end_record.begin(), end_record.end(), locator + 20);
+  auto out = platform::open_file(path, platform::open_mode::write_existing);
+  return out && out->seek(end) && out->write(tail.data(), tail.size()) && out->close();
 }
 
 }  // namespace

@@ -52,15 +52,7 @@ class extraction {
 
     auto opened = tree_.open_file(parts);
     if (!opened) return opened.error();
-    platform::file& out = *opened;
-    const std::string path = out.path();
-    const status written = write_entry_data(reader_, entry, out);
-    // A close that fails has lost written data.
-    const status closed = out.close();
-    if (!written) return written;
-    if (!closed) return closed;
-    (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));
-    return {};
+    return write_entry_file(reader_, entry, *opened);
   }
 
  private:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "services/archive/archive_stream.h"
+#include "services/files.h"
 #include "services/little_endian.h"
 
 namespace vantor {
@@ -114,16 +115,9 @@ class archive_reader {
 void archive_reader_closer::operator()(archive_reader* reader) const { delete reader; }
 
 bool check_zip_signature(std::string_view path) {
-  auto in = platform::open_file(path, platform::open_mode::read);
-  if (!in) return false;
+  auto in = file_reader::open(path);
   std::array<std::uint8_t, 32> head{};
-  std::size_t filled = 0;
-  while (filled < head.size()) {
-    const auto got = in->read(head.data() + filled, head.size() - filled);
-    if (!got || *got == 0) break;
-    filled += *got;
-  }
-  if (filled < head.size()) return false;
+  if (!in || !in->read_exactly(head)) return false;
   return load_le32(head.data()) == zip_local_signature && static_cast<std::int32_t>(load_le32(head.data() + 24)) >= 1;
 }
 
@@ -214,17 +208,20 @@ std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, 
     return archive_code::cannot_open;
   auto opened = platform::open_file(path, platform::open_mode::replace);
   if (!opened) return archive_code::cannot_open;
-  platform::file& out = *opened;
-  const std::string written_path = out.path();
-  if ((entry.attributes & file_attribute::readonly) != 0) (void)platform::set_writable(written_path, false);
+  if ((entry.attributes & file_attribute::readonly) != 0) (void)platform::set_writable(opened->path(), false);
+  if (!write_entry_file(reader, entry, *opened)) return archive_code::data_failed;
+  return archive_code::ok;
+}
 
+status write_entry_file(archive_reader* reader, const archive_entry& entry, platform::file& out) {
+  const std::string path = out.path();
   const status written = write_entry_data(reader, entry, out);
   // A close that fails has lost written data.
   const status closed = out.close();
-  if (!written || !closed) return archive_code::data_failed;
-  (void)platform::set_file_times(written_path, platform_time(entry.access_time),
-                                 platform_time(entry.modification_time));
-  return archive_code::ok;
+  if (!written) return written;
+  if (!closed) return closed;
+  (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));
+  return {};
 }
 
 status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out) {

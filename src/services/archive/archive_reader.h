@@ -92,4 +92,8 @@ std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, 
 /// entry. A failure part way leaves the bytes written so far.
 status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out);
 
+/// write_entry_data, then closes the file and gives it the entry's times;
+/// a close that fails is a failure too (written data may be lost).
+status write_entry_file(archive_reader* reader, const archive_entry& entry, platform::file& out);
+
 }  // namespace vantor

@@ -61,24 +61,26 @@ outcome<std::size_t> output_tree::folder_in(std::size_t folder, std::string_view
   return add(folder, name, node{std::move(path), kind::folder, true, {}});
 }
 
-status output_tree::make_folder(std::span<const std::string_view> parts) {
+outcome<std::size_t> output_tree::walk(std::span<const std::string_view> parts) {
   std::size_t folder = 0;
   for (const std::string_view part : parts) {
     auto next = folder_in(folder, part);
     if (!next) return next.error();
     folder = *next;
   }
+  return folder;
+}
+
+status output_tree::make_folder(std::span<const std::string_view> parts) {
+  if (auto made = walk(parts); !made) return made.error();
   return {};
 }
 
 outcome<platform::file> output_tree::open_file(std::span<const std::string_view> parts) {
   if (parts.empty()) return failure{failure_kind::name_refused, nodes_[0].path};
-  std::size_t folder = 0;
-  for (const std::string_view part : parts.first(parts.size() - 1)) {
-    auto next = folder_in(folder, part);
-    if (!next) return next.error();
-    folder = *next;
-  }
+  const auto walked = walk(parts.first(parts.size() - 1));
+  if (!walked) return walked.error();
+  const std::size_t folder = *walked;
   const std::string_view name = parts.back();
   const std::size_t found = find(folder, name);
   if (found == none) {

@@ -55,6 +55,8 @@ class output_tree {
   /// The child of a folder with the name, or none.
   std::size_t find(std::size_t folder, std::string_view name);
   /// The child folder with the name, created when missing.
+  /// The folder the parts name, each made when it is not there yet.
+  outcome<std::size_t> walk(std::span<const std::string_view> parts);
   outcome<std::size_t> folder_in(std::size_t folder, std::string_view name);
   std::size_t add(std::size_t folder, std::string_view name, node child);
 
