@@ -14,7 +14,7 @@
 
 #include "formats/stock_identity.h"
 #include "services/files.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

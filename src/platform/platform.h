@@ -19,7 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
+#include "platform/system_error.h"
 
 namespace vantor::platform {
 

@@ -34,35 +34,38 @@ failure_kind kind_from_errno(int code) {
   switch (code) {
     case ENOENT:
     case ENOTDIR:
-      return failure_kind::not_found;
+      return os_error::not_found;
     case EEXIST:
-      return failure_kind::exists;
+      return os_error::exists;
     case EISDIR:
     case ELOOP:
     case ENXIO:
-      return failure_kind::not_a_file;
+      return os_error::not_a_file;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-      return failure_kind::no_space;
+      return os_error::no_space;
     case EIO:
-      return failure_kind::io_error;
+      return os_error::io_error;
     case EACCES:
     case EPERM:
     case EROFS:
-      return failure_kind::no_permission;
+      return os_error::no_permission;
     case ETXTBSY:
-      return failure_kind::in_use;
+      return os_error::in_use;
     case ENAMETOOLONG:
     case EINVAL:
     case EILSEQ:
-      return failure_kind::name_refused;
+      return os_error::name_refused;
     default:
-      return failure_kind::other;
+      return os_error::other;
   }
 }
 
-failure from_errno(std::string_view path) { return failure{kind_from_errno(errno), std::string(path)}; }
+failure from_errno(std::string_view path) {
+  const int code = errno;
+  return failure{kind_from_errno(code), std::string(path), code};
+}
 
 bool exists_exactly(const std::string& path) {
   struct stat info;
@@ -127,11 +130,11 @@ std::string resolve_path(std::string_view path) {
 }
 
 status check_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = resolve_path(path);
   struct stat info;
   if (::stat(resolved.c_str(), &info) != 0) return from_errno(resolved);
-  if (!S_ISDIR(info.st_mode)) return failure{failure_kind::not_a_file, resolved};
+  if (!S_ISDIR(info.st_mode)) return failure{os_error::not_a_file, resolved};
   return {};
 }
 
@@ -161,7 +164,7 @@ std::vector<std::string> list_folder(std::string_view folder) {
 // --- file -------------------------------------------------------------------
 
 outcome<std::size_t> file::read(void* buffer, std::size_t size) {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (const auto refusal = shared::refused(operation::read, path_)) return *refusal;
   while (true) {
     const ssize_t got = ::read(fd(handle_), buffer, size);
@@ -172,27 +175,27 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
 
 
 status file::seek(std::int64_t offset) {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (::lseek(fd(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(path_);
   return {};
 }
 
 outcome<std::int64_t> file::size() {
   struct stat info;
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (::fstat(fd(handle_), &info) != 0) return from_errno(path_);
   return static_cast<std::int64_t>(info.st_size);
 }
 
 status file::flush() {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (const auto refusal = shared::refused(operation::flush, path_)) return *refusal;
   if (::fsync(fd(handle_)) != 0) return from_errno(path_);
   return {};
 }
 
 status file::close() {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   const int handle = fd(std::exchange(handle_, -1));
   if (const auto refusal = shared::refused(operation::close, path_)) {
     ::close(handle);
@@ -214,7 +217,7 @@ outcome<int> open_regular(const std::string& path, int flags, mode_t mode = 0666
   struct stat info;
   if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(handle);
-    return failure{failure_kind::not_a_file, path};
+    return failure{os_error::not_a_file, path};
   }
   const int status_flags = ::fcntl(handle, F_GETFL);
   if (status_flags >= 0) ::fcntl(handle, F_SETFL, status_flags & ~O_NONBLOCK);
@@ -222,7 +225,7 @@ outcome<int> open_regular(const std::string& path, int flags, mode_t mode = 0666
 }
 
 outcome<file> open_file(std::string_view path, open_mode mode) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   std::string resolved = resolve_path(path);
   if (const auto refusal = shared::refused(operation::open, resolved)) return *refusal;
 
@@ -263,7 +266,7 @@ status rename_over(std::string_view from, std::string_view to) {
 }
 
 status remove_file(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = resolve_path(path);
   if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
   if (::unlink(resolved.c_str()) != 0) return from_errno(resolved);
@@ -271,7 +274,7 @@ status remove_file(std::string_view path) {
 }
 
 status copy_file(std::string_view from, std::string_view to) {
-  if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
+  if (from.empty() || to.empty()) return failure{os_error::not_found, std::string(from)};
   const std::string source = resolve_path(from);
   const std::string target = resolve_path(to);
   if (const auto refusal = shared::refused(operation::copy, source, target)) return *refusal;
@@ -299,7 +302,7 @@ status copy_file(std::string_view from, std::string_view to) {
       if (put < 0)
         why = from_errno(target);
       else if (put == 0)
-        why = failure{failure_kind::no_space, target};
+        why = failure{os_error::no_space, target};
       else
         done += put;
     }
@@ -328,7 +331,7 @@ status flush_folder(std::string_view path) {
 }
 
 status remove_entry(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = resolve_path(path);
   struct stat info;
   if (::lstat(resolved.c_str(), &info) != 0) return from_errno(resolved);
@@ -354,7 +357,7 @@ outcome<folder_lock> lock_folder(std::string_view path, std::chrono::millisecond
     if (code == EINTR) continue;
     if (code != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
       ::close(handle);
-      if (code == EWOULDBLOCK) return failure{failure_kind::busy, {}};
+      if (code == EWOULDBLOCK) return failure{os_error::busy, {}};
       return failure{kind_from_errno(code), resolved};
     }
     ::usleep(20000);
@@ -366,7 +369,7 @@ status set_writable(std::string_view path, bool writable) {
   const std::string resolved = resolve_path(path);
   struct stat info;
   if (::lstat(resolved.c_str(), &info) != 0) return from_errno(resolved);
-  if (S_ISLNK(info.st_mode)) return failure{failure_kind::not_a_file, resolved};  // never touch a link's target
+  if (S_ISLNK(info.st_mode)) return failure{os_error::not_a_file, resolved};  // never touch a link's target
   mode_t mode = info.st_mode & 07777;
   mode = writable ? (mode | S_IWUSR) : (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH));
   if (::chmod(resolved.c_str(), mode) != 0) return from_errno(resolved);
@@ -384,7 +387,7 @@ status set_file_times(std::string_view path, file_time access, file_time modific
 // --- new folder trees -----------------------------------------------------------
 
 outcome<file> create_file_exactly(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   std::string exact(path);
   if (const auto refusal = shared::refused(operation::open, exact)) return *refusal;
   int handle;
@@ -396,7 +399,7 @@ outcome<file> create_file_exactly(std::string_view path) {
 }
 
 status create_folder_exactly(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string exact(path);
   if (const auto refusal = shared::refused(operation::create_folder, exact)) return *refusal;
   if (::mkdir(exact.c_str(), 0777) != 0) return from_errno(exact);
@@ -404,7 +407,7 @@ status create_folder_exactly(std::string_view path) {
 }
 
 status remove_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = resolve_path(path);
   if (const auto refusal = shared::refused(operation::remove, resolved)) return *refusal;
   if (::rmdir(resolved.c_str()) != 0) return from_errno(resolved);
@@ -453,7 +456,7 @@ std::string absolute_path(std::string_view path) {
 }
 
 status set_current_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   if (::chdir(std::string(path).c_str()) != 0) return from_errno(path);
   return {};
 }
@@ -466,7 +469,7 @@ bool write_text(std::FILE* stream, std::string_view text) {
 }
 
 status open_address(std::string_view address) {
-  if (address.empty()) return failure{failure_kind::not_found, {}};
+  if (address.empty()) return failure{os_error::not_found, {}};
   if (const auto refusal = shared::refused(operation::open_address, address)) return *refusal;
   std::string opener = "xdg-open";
   std::string target(address);
@@ -508,6 +511,8 @@ status open_address(std::string_view address) {
   if (got > 0) return failure{kind_from_errno(exec_error), opener};
   return {};
 }
+
+std::string native_error_text(std::int32_t code) { return std::strerror(code); }
 
 std::string decode_gb18030(std::string_view bytes) {
   constexpr std::string_view replacement_character = "\xEF\xBF\xBD";
@@ -552,7 +557,7 @@ status write_all(std::intptr_t handle, const void* data, std::size_t size, const
       if (errno == EINTR) continue;
       return from_errno(path);
     }
-    if (put == 0) return failure{failure_kind::no_space, path};
+    if (put == 0) return failure{os_error::no_space, path};
     bytes += put;
     size -= static_cast<std::size_t>(put);
   }

@@ -1,6 +1,7 @@
 // The parts of the platform layer that are the same on every system.
 
 #include "platform/platform_shared.h"
+#include "platform/system_error.h"
 
 #include <utility>
 
@@ -55,7 +56,7 @@ file::~file() {
 }
 
 status file::write(const void* data, std::size_t size) {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   const fault answer = shared::ask_hook(operation::write, path_);
   if (answer.error && !answer.partial) return fail(*answer.error);
   // A partial fault is a short write: half gets to the file, then the failure.

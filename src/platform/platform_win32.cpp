@@ -71,42 +71,45 @@ failure_kind kind_from_error(DWORD code) {
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
-      return failure_kind::not_found;
+      return os_error::not_found;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return failure_kind::exists;
+      return os_error::exists;
     case ERROR_DIRECTORY:
     case ERROR_CANT_ACCESS_FILE:
-      return failure_kind::not_a_file;
+      return os_error::not_a_file;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
     case ERROR_FILE_TOO_LARGE:
-      return failure_kind::no_space;
+      return os_error::no_space;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
     case ERROR_NOT_READY:
-      return failure_kind::no_permission;
+      return os_error::no_permission;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
-      return failure_kind::in_use;
+      return os_error::in_use;
     case ERROR_CRC:
     case ERROR_IO_DEVICE:
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
     case ERROR_GEN_FAILURE:
-      return failure_kind::io_error;
+      return os_error::io_error;
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_INVALID_PARAMETER:
-      return failure_kind::name_refused;
+      return os_error::name_refused;
     default:
-      return failure_kind::other;
+      return os_error::other;
   }
 }
 
-failure from_last_error(std::string_view path) { return failure{kind_from_error(::GetLastError()), std::string(path)}; }
+failure from_last_error(std::string_view path) {
+  const DWORD code = ::GetLastError();
+  return failure{kind_from_error(code), std::string(path), static_cast<std::int32_t>(code)};
+}
 
 HANDLE as_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 std::intptr_t as_number(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
@@ -151,16 +154,16 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
     if (code == ERROR_ACCESS_DENIED) {
       const DWORD attributes = attributes_of(path);
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return failure{failure_kind::not_a_file, path};
+        return failure{os_error::not_a_file, path};
     }
-    return failure{kind_from_error(code), path};
+    return failure{kind_from_error(code), path, static_cast<std::int32_t>(code)};
   }
   BY_HANDLE_FILE_INFORMATION info{};
   const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
                        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
   if (!regular) {
     ::CloseHandle(handle);
-    return failure{failure_kind::not_a_file, path};
+    return failure{os_error::not_a_file, path};
   }
   return handle;
 }
@@ -181,10 +184,10 @@ std::string parent_folder(std::string_view path) {
 std::string resolve_path(std::string_view path) { return std::string(path); }
 
 status check_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const DWORD attributes = attributes_of(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{failure_kind::not_a_file, std::string(path)};
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{os_error::not_a_file, std::string(path)};
   return {};
 }
 
@@ -215,7 +218,7 @@ std::vector<std::string> list_folder(std::string_view folder) {
 // --- file -------------------------------------------------------------------
 
 outcome<std::size_t> file::read(void* buffer, std::size_t size) {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (const auto refusal = shared::refused(operation::read, path_)) return *refusal;
   DWORD got = 0;
   const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
@@ -225,7 +228,7 @@ outcome<std::size_t> file::read(void* buffer, std::size_t size) {
 
 
 status file::seek(std::int64_t offset) {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;
   if (!::SetFilePointerEx(as_handle(handle_), distance, nullptr, FILE_BEGIN)) return from_last_error(path_);
@@ -233,21 +236,21 @@ status file::seek(std::int64_t offset) {
 }
 
 outcome<std::int64_t> file::size() {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(as_handle(handle_), &size)) return from_last_error(path_);
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
 status file::flush() {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   if (const auto refusal = shared::refused(operation::flush, path_)) return *refusal;
   if (!::FlushFileBuffers(as_handle(handle_))) return from_last_error(path_);
   return {};
 }
 
 status file::close() {
-  if (handle_ < 0) return fail(failure_kind::other);
+  if (handle_ < 0) return fail(os_error::other);
   const HANDLE handle = as_handle(std::exchange(handle_, -1));
   if (const auto refusal = shared::refused(operation::close, path_)) {
     ::CloseHandle(handle);
@@ -258,10 +261,10 @@ status file::close() {
 }
 
 outcome<file> open_file(std::string_view path, open_mode mode) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   std::string resolved(path);
   if (const auto refusal = shared::refused(operation::open, resolved)) return *refusal;
-  outcome<HANDLE> handle = failure{failure_kind::other, resolved};
+  outcome<HANDLE> handle = failure{os_error::other, resolved};
   switch (mode) {
     case open_mode::read:
       // Others may read along, but not write, while the program reads.
@@ -300,20 +303,20 @@ status rename_over(std::string_view from, std::string_view to) {
     failure why = from_last_error(to);
     // Windows answers "access denied" when another program has the target
     // open; a look at the target tells that apart from a real refusal.
-    if (why.kind == failure_kind::no_permission && target_in_use(target)) why.kind = failure_kind::in_use;
+    if (why.kind == os_error::no_permission && target_in_use(target)) why.kind = os_error::in_use;
     return why;
   }
   return {};
 }
 
 status remove_file(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   // DeleteFile answers "access denied" for a folder, which would be retried
   // and then told as a refusal.
   const DWORD attributes = attributes_of(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
-    return failure{failure_kind::not_a_file, std::string(path)};
+    return failure{os_error::not_a_file, std::string(path)};
   if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   const std::wstring wide = system_path(path);
   if (!with_retries([&] { return ::DeleteFileW(wide.c_str()) != 0; })) return from_last_error(path);
@@ -321,7 +324,7 @@ status remove_file(std::string_view path) {
 }
 
 status copy_file(std::string_view from, std::string_view to) {
-  if (from.empty() || to.empty()) return failure{failure_kind::not_found, std::string(from)};
+  if (from.empty() || to.empty()) return failure{os_error::not_found, std::string(from)};
   if (const auto refusal = shared::refused(operation::copy, from, to)) return *refusal;
   auto in = open_file(from, open_mode::read);
   if (!in) return in.error();
@@ -338,7 +341,7 @@ status copy_file(std::string_view from, std::string_view to) {
 }
 
 status remove_entry(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const DWORD attributes = attributes_of(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
   const std::wstring wide = system_path(path);
@@ -357,7 +360,7 @@ status remove_entry(std::string_view path) {
 }
 
 status create_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   if (const auto refusal = shared::refused(operation::create_folder, path)) return *refusal;
   if (!::CreateDirectoryW(system_path(path).c_str(), nullptr)) return from_last_error(path);
   return {};
@@ -375,7 +378,7 @@ status flush_folder(std::string_view path) {
 // --- new folder trees -----------------------------------------------------------
 
 outcome<file> create_file_exactly(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   std::string exact(path);
   if (const auto refusal = shared::refused(operation::open, exact)) return *refusal;
   const HANDLE handle =
@@ -387,11 +390,11 @@ outcome<file> create_file_exactly(std::string_view path) {
 status create_folder_exactly(std::string_view path) { return create_folder(path); }
 
 status remove_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const DWORD attributes = attributes_of(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return failure{failure_kind::not_a_file, std::string(path)};
+    return failure{os_error::not_a_file, std::string(path)};
   if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
   if (!::RemoveDirectoryW(system_path(path).c_str())) return from_last_error(path);
   return {};
@@ -459,8 +462,8 @@ outcome<folder_lock> lock_folder(std::string_view path, std::chrono::millisecond
     if (handle != INVALID_HANDLE_VALUE) return folder_lock(as_number(handle));
     const DWORD code = ::GetLastError();
     const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
-    if (!held) return failure{kind_from_error(code), lock_path};
-    if (std::chrono::steady_clock::now() >= deadline) return failure{failure_kind::busy, {}};
+    if (!held) return failure{kind_from_error(code), lock_path, static_cast<std::int32_t>(code)};
+    if (std::chrono::steady_clock::now() >= deadline) return failure{os_error::busy, {}};
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
@@ -469,7 +472,7 @@ status set_writable(std::string_view path, bool writable) {
   const std::wstring wide = system_path(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return failure{failure_kind::not_a_file, std::string(path)};
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return failure{os_error::not_a_file, std::string(path)};
   const DWORD changed =
       writable ? (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) : (attributes | FILE_ATTRIBUTE_READONLY);
   if (!::SetFileAttributesW(wide.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed)) return from_last_error(path);
@@ -531,7 +534,7 @@ std::string absolute_path(std::string_view path) {
 }
 
 status set_current_folder(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   if (!::SetCurrentDirectoryW(system_path(path).c_str())) return from_last_error(path);
   return {};
 }
@@ -564,13 +567,13 @@ bool write_text(std::FILE* stream, std::string_view text) {
 }
 
 status open_address(std::string_view address) {
-  if (address.empty()) return failure{failure_kind::not_found, {}};
+  if (address.empty()) return failure{os_error::not_found, {}};
   if (const auto refusal = shared::refused(operation::open_address, address)) return *refusal;
   // The shell opens the address with the player's browser, as the file
   // browser would for "explorer.exe <address>".
   const auto result = reinterpret_cast<std::intptr_t>(
       ::ShellExecuteW(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result <= 32) return failure{failure_kind::not_found, "explorer.exe"};
+  if (result <= 32) return failure{os_error::not_found, "explorer.exe"};
   return {};
 }
 
@@ -600,6 +603,18 @@ std::wstring decode_sequence(std::string_view sequence, UINT code_page) {
 }
 
 }  // namespace
+
+std::string native_error_text(std::int32_t code) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide(text != nullptr ? text : L"", length);
+  if (text != nullptr) ::LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' || wide.back() == L'.'))
+    wide.pop_back();
+  return narrow(wide);
+}
 
 std::string decode_gb18030(std::string_view bytes) {
   // GB18030 where the system has it (code page 54936); GBK (936) where it is
@@ -639,7 +654,7 @@ status write_all(std::intptr_t handle, const void* data, std::size_t size, const
     DWORD put = 0;
     const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     if (!::WriteFile(as_handle(handle), bytes, want, &put, nullptr)) return from_last_error(path);
-    if (put == 0) return failure{failure_kind::no_space, path};
+    if (put == 0) return failure{os_error::no_space, path};
     bytes += put;
     size -= put;
   }

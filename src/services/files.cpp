@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "services/digest.h"
+#include "services/file_error.h"
 
 namespace vantor {
 
@@ -40,7 +41,7 @@ status file_reader::read_exactly(std::span<std::uint8_t> buffer) {
   for (std::size_t filled = 0; filled < buffer.size();) {
     const auto got = read(buffer.subspan(filled));
     if (!got) return got.error();
-    if (*got == 0) return failure{failure_kind::too_short, path()};
+    if (*got == 0) return failure{file_error::too_short, path()};
     filled += *got;
   }
   return {};
@@ -51,7 +52,7 @@ outcome<byte_string> read_whole_file(std::string_view path) {
   if (!in) return in.error();
   const auto size = in->size();
   if (!size) return size.error();
-  if (*size > largest_whole_file) return failure{failure_kind::too_large, in->path()};
+  if (*size > largest_whole_file) return failure{file_error::too_large, in->path()};
   byte_string bytes(static_cast<std::size_t>(std::max<std::int64_t>(*size, 0)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "services/bytes.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/values.h"
 
 namespace vantor {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

@@ -32,7 +32,7 @@ void staged_entry::discard() {
 }
 
 status staged_entry::commit() {
-  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (!pending_) return failure{os_error::not_found, temporary_};
   if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
     discard();
     return renamed;

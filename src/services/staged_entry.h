@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

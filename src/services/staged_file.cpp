@@ -10,7 +10,7 @@ staged_file::staged_file(std::string target, std::string temporary)
     : staged_entry(std::move(target), std::move(temporary), platform::remove_file) {}
 
 outcome<staged_file> staged_file::begin(std::string_view target) {
-  if (target.empty()) return failure{failure_kind::not_found, {}};
+  if (target.empty()) return failure{os_error::not_found, {}};
   // Resolve first, so a target that differs only in letter case is the one
   // replaced, and its temporary lies beside it.
   std::string resolved = platform::resolve_path(target);

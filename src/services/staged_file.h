@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "services/bytes.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/staged_entry.h"
 
 namespace vantor {

@@ -8,11 +8,11 @@
 namespace vantor {
 
 outcome<staged_folder> staged_folder::begin(std::string_view target) {
-  if (target.empty()) return failure{failure_kind::not_found, {}};
+  if (target.empty()) return failure{os_error::not_found, {}};
   // Resolved, so a target that differs only in letter case is seen, and the
   // temporary folder lies beside it.
   std::string resolved = platform::resolve_path(target);
-  if (platform::kind_of(resolved) != platform::entry_kind::none) return failure{failure_kind::exists, resolved};
+  if (platform::kind_of(resolved) != platform::entry_kind::none) return failure{os_error::exists, resolved};
   std::string temporary = resolved + std::string(temporary_suffix);
   if (platform::kind_of(temporary) != platform::entry_kind::none) {
     if (status removed = remove_folder_tree(temporary); !removed) return removed.error();
@@ -24,7 +24,7 @@ staged_folder::staged_folder(std::string target, std::string temporary)
     : staged_entry(std::move(target), std::move(temporary), remove_folder_tree) {}
 
 status staged_folder::put_file(std::string_view name, byte_view bytes) {
-  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (!pending_) return failure{os_error::not_found, temporary_};
   auto out = platform::open_file(platform::join_path(temporary_, name), platform::open_mode::replace);
   if (!out) return out.error();
   if (!bytes.empty()) {
@@ -34,7 +34,7 @@ status staged_folder::put_file(std::string_view name, byte_view bytes) {
 }
 
 status staged_folder::flush() {
-  if (!pending_) return failure{failure_kind::not_found, temporary_};
+  if (!pending_) return failure{os_error::not_found, temporary_};
   return platform::flush_tree(temporary_);
 }
 
@@ -59,7 +59,7 @@ void remove_stale_temporary_folder(std::string_view target) {
 }
 
 status remove_folder_tree(std::string_view path) {
-  if (path.empty()) return failure{failure_kind::not_found, {}};
+  if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = platform::resolve_path(path);
   switch (platform::kind_of(resolved)) {
     case platform::entry_kind::none:

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "services/bytes.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/staged_entry.h"
 
 namespace vantor {

@@ -15,7 +15,7 @@ std::optional<session_command> bound_command(const window_definition& window, st
   return std::nullopt;
 }
 
-bool run_command(patch_session& session, session_command command, std::string_view run_folder) {
+bool run_command(session_commands& session, session_command command, std::string_view run_folder) {
   switch (command) {
     case session_command::start_session:
       return session.start_session(run_folder);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "ui/window_definition.h"
-#include "workflow/session.h"
+#include "workflow/ports.h"
 
 namespace vantor {
 
@@ -28,6 +28,6 @@ std::int32_t key_state_of(bool ctrl, bool shift, bool alt);
 std::optional<session_command> bound_command(const window_definition& window, std::string_view unit, unit_event event);
 
 /// Runs a command on the session. False only when start_session refused.
-bool run_command(patch_session& session, session_command command, std::string_view run_folder);
+bool run_command(session_commands& session, session_command command, std::string_view run_folder);
 
 }  // namespace vantor

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/animation_bundle.h"
+#include "platform/system_error.h"
 #include "services/background_digest.h"
 #include "services/digest.h"
 #include "services/files.h"
@@ -63,7 +64,7 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
 status prove_stock_backup(const staged_file& backup, const stock_identity& identity) {
   const auto digest = file_start_digest(backup.temporary_path(), std::int64_t{identity.prefix_length} + 1);
   if (!digest) return digest.error();
-  if (compare_texts(*digest, identity.digest) != 0) return failure{failure_kind::io_error, backup.target_path()};
+  if (compare_texts(*digest, identity.digest) != 0) return failure{os_error::io_error, backup.target_path()};
   return {};
 }
 

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "services/values.h"

@@ -1,6 +1,7 @@
 #include "workflow/model_folder.h"
 
 #include "formats/game_layout.h"
+#include "platform/system_error.h"
 #include "services/archive/archive.h"
 #include "services/files.h"
 
@@ -8,7 +9,7 @@ namespace vantor {
 
 status check_model_source(const workflow_state& state) {
   if (file_exists(state.model_folder) || file_exists(state.model_package)) return {};
-  return failure{failure_kind::not_found, state.model_folder};
+  return failure{os_error::not_found, state.model_folder};
 }
 
 outcome<prepared_model> prepare_model(const workflow_state& state) {

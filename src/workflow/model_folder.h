@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "workflow/session.h"

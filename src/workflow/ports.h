@@ -41,6 +41,18 @@ class program_port {
   virtual void end_program(std::int32_t exit_code) = 0;
 };
 
+/// The commands a window's events run on the session, as the window sees it.
+class session_commands {
+ public:
+  virtual ~session_commands() = default;
+  /// False when the session refused to start (and asked for the end).
+  virtual bool start_session(std::string_view run_folder) = 0;
+  virtual bool on_upgrade_clicked() = 0;
+  virtual bool on_restore_clicked() = 0;
+  virtual void open_homepage() = 0;
+  virtual void release_session() = 0;
+};
+
 /// The ports one session talks to. A session without a view (the command
 /// line) shows nothing; one without a program port just reports a refused
 /// start by its result.

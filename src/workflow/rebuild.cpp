@@ -5,6 +5,7 @@
 #include "services/files.h"
 #include "workflow/bundle_stream.h"
 #include "workflow/messages.h"
+#include "workflow/refusal.h"
 
 namespace vantor {
 
@@ -15,7 +16,7 @@ namespace {
 status copy_new_frames(const std::string& path, const frame_package& shown, staged_writer& bundle) {
   auto in = file_reader::open(path);
   if (!in) return in.error();
-  if (read_frame_package(*in) != shown) return failure{failure_kind::changed, path};
+  if (read_frame_package(*in) != shown) return failure{refusal::changed, path};
   if (status rewound = in->seek(0); !rewound) return rewound;
   byte_string buffer(file_piece_size);
   status written;
@@ -25,7 +26,7 @@ status copy_new_frames(const std::string& path, const frame_package& shown, stag
   });
   if (!copied) return copied.error();
   if (!written) return written;
-  if (*copied != shown.frame_bytes()) return failure{failure_kind::changed, path};
+  if (*copied != shown.frame_bytes()) return failure{refusal::changed, path};
   return {};
 }
 
@@ -34,7 +35,7 @@ status copy_new_frames(const std::string& path, const frame_package& shown, stag
 outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock_identity& identity,
                                         std::string_view source_path, bool make_backup, message_port& messages,
                                         const std::function<void()>& while_hashing) {
-  if (!file_exists(source_path)) return failure{failure_kind::not_found, text(source_path)};
+  if (!file_exists(source_path)) return failure{os_error::not_found, text(source_path)};
 
   std::optional<failure> bundle_failure;
   auto bundle = staged_writer::create(state.bundle_path);
@@ -76,9 +77,9 @@ outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock
   if (!streamed.proved) {
     messages.show_message(messages::bundle_modified);
     if (streamed.source_failure) return *streamed.source_failure;
-    return failure{failure_kind::modified, text(source_path)};
+    return failure{refusal::modified, text(source_path)};
   }
-  if (bundle_failure && bundle_failure->kind == failure_kind::changed) return *bundle_failure;
+  if (bundle_failure && bundle_failure->kind == refusal::changed) return *bundle_failure;
 
   std::optional<staged_file> backup_file;
   if (backup && !backup_failure) {
@@ -96,7 +97,7 @@ outcome<prepared_bundle> rebuild_bundle(const workflow_state& state, const stock
   if (backup_failure) return *backup_failure;
 
   if (bundle_failure || !bundle_file) {
-    if (!bundle_failure) bundle_failure = failure{failure_kind::other, state.bundle_path};
+    if (!bundle_failure) bundle_failure = failure{os_error::other, state.bundle_path};
     messages.show_message(messages::frame_count_failed);
     return *bundle_failure;
   }

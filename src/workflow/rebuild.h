@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "formats/stock_identity.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/staged_file.h"
 #include "workflow/ports.h"
 #include "workflow/session.h"

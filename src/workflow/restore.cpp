@@ -8,6 +8,7 @@
 #include "workflow/bundle_stream.h"
 #include "workflow/installation.h"
 #include "workflow/messages.h"
+#include "workflow/refusal.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -33,7 +34,7 @@ outcome<restored_bundle> patch_session::stock_from_upgraded() {
   request.backup = &*backup;
   const prefix_stream_result streamed = stream_stock_prefix(identity_, request);
   if (streamed.source_failure) return *streamed.source_failure;
-  if (!streamed.proved) return failure{failure_kind::modified, state_.bundle_path};
+  if (!streamed.proved) return failure{refusal::modified, state_.bundle_path};
   if (streamed.backup_failure) return *streamed.backup_failure;
   if (streamed.bundle_failure) return *streamed.bundle_failure;
   auto backup_file = backup->finish();
@@ -55,7 +56,7 @@ bool patch_session::run_restore() {
   if (file_exists(state_.backup_path)) {
     const bundle_inspection backup = inspect_bundle(state_.backup_path, identity_);
     if (backup.kind != bundle_kind::stock) {  // a damaged backup is never installed
-      note(backup.unread ? *backup.unread : failure{failure_kind::modified, state_.backup_path});
+      note(backup.unread ? *backup.unread : failure{refusal::modified, state_.backup_path});
       return false;
     }
     auto copy = staged_file::prepare_copy(state_.bundle_path, state_.backup_path);
@@ -75,9 +76,9 @@ bool patch_session::run_restore() {
       stock = std::move(*made);
     } else if (live.kind != bundle_kind::stock) {
       if (live.kind == bundle_kind::missing)
-        note(failure{failure_kind::not_found, state_.bundle_path});
+        note(failure{os_error::not_found, state_.bundle_path});
       else
-        note(live.unread ? *live.unread : failure{failure_kind::modified, state_.bundle_path});
+        note(live.unread ? *live.unread : failure{refusal::modified, state_.bundle_path});
       return false;
     }
   }

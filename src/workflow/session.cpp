@@ -2,11 +2,13 @@
 
 #include "formats/animation_bundle.h"
 #include "formats/game_layout.h"
+#include "services/file_error.h"
 #include "services/files.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "services/texts.h"
 #include "workflow/messages.h"
+#include "workflow/refusal.h"
 
 namespace vantor {
 
@@ -65,12 +67,12 @@ std::vector<failure> patch_session::package_problems() const {
   std::vector<failure> problems;
   // An incomplete update package would install empty files over the game's,
   // and a count that does not fit its frames a bundle whose header lies.
-  if (state_.pose_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_pose)});
-  if (state_.action_update.empty()) problems.push_back({failure_kind::missing_or_empty, updates + text(update_action)});
+  if (state_.pose_update.empty()) problems.push_back({refusal::missing_or_empty, updates + text(update_pose)});
+  if (state_.action_update.empty()) problems.push_back({refusal::missing_or_empty, updates + text(update_action)});
   if (!state_.new_frames.has_count)
-    problems.push_back({failure_kind::too_short, updates + text(update_frames)});
+    problems.push_back({file_error::too_short, updates + text(update_frames)});
   else if (!frame_count_fits(identity_, state_.new_frames.count, state_.new_frames.frame_bytes()))
-    problems.push_back({failure_kind::bad_frame_count, updates + text(update_frames)});
+    problems.push_back({refusal::bad_frame_count, updates + text(update_frames)});
   return problems;
 }
 

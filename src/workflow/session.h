@@ -9,7 +9,7 @@
 
 #include "formats/animation_bundle.h"
 #include "formats/stock_identity.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "services/run_lock.h"
 #include "services/staged_file.h"
 #include "services/values.h"
@@ -38,22 +38,22 @@ struct restored_bundle {
   std::optional<staged_file> backup;
 };
 
-class patch_session {
+class patch_session final : public session_commands {
  public:
   explicit patch_session(session_ports ports, stock_identity identity = game_stock_identity);
 
   /// Start: resolves the paths from the run folder, refuses to run outside
   /// the game folder and shows the update package. False when it refused
   /// (and asked for the end of the program).
-  bool start_session(std::string_view run_folder);
+  bool start_session(std::string_view run_folder) override;
   /// Opens the author's homepage that the view shows.
-  void open_homepage();
+  void open_homepage() override;
   /// "开始升级": the upgrade and its closing message; true on success.
-  bool on_upgrade_clicked();
+  bool on_upgrade_clicked() override;
   /// "复原": the restore and its closing message; true on success.
-  bool on_restore_clicked();
+  bool on_restore_clicked() override;
   /// At exit: drops everything the session holds.
-  void release_session();
+  void release_session() override;
 
   /// The upgrade without its closing message; true when the new bundle and
   /// the two update files are all in place.

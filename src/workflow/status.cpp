@@ -1,6 +1,7 @@
 #include "workflow/status.h"
 
 #include "formats/game_layout.h"
+#include "platform/system_error.h"
 #include "services/files.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
@@ -26,7 +27,7 @@ bundle_state state_of(std::string_view path, const stock_identity& identity, std
     case bundle_kind::modified:
       break;
   }
-  return found.unread && found.unread->kind == failure_kind::not_a_file ? bundle_state::not_a_file
+  return found.unread && found.unread->kind == os_error::not_a_file ? bundle_state::not_a_file
                                                                         : bundle_state::modified;
 }
 
@@ -100,7 +101,7 @@ std::vector<std::string> describe_status(const game_status& status) {
                                     std::string("backup: ") + bundle_words(status.backup),
                                     std::string("model folder: ") + model_words(status.model)};
   for (const text& leftover : status.leftovers)
-    lines.push_back("leftover: " + describe(failure{failure_kind::exists, leftover}, status.game_folder) +
+    lines.push_back("leftover: " + describe(failure{os_error::exists, leftover}, status.game_folder) +
                     " (the next upgrade or restore removes it)");
   lines.push_back("update package: " + status.frame_summary);
   for (const failure& problem : status.package_problems)

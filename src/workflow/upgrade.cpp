@@ -8,6 +8,7 @@
 #include "workflow/messages.h"
 #include "workflow/model_folder.h"
 #include "workflow/rebuild.h"
+#include "workflow/refusal.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -28,7 +29,7 @@ bool patch_session::run_upgrade() {
   // The player must not get frames other than the summary they saw.
   const text frames_path = state_.update_folder + text(layout::update_frames);
   if (read_frame_package(frames_path) != state_.new_frames) {
-    note(failure{failure_kind::changed, frames_path});
+    note(failure{refusal::changed, frames_path});
     return false;
   }
 
@@ -48,9 +49,9 @@ bool patch_session::run_upgrade() {
   };
 
   auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages, stage_small_files);
-  if (!prepared && prepared.error().kind != failure_kind::changed) {
+  if (!prepared && prepared.error().kind != refusal::changed) {
     // A missing backup is the usual first upgrade, not a reason.
-    if (prepared.error().kind != failure_kind::not_found) note(prepared.error());
+    if (prepared.error().kind != os_error::not_found) note(prepared.error());
     prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages, stage_small_files);
   }
   if (!prepared) {

@@ -31,9 +31,9 @@ TEST(PlatformFiles, WritingModesDoNotFollowLinks) {
   put_file(dir / "outside.txt", bytes_of("keep"));
   ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), (dir / "link").c_str()), 0);
   const std::pair<platform::open_mode, failure_kind> refusals[] = {
-      {platform::open_mode::replace, failure_kind::not_a_file},
-      {platform::open_mode::write_existing, failure_kind::not_a_file},
-      {platform::open_mode::create_new, failure_kind::exists}};
+      {platform::open_mode::replace, os_error::not_a_file},
+      {platform::open_mode::write_existing, os_error::not_a_file},
+      {platform::open_mode::create_new, os_error::exists}};
   for (const auto& [mode, kind] : refusals) {
     const auto opened = platform::open_file(dir / "link", mode);
     ASSERT_FALSE(opened.ok());
@@ -82,11 +82,11 @@ TEST(NewFolderTrees, ExactCallsTakeThePathAsGivenAndListNothing) {
   for (const char* taken : {"mesh.txt", "link", "sub"}) {
     const auto again = platform::create_file_exactly(dir / taken);
     ASSERT_FALSE(again.ok()) << taken;
-    EXPECT_EQ(again.error().kind, failure_kind::exists) << taken;
-    EXPECT_EQ(platform::create_folder_exactly(dir / taken).error().kind, failure_kind::exists) << taken;
+    EXPECT_EQ(again.error().kind, os_error::exists) << taken;
+    EXPECT_EQ(platform::create_folder_exactly(dir / taken).error().kind, os_error::exists) << taken;
   }
   EXPECT_EQ(testing::file_bytes(dir / "outside.txt"), bytes_of("keep"));
-  EXPECT_EQ(platform::create_folder_exactly(dir / "missing/sub").error().kind, failure_kind::not_found);
+  EXPECT_EQ(platform::create_folder_exactly(dir / "missing/sub").error().kind, os_error::not_found);
 
   // The letter-case lookup lists a folder for a name that is not there.
   (void)platform::resolve_path(dir / "MISSING.txt");
@@ -103,24 +103,24 @@ TEST(NewFolderTrees, RemoveFolderTakesOnlyEmptyFoldersAndNoLinks) {
   EXPECT_TRUE(testing::exists(dir / "empty"));
   EXPECT_TRUE(platform::remove_folder(dir / "empty").ok());
   EXPECT_FALSE(testing::exists(dir / "empty"));
-  EXPECT_EQ(platform::remove_folder(dir / "empty").error().kind, failure_kind::not_found);
+  EXPECT_EQ(platform::remove_folder(dir / "empty").error().kind, os_error::not_found);
 }
 
 TEST(NewFolderTrees, FlushTreeAndFreeSpaceSayWhyTheyFail) {
   temp_folder dir;
   put_file(dir / "tree/a/b", bytes_of("b"));
   EXPECT_TRUE(platform::flush_tree(dir / "tree").ok());
-  EXPECT_EQ(platform::flush_tree(dir / "missing").error().kind, failure_kind::not_found);
+  EXPECT_EQ(platform::flush_tree(dir / "missing").error().kind, os_error::not_found);
   const auto space = platform::free_space(dir / "tree");
   ASSERT_TRUE(space.ok());
   EXPECT_GT(*space, 0u);
-  EXPECT_EQ(platform::free_space(dir / "missing").error().kind, failure_kind::not_found);
+  EXPECT_EQ(platform::free_space(dir / "missing").error().kind, os_error::not_found);
 
-  testing::fault_injector fault(testing::fault_injector::any(), 1, false, failure_kind::io_error);
-  EXPECT_EQ(platform::flush_tree(dir / "tree").error().kind, failure_kind::io_error);
-  EXPECT_EQ(platform::free_space(dir / "tree").error().kind, failure_kind::io_error);
-  EXPECT_EQ(platform::create_folder_exactly(dir / "new").error().kind, failure_kind::io_error);
-  EXPECT_EQ(platform::create_file_exactly(dir / "new.txt").error().kind, failure_kind::io_error);
+  testing::fault_injector fault(testing::fault_injector::any(), 1, false, os_error::io_error);
+  EXPECT_EQ(platform::flush_tree(dir / "tree").error().kind, os_error::io_error);
+  EXPECT_EQ(platform::free_space(dir / "tree").error().kind, os_error::io_error);
+  EXPECT_EQ(platform::create_folder_exactly(dir / "new").error().kind, os_error::io_error);
+  EXPECT_EQ(platform::create_file_exactly(dir / "new.txt").error().kind, os_error::io_error);
   EXPECT_FALSE(testing::exists(dir / "new"));
   EXPECT_FALSE(testing::exists(dir / "new.txt"));
 }
@@ -156,7 +156,7 @@ TEST_F(OpenAddress, HandsTheAddressToTheDesktopsOpener) {
 TEST_F(OpenAddress, SaysSoWhenThereIsNoOpener) {
   const status opened = platform::open_address("https://orlo.example.com/vantor/");
   ASSERT_FALSE(opened.ok());
-  EXPECT_EQ(opened.error().kind, failure_kind::not_found);
+  EXPECT_EQ(opened.error().kind, os_error::not_found);
   EXPECT_FALSE(platform::open_address("").ok());
 }
 
@@ -168,7 +168,7 @@ TEST(PlatformFiles, OnlyRegularFilesAreOpenedAndNothingWaitsForAPipe) {
     for (auto mode : {platform::open_mode::read, platform::open_mode::write_existing, platform::open_mode::replace}) {
       const auto opened = platform::open_file(dir / name, mode);
       ASSERT_FALSE(opened.ok()) << name;
-      EXPECT_TRUE(opened.error().kind == failure_kind::not_a_file) << name;
+      EXPECT_TRUE(opened.error().kind == os_error::not_a_file) << name;
     }
   }
   EXPECT_EQ(platform::kind_of(dir / "pipe"), platform::entry_kind::other);
@@ -197,9 +197,9 @@ TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
   temp_folder dir;
   put_file(dir / "file", bytes_of("x"));
   EXPECT_TRUE(platform::check_folder(dir.path()).ok());
-  EXPECT_EQ(platform::check_folder(dir / "file").error().kind, failure_kind::not_a_file);
-  EXPECT_EQ(platform::check_folder(dir / "missing").error().kind, failure_kind::not_found);
-  EXPECT_EQ(platform::check_folder("/" + std::string(5000, 'a')).error().kind, failure_kind::name_refused);
+  EXPECT_EQ(platform::check_folder(dir / "file").error().kind, os_error::not_a_file);
+  EXPECT_EQ(platform::check_folder(dir / "missing").error().kind, os_error::not_found);
+  EXPECT_EQ(platform::check_folder("/" + std::string(5000, 'a')).error().kind, os_error::name_refused);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(FolderLock, IsExclusiveUntilLetGoAndLeavesNothingBehind) {
     ASSERT_TRUE(held.ok());
     const auto second = platform::lock_folder(dir.path(), std::chrono::milliseconds(50));
     ASSERT_FALSE(second.ok());
-    EXPECT_EQ(second.error().kind, failure_kind::busy);
+    EXPECT_EQ(second.error().kind, os_error::busy);
   }
   EXPECT_TRUE(platform::list_folder(dir.path()).empty());
   EXPECT_TRUE(platform::lock_folder(dir.path(), std::chrono::milliseconds(0)).ok());

@@ -37,7 +37,7 @@ TEST(Win32Files, ReadingLetsOthersReadButNotWrite) {
   EXPECT_TRUE(platform::open_file(dir / "bundle", platform::open_mode::read).ok());
   const auto writing = platform::open_file(dir / "bundle", platform::open_mode::write_existing);
   ASSERT_FALSE(writing.ok());
-  EXPECT_EQ(writing.error().kind, failure_kind::in_use);
+  EXPECT_EQ(writing.error().kind, os_error::in_use);
 }
 
 TEST(Win32Files, ReplacingAFileAnotherProgramHoldsGivesUpAsInUse) {
@@ -50,7 +50,7 @@ TEST(Win32Files, ReplacingAFileAnotherProgramHoldsGivesUpAsInUse) {
   const status replaced = platform::rename_over(dir / "new", dir / "target");
   ::CloseHandle(held);
   ASSERT_FALSE(replaced.ok());
-  EXPECT_EQ(replaced.error().kind, failure_kind::in_use);
+  EXPECT_EQ(replaced.error().kind, os_error::in_use);
   EXPECT_EQ(testing::file_bytes(dir / "target"), bytes_of("old")) << "the target was never deleted first";
   EXPECT_TRUE(platform::rename_over(dir / "new", dir / "target").ok());
   EXPECT_EQ(testing::file_bytes(dir / "target"), bytes_of("new"));
@@ -61,7 +61,7 @@ TEST(Win32Files, AFolderIsNotAFile) {
   testing::put_folder(dir / "folder");
   const auto opened = platform::open_file(dir / "folder", platform::open_mode::read);
   ASSERT_FALSE(opened.ok());
-  EXPECT_EQ(opened.error().kind, failure_kind::not_a_file);
+  EXPECT_EQ(opened.error().kind, os_error::not_a_file);
   EXPECT_EQ(platform::kind_of(dir / "folder"), platform::entry_kind::folder);
   EXPECT_TRUE(platform::check_folder(dir / "folder").ok());
 }

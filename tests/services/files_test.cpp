@@ -44,9 +44,9 @@ TEST_P(ReadWholeFile, SaysWhyItFailed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReadWholeFile,
-                         ::testing::Values(read_failure_case{"missing.bin", failure_kind::not_found},
-                                           read_failure_case{"folder", failure_kind::not_a_file},
-                                           read_failure_case{"folder/missing", failure_kind::not_found}));
+                         ::testing::Values(read_failure_case{"missing.bin", os_error::not_found},
+                                           read_failure_case{"folder", os_error::not_a_file},
+                                           read_failure_case{"folder/missing", os_error::not_found}));
 
 TEST_F(FileServices, ReadWholeFileGivesTheBytes) {
   EXPECT_EQ(read_whole_file(dir / "full.bin").value(), bytes_of("hello"));
@@ -56,10 +56,10 @@ TEST_F(FileServices, ReadWholeFileGivesTheBytes) {
 
 TEST_F(FileServices, ReadFailuresCarryTheReasonOfTheFaultSwitch) {
   testing::fault_injector locked(testing::fault_injector::on(platform::operation::open, "full.bin"), 1, false,
-                                 failure_kind::in_use);
+                                 os_error::in_use);
   const auto read = read_whole_file(dir / "full.bin");
   ASSERT_FALSE(read.ok());
-  EXPECT_EQ(read.error(), (failure{failure_kind::in_use, dir / "full.bin"}));
+  EXPECT_EQ(read.error(), (failure{os_error::in_use, dir / "full.bin"}));
 }
 
 struct exists_case {
@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Table, FileExists,
 TEST_F(FileServices, RemoveFileOnlyRemovesFiles) {
   EXPECT_TRUE(remove_file(dir / "full.bin").ok());
   EXPECT_FALSE(exists(dir / "full.bin"));
-  EXPECT_EQ(remove_file(dir / "full.bin").error().kind, failure_kind::not_found);
-  EXPECT_EQ(remove_file(dir / "folder").error().kind, failure_kind::not_a_file);
+  EXPECT_EQ(remove_file(dir / "full.bin").error().kind, os_error::not_found);
+  EXPECT_EQ(remove_file(dir / "folder").error().kind, os_error::not_a_file);
   EXPECT_TRUE(exists(dir / "folder"));
 }
 

@@ -43,7 +43,7 @@ TEST_P(StagedFault, OldFileSurvivesAndNoTemporaryStays) {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op));
     const status replaced = replace_file_atomically(dir / "full.bin", bytes_of("replacement"));
     ASSERT_FALSE(replaced.ok());
-    EXPECT_EQ(replaced.error().kind, failure_kind::io_error);
+    EXPECT_EQ(replaced.error().kind, os_error::io_error);
   }
   EXPECT_EQ(file_bytes(dir / "full.bin"), bytes_of("hello"));
   EXPECT_FALSE(exists(dir / (std::string("full.bin") + std::string(temporary_suffix))));
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, StagedFault,
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(StagedFile, StagedReplacementNeedsTheFolder) {
-  EXPECT_EQ(replace_file_atomically(dir / "nowhere/x", bytes_of("x")).error().kind, failure_kind::not_found);
+  EXPECT_EQ(replace_file_atomically(dir / "nowhere/x", bytes_of("x")).error().kind, os_error::not_found);
   EXPECT_FALSE(exists(dir / "nowhere"));
 }
 

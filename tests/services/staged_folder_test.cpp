@@ -1,6 +1,7 @@
 // A new folder built beside its target and put in place by one rename, and
 // the removal of folder trees.
 
+#include "platform/system_error.h"
 #include "services/staged_folder.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST(StagedFolder, IsNeverHalfInPlace) {
   {
     staged_folder staged = built(dir);
     fault_injector fault(fault_injector::on(platform::operation::rename));
-    EXPECT_EQ(staged.commit().error().kind, failure_kind::io_error);
+    EXPECT_EQ(staged.commit().error().kind, os_error::io_error);
     EXPECT_FALSE(staged.in_place());
   }
   EXPECT_FALSE(exists(dir / "pmodel"));
@@ -92,7 +93,7 @@ TEST(StagedFolder, DestroyedBeforeTheCommitLeavesNothing) {
 TEST(StagedFolder, NeedsAFreeTargetAndClearsALeftover) {
   temp_folder dir;
   put_folder(dir / "PMODEL");
-  EXPECT_EQ(staged_folder::begin(dir / "pmodel").error().kind, failure_kind::exists);
+  EXPECT_EQ(staged_folder::begin(dir / "pmodel").error().kind, os_error::exists);
   fs::remove(dir / "PMODEL");
 
   put_file(dir / "pmodel.vantor-tmp/deep/er/half.bin", bytes_of("half"));
@@ -107,7 +108,7 @@ TEST(RemoveFolderTree, TriesTheRestAfterAFailure) {
   put_file(dir / "tree/b/two.txt", bytes_of("2"));
   {
     fault_injector fault(fault_injector::on(platform::operation::remove, "one.txt"));
-    EXPECT_EQ(remove_folder_tree(dir / "tree").error().kind, failure_kind::io_error);
+    EXPECT_EQ(remove_folder_tree(dir / "tree").error().kind, os_error::io_error);
   }
   EXPECT_TRUE(exists(dir / "tree/a/one.txt"));
   EXPECT_FALSE(exists(dir / "tree/b"));

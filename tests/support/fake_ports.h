@@ -42,7 +42,7 @@ class address_recorder final : public platform::fault_hook {
   platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
     if (op != platform::operation::open_address) return {};
     addresses.emplace_back(path);
-    return {failure_kind::other};
+    return {os_error::other};
   }
   std::vector<std::string> addresses;
 };

@@ -16,7 +16,7 @@ class fault_injector final : public platform::fault_hook {
 
   /// Fails every operation for which `matches` is true, from the `nth` such
   /// operation on (counting from 1); with `once`, only that one.
-  fault_injector(predicate matches, int nth = 1, bool once = false, failure_kind error = failure_kind::io_error,
+  fault_injector(predicate matches, int nth = 1, bool once = false, failure_kind error = os_error::io_error,
                  bool partial = false);
   ~fault_injector() override;
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/system_error.h"
 #include "support/file_identity.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
@@ -64,12 +65,12 @@ void power_loss::remember_tree(const std::string& folder) {
 }
 
 platform::fault power_loss::before(platform::operation op, std::string_view path, std::string_view) {
-  if (stopped()) return {failure_kind::io_error};
+  if (stopped()) return {os_error::io_error};
   settle();
   ++seen_;
   if (seen_ == stop_at_) {
     stopped_ = true;
-    return {failure_kind::io_error};
+    return {os_error::io_error};
   }
   const std::string target = generic_path(path);
   if (op == platform::operation::flush && target.starts_with(root_)) {

@@ -9,6 +9,7 @@
 
 #include "formats/animation_bundle.h"
 #include "formats/restore_payloads.h"
+#include "platform/system_error.h"
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
@@ -105,16 +106,16 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
     bool once;
     bool partial;
   };
-  const fault_kind kinds[] = {{failure_kind::io_error, true, false},
-                              {failure_kind::no_space, true, true},
-                              {failure_kind::no_permission, false, false},
-                              {failure_kind::no_space, false, true}};
+  const fault_kind kinds[] = {{os_error::io_error, true, false},
+                              {os_error::no_space, true, true},
+                              {os_error::no_permission, false, false},
+                              {os_error::no_space, false, true}};
   for (const auto& kind : kinds) {
     const bool once = kind.once;
     for (int k = 1; k <= operations; ++k) {
       SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations
                                         << (once ? " fails once" : " and all later fail") << " with failure "
-                                        << static_cast<int>(kind.error) << (kind.partial ? ", writes half done" : ""));
+                                        << kind.error << (kind.partial ? ", writes half done" : ""));
       testing::game_folder game;
       c.arrange(game);
       const installed old = read_installed(game);

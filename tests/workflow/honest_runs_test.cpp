@@ -16,6 +16,7 @@
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "workflow/messages.h"
+#include "workflow/refusal.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 
@@ -67,7 +68,7 @@ TEST(RunLock, ASecondRunGivesUpWithAReasonAndChangesNothing) {
       const said result = run_command(game, run, std::chrono::milliseconds(100));
       EXPECT_EQ(result.messages,
                 std::vector<std::string>{run == testing::command::upgrade ? not_upgraded : not_restored});
-      EXPECT_EQ(result.reasons, std::vector<failure_kind>{failure_kind::busy});
+      EXPECT_EQ(result.reasons, std::vector<failure_kind>{os_error::busy});
     }
     EXPECT_EQ(game.snapshot(), before);
   }
@@ -125,16 +126,16 @@ INSTANTIATE_TEST_SUITE_P(Table, RestoreWithoutStock,
                                                          bytes[100] ^= 1;
                                                          put_file(g.bundle(), bytes);
                                                        },
-                                                       failure_kind::modified},
+                                                       refusal::modified},
                                            untrue_case{"live_missing",
                                                        [](auto& g) { fs::remove(testing::native_path(g.bundle())); },
-                                                       failure_kind::not_found},
+                                                       os_error::not_found},
                                            untrue_case{"live_a_folder",
                                                        [](auto& g) {
                                                          fs::remove(testing::native_path(g.bundle()));
                                                          fs::create_directory(testing::native_path(g.bundle()));
                                                        },
-                                                       failure_kind::not_a_file}),
+                                                       os_error::not_a_file}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // --- folder flushes --------------------------------------------------------------
@@ -152,7 +153,7 @@ TEST(FolderFlush, FailingAfterTheBackupKeepsTheLiveBundleAndUndoesTheRest) {
         1, true);
     const said result = run_command(game, testing::command::upgrade);
     EXPECT_EQ(result.messages, std::vector<std::string>{not_upgraded});
-    EXPECT_EQ(result.reasons, std::vector<failure_kind>{failure_kind::io_error});
+    EXPECT_EQ(result.reasons, std::vector<failure_kind>{os_error::io_error});
   }
   EXPECT_EQ(file_bytes(game.bundle()), stock()) << "the live bundle was replaced before the backup was durable";
   EXPECT_EQ(file_bytes(game.pose()), old_pose);
@@ -179,7 +180,7 @@ TEST_P(HostileFrameCount, IsRefusedAndChangesNothing) {
   const auto before = game.snapshot();
   const said result = run_command(game, testing::command::upgrade);
   EXPECT_EQ(result.messages, std::vector<std::string>{not_upgraded});
-  EXPECT_EQ(result.reasons, std::vector<failure_kind>{failure_kind::bad_frame_count});
+  EXPECT_EQ(result.reasons, std::vector<failure_kind>{refusal::bad_frame_count});
   EXPECT_EQ(game.snapshot(), before);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/system_error.h"
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
@@ -195,7 +196,7 @@ TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
   const tree before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
-                                  failure_kind::no_space, true);
+                                  os_error::no_space, true);
     EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
   }
   tree after = game.snapshot();

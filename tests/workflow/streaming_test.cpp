@@ -11,6 +11,7 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "workflow/refusal.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -42,7 +43,7 @@ TEST_P(PackageChangedAfterStart, IsRefusedAndChangesNothing) {
   EXPECT_FALSE(session.on_upgrade_clicked());
   EXPECT_EQ(fake.messages, std::vector<std::string>{not_upgraded});
   ASSERT_EQ(session.reasons().size(), 1u);
-  EXPECT_EQ(session.reasons().front().kind, failure_kind::changed);
+  EXPECT_EQ(session.reasons().front().kind, refusal::changed);
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -96,7 +97,7 @@ TEST_P(FaultInTheStream, LeavesTheGameAsItWas) {
   const auto before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path), GetParam().nth, false,
-                                  failure_kind::io_error);
+                                  os_error::io_error);
     EXPECT_EQ(testing::click(game, testing::command::upgrade), GetParam().messages);
   }
   auto after = game.snapshot();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/system_error.h"
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
@@ -152,7 +153,7 @@ TEST(Upgrade, UnwritableBundleShowsTheCountMessageAndTriesTheNextSource) {
   const auto before = game.snapshot();
   // The new bundle's temporary file cannot be created, from either source.
   testing::fault_injector no_room(testing::fault_injector::on(platform::operation::open, "character.amb.vantor-tmp"), 1,
-                                  false, failure_kind::no_space);
+                                  false, os_error::no_space);
   EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{count_failed, count_failed, failed}));
   EXPECT_EQ(game.snapshot(), before);
 }
@@ -172,7 +173,7 @@ TEST_P(UpgradeStepFault, IsReportedAndLeavesTheGameAsItWas) {
   const auto before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
-                                  failure_kind::no_space);
+                                  os_error::no_space);
     EXPECT_EQ(click_upgrade(game), GetParam().messages);
   }
   auto after = game.snapshot();

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/system_error.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
@@ -55,7 +56,7 @@ TEST(WindowsGame, ABundleTheGameHoldsOpenFailsTheUpgradeCleanly) {
     EXPECT_FALSE(session.on_upgrade_clicked());
     EXPECT_EQ(fake.messages, std::vector<std::string>{not_upgraded});
     ASSERT_FALSE(session.reasons().empty());
-    EXPECT_EQ(session.reasons().back().kind, failure_kind::in_use);
+    EXPECT_EQ(session.reasons().back().kind, os_error::in_use);
     EXPECT_EQ(describe(session.reasons().back(), game.root()), "Common\\character.amb is in use by another program");
   }
   auto after = game.snapshot();

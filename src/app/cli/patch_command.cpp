@@ -7,7 +7,7 @@
 #include "app/cli/console_messages.h"
 #include "platform/platform.h"
 #include "services/files.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "services/archive/archive_error.h"
 #include "services/archive/archive_paths.h"
 #include "services/archive/archive_reader.h"
 #include "services/archive/output_tree.h"
@@ -57,10 +58,10 @@ class extraction {
 
  private:
   failure damaged(std::string_view name) const {
-    return failure{failure_kind::damaged, platform::join_path(archive_path_, name)};
+    return failure{archive_error::damaged, platform::join_path(archive_path_, name)};
   }
   failure refused(std::string_view name) const {
-    return failure{failure_kind::name_refused, platform::join_path(archive_path_, name)};
+    return failure{os_error::name_refused, platform::join_path(archive_path_, name)};
   }
 
   archive_reader* reader_;
@@ -72,14 +73,14 @@ class extraction {
 }  // namespace
 
 status unpack_archive(std::string_view archive_path, std::string_view target_folder) {
-  if (archive_path.empty() || target_folder.empty()) return failure{failure_kind::not_found, {}};
-  if (!path_exists(archive_path)) return failure{failure_kind::not_found, std::string(archive_path)};
+  if (archive_path.empty() || target_folder.empty()) return failure{os_error::not_found, {}};
+  if (!path_exists(archive_path)) return failure{os_error::not_found, std::string(archive_path)};
   const bool created = !path_exists(target_folder);
   if (created) {
     if (status made = create_folder_path(target_folder); !made) return made;
   }
   const std::string target = platform::resolve_path(target_folder);
-  const failure damaged{failure_kind::damaged, platform::resolve_path(archive_path)};
+  const failure damaged{archive_error::damaged, platform::resolve_path(archive_path)};
   if (!check_zip_signature(archive_path)) return damaged;
   archive_handle archive = open_archive(archive_path);
   if (!archive) return damaged;
@@ -91,7 +92,7 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   if (!total || has_undeclared_entries(archive.get())) return damaged;
   const auto space = platform::free_space(target);
   if (!space) return space.error();
-  if (*total > *space) return failure{failure_kind::no_space, target};
+  if (*total > *space) return failure{os_error::no_space, target};
 
   output_tree tree(target, created);
   extraction run(archive.get(), damaged.path, tree, *total);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

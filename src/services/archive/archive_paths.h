@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "services/archive/archive_error.h"
 #include "services/archive/archive_stream.h"
 #include "services/files.h"
 #include "services/little_endian.h"
@@ -226,10 +227,10 @@ status write_entry_file(archive_reader* reader, const archive_entry& entry, plat
 
 status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out) {
   if (reader == nullptr || !reader->has_directory() || !reader->holds(entry.index))
-    return failure{failure_kind::other, out.path()};
-  const failure damaged{failure_kind::damaged, platform::join_path(reader->path(), entry.name)};
+    return failure{os_error::other, out.path()};
+  const failure damaged{archive_error::damaged, platform::join_path(reader->path(), entry.name)};
   // Without a password its bytes are noise.
-  if (entry.is_encrypted()) return failure{failure_kind::other, damaged.path};
+  if (entry.is_encrypted()) return failure{os_error::other, damaged.path};
   if (entry.uncompressed_size < 0) return damaged;
   reader->close_open_entry();
   if (!reader->move_to(entry.index) || !reader->open_entry(false)) return damaged;
@@ -242,7 +243,7 @@ status write_entry_data(archive_reader* reader, const archive_entry& entry, plat
     const int got = unzReadCurrentFile(reader->zip(), buffer.data(), want);
     if (got < 0) {
       reader->close_open_entry();
-      if (reader->read_failed()) return failure{failure_kind::io_error, reader->path()};
+      if (reader->read_failed()) return failure{os_error::io_error, reader->path()};
       return damaged;
     }
     if (got == 0) break;

@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "services/archive/archive_entry.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

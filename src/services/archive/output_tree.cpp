@@ -1,3 +1,4 @@
+#include "platform/system_error.h"
 #include "services/archive/output_tree.h"
 
 #include <utility>
@@ -53,7 +54,7 @@ std::size_t output_tree::find(std::size_t folder, std::string_view name) {
 outcome<std::size_t> output_tree::folder_in(std::size_t folder, std::string_view name) {
   const std::size_t found = find(folder, name);
   if (found != none) {
-    if (nodes_[found].what != kind::folder) return failure{failure_kind::exists, nodes_[found].path};
+    if (nodes_[found].what != kind::folder) return failure{os_error::exists, nodes_[found].path};
     return found;
   }
   std::string path = platform::join_path(nodes_[folder].path, name);
@@ -77,7 +78,7 @@ status output_tree::make_folder(std::span<const std::string_view> parts) {
 }
 
 outcome<platform::file> output_tree::open_file(std::span<const std::string_view> parts) {
-  if (parts.empty()) return failure{failure_kind::name_refused, nodes_[0].path};
+  if (parts.empty()) return failure{os_error::name_refused, nodes_[0].path};
   const auto walked = walk(parts.first(parts.size() - 1));
   if (!walked) return walked.error();
   const std::size_t folder = *walked;
@@ -90,7 +91,7 @@ outcome<platform::file> output_tree::open_file(std::span<const std::string_view>
     return created;
   }
   const node& standing = nodes_[found];
-  if (standing.what != kind::file) return failure{failure_kind::exists, standing.path};
+  if (standing.what != kind::file) return failure{os_error::exists, standing.path};
   // A read-only file already there is replaced too.
   if (!standing.created) (void)platform::set_writable(standing.path, true);
   return platform::open_file(standing.path, platform::open_mode::replace);

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "services/outcome.h"
+#include "platform/outcome.h"
 
 namespace vantor {
 

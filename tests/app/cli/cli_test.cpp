@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/cli/patch_command.h"
+#include "platform/system_error.h"
 #include "services/run_lock.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
@@ -228,14 +229,14 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/p0.pos"))); }, nullptr,
                     "升级失败！\n", "reason: updatefile/p0.pos is missing or empty\n"},
         reason_case{"bundle_in_use", "upgrade", nullptr,
-                    [] { return failing(platform::operation::open, "character.amb", failure_kind::in_use); },
+                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); },
                     "动画文件被修改过，非原版\n升级失败！\n",
                     "reason: Common/character.amb is in use by another program\n"},
         reason_case{"disk_full", "upgrade", nullptr,
-                    [] { return failing(platform::operation::write, "备份", failure_kind::no_space); }, "升级失败！\n",
+                    [] { return failing(platform::operation::write, "备份", os_error::no_space); }, "升级失败！\n",
                     "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
         reason_case{"read_only_file_system", "restore", nullptr,
-                    [] { return failing(platform::operation::open, "P0.POS", failure_kind::no_permission); },
+                    [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
                     "复原失败！\n", "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
         reason_case{"no_model_folder", "restore",
                     [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr, "复原失败！\n",

@@ -69,7 +69,7 @@ class printed_addresses final : public vantor::platform::fault_hook {
   vantor::platform::fault before(vantor::platform::operation op, std::string_view path, std::string_view) override {
     if (op != vantor::platform::operation::open_address) return {};
     say("open address: ", path);
-    return {vantor::failure_kind::other};
+    return {vantor::os_error::other};
   }
 };
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "extraction_table.h"
+#include "platform/system_error.h"
 #include "services/archive/archive.h"
 #include "stored_times.h"
 #include "support/fault_injector.h"
@@ -257,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
                             [] {
                               return std::make_unique<fault_injector>(
                                   fault_injector::on(platform::operation::write, "b.bin"), 1, false,
-                                  failure_kind::no_space, true);
+                                  os_error::no_space, true);
                             },
                         .verify = expect_size("out/b.bin", 20000)},
         extraction_case{.title = "WrongChecksumStored",

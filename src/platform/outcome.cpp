@@ -1,0 +1,35 @@
+#include "platform/outcome.h"
+
+#include "platform/system_error.h"
+
+namespace vantor {
+
+std::string_view describe(failure_kind kind) { return kind.category().describe(kind.value()); }
+
+std::string describe(const failure& why, std::string_view folder) {
+  std::string sentence = why.path;
+  // Paths inside the folder are told relative to it, as the player sees them.
+  if (!folder.empty() && sentence.size() > folder.size() && sentence.starts_with(folder) &&
+      (sentence[folder.size()] == '/' || sentence[folder.size()] == '\\'))
+    sentence.erase(0, folder.size() + 1);
+  if (!sentence.empty()) sentence += ' ';
+  sentence += describe(why.kind);
+  // The system said no more than its code: pass that on for whoever helps.
+  if (why.kind == os_error::other && why.native_code != 0)
+    sentence += " (system error " + std::to_string(why.native_code) + ": " +
+                platform::native_error_text(why.native_code) + ")";
+  return sentence;
+}
+
+std::ostream& operator<<(std::ostream& out, const failure_kind& kind) {
+  return out << kind.category().name() << ": " << describe(kind);
+}
+
+std::ostream& operator<<(std::ostream& out, const failure& why) {
+  out << '{' << why.kind;
+  if (!why.path.empty()) out << ", " << why.path;
+  if (why.native_code != 0) out << ", code " << why.native_code;
+  return out << '}';
+}
+
+}  // namespace vantor

@@ -1,0 +1,18 @@
+#pragma once
+// The archive's own kinds of failure, beside the system's (a name the
+// system refuses, a file in the way, a full disk).
+
+#include <cstdint>
+
+#include "platform/outcome.h"
+#include "platform/system_error.h"
+
+namespace vantor {
+
+enum class archive_error : std::uint8_t {
+  damaged,  ///< records or data are broken (a checksum or size that does not match)
+};
+
+const failure_category& category_of(archive_error);
+
+}  // namespace vantor
