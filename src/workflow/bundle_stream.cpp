@@ -7,6 +7,7 @@
 #include "services/background_digest.h"
 #include "services/digest.h"
 #include "services/files.h"
+#include "workflow/refusal.h"
 
 namespace vantor {
 
@@ -64,7 +65,7 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
 status prove_stock_backup(const staged_file& backup, const stock_identity& identity) {
   const auto digest = file_start_digest(backup.temporary_path(), std::int64_t{identity.prefix_length} + 1);
   if (!digest) return digest.error();
-  if (compare_texts(*digest, identity.digest) != 0) return failure{os_error::io_error, backup.target_path()};
+  if (compare_texts(*digest, identity.digest) != 0) return failure{refusal::read_back_differs, backup.target_path()};
   return {};
 }
 

@@ -4,9 +4,9 @@
 
 namespace vantor {
 
-void installation::add(staged_file file, bool undoable) { steps_.push_back(step{std::move(file), undoable}); }
+void installation::add(staged_file file, on_rollback rollback) { steps_.push_back(step{std::move(file), rollback}); }
 
-void installation::add(staged_folder folder) { steps_.push_back(step{std::move(folder), true}); }
+void installation::add(staged_folder folder) { steps_.push_back(step{std::move(folder), on_rollback::restore_old}); }
 
 status installation::commit_all() {
   std::vector<undo> done;
@@ -20,7 +20,7 @@ status installation::commit_all() {
       if (in_place) done.push_back(undo{folder->target_path(), std::nullopt, folder});
     } else {
       auto& file = std::get<staged_file>(current.item);
-      if (current.undoable) {
+      if (current.rollback == on_rollback::restore_old) {
         undo before{file.target_path(), std::nullopt};
         if (is_regular_file(before.target)) before.old_bytes = read_whole_file(before.target).value_or({});
         // Recorded before the commit, so a failed rename is undone along with

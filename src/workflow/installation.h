@@ -12,18 +12,24 @@
 
 namespace vantor {
 
+/// What a file put in place becomes when a later step fails.
+enum class on_rollback {
+  leave,        ///< stays (the backup, whose bytes are the stock ones anyway; the last file)
+  restore_old,  ///< gets the old file's bytes back, or goes when there was none
+};
+
 /// Files written beside their targets, put in place one rename each (and
 /// their folder flushed), in the order added. When a step fails, nothing
-/// after it goes in and the files already put in place that were added as
-/// undoable get their old contents back, so a failed command leaves the game
-/// as it was; only when the last file's folder flush fails is the set left
-/// complete (and reported as failed). Only small files should be undoable
-/// (their old bytes are held in memory); add the large one last.
+/// after it goes in and the files already put in place with
+/// on_rollback::restore_old get their old contents back, so a failed command
+/// leaves the game as it was; only when the last file's folder flush fails is
+/// the set left complete (and reported as failed). Only small files should
+/// be restored (their old bytes are held in memory); add the large one last.
 /// A new folder is one rename too, and always undone: when a later step
 /// fails, it is taken away again.
 class installation {
  public:
-  void add(staged_file file, bool undoable);
+  void add(staged_file file, on_rollback rollback);
   void add(staged_folder folder);
   /// Puts every file in place; the first failure, if any.
   status commit_all();
@@ -31,7 +37,7 @@ class installation {
  private:
   struct step {
     std::variant<staged_file, staged_folder> item;
-    bool undoable;
+    on_rollback rollback;
   };
   struct undo {
     std::string target;

@@ -17,6 +17,8 @@ class refusal_category final : public failure_category {
         return "holds a frame count that does not fit its frames";
       case refusal::changed:
         return "changed after the patcher read it; start the patcher again";
+      case refusal::read_back_differs:
+        return "does not read back as it was written (input/output error)";
     }
     return "was refused";
   }

@@ -15,6 +15,7 @@ enum class refusal : std::uint8_t {
   modified,          ///< a bundle is not the stock one
   bad_frame_count,   ///< the frame package's count does not fit its frames
   changed,           ///< a file changed since the program read it
+  read_back_differs, ///< a file just written does not read back as written
 };
 
 const failure_category& category_of(refusal);

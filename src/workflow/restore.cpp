@@ -19,31 +19,43 @@ bool patch_session::on_restore_clicked() {
   return restored;
 }
 
-outcome<restored_bundle> patch_session::stock_from_upgraded() {
-  // The upgraded bundle's prefix with its count field set back is the stock
-  // prefix: it is proved while it is written, as the backup and the bundle.
-  auto backup = staged_writer::create(state_.backup_path);
+namespace {
+
+/// The stock bundle a restore puts back and, when it is made again, the
+/// backup.
+struct restored_bundle {
+  std::optional<staged_file> bundle;
+  std::optional<staged_file> backup;
+};
+
+/// The stock bundle and its backup made again from an upgraded live bundle:
+/// its prefix with the count field set back is the stock prefix, proved
+/// while it is written.
+outcome<restored_bundle> stock_from_upgraded(const workflow_state& state, const stock_identity& identity) {
+  auto backup = staged_writer::create(state.backup_path);
   if (!backup) return backup.error();
-  auto bundle = staged_writer::create(state_.bundle_path);
+  auto bundle = staged_writer::create(state.bundle_path);
   if (!bundle) return bundle.error();
   prefix_stream request;
-  request.source = state_.bundle_path;
-  request.proved_count = identity_.stock_count;
-  request.bundle_count = identity_.stock_count;
+  request.source = state.bundle_path;
+  request.proved_count = identity.stock_count;
+  request.bundle_count = identity.stock_count;
   request.bundle = &*bundle;
   request.backup = &*backup;
-  const prefix_stream_result streamed = stream_stock_prefix(identity_, request);
+  const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (streamed.source_failure) return *streamed.source_failure;
-  if (!streamed.proved) return failure{refusal::modified, state_.bundle_path};
+  if (!streamed.proved) return failure{refusal::modified, state.bundle_path};
   if (streamed.backup_failure) return *streamed.backup_failure;
   if (streamed.bundle_failure) return *streamed.bundle_failure;
   auto backup_file = backup->finish();
   if (!backup_file) return backup_file.error();
-  if (status proved = prove_stock_backup(*backup_file, identity_); !proved) return proved.error();
+  if (status proved = prove_stock_backup(*backup_file, identity); !proved) return proved.error();
   auto bundle_file = bundle->finish();
   if (!bundle_file) return bundle_file.error();
   return restored_bundle{std::move(*bundle_file), std::move(*backup_file)};
 }
+
+}  // namespace
 
 bool patch_session::run_restore() {
   const auto lock = begin_command();
@@ -68,7 +80,7 @@ bool patch_session::run_restore() {
   } else {
     const bundle_inspection live = inspect_bundle(state_.bundle_path, identity_);
     if (live.kind == bundle_kind::upgraded) {
-      auto made = stock_from_upgraded();
+      auto made = stock_from_upgraded(state_, identity_);
       if (!made) {
         note(made.error());
         return false;
@@ -97,10 +109,10 @@ bool patch_session::run_restore() {
   }
 
   installation install;
-  if (stock.backup) install.add(std::move(*stock.backup), false);
-  install.add(std::move(*pose), true);
-  install.add(std::move(*action), true);
-  if (stock.bundle) install.add(std::move(*stock.bundle), false);
+  if (stock.backup) install.add(std::move(*stock.backup), on_rollback::leave);
+  install.add(std::move(*pose), on_rollback::restore_old);
+  install.add(std::move(*action), on_rollback::restore_old);
+  if (stock.bundle) install.add(std::move(*stock.bundle), on_rollback::leave);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
     return false;

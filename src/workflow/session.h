@@ -31,12 +31,8 @@ struct workflow_state {
   frame_package new_frames;  ///< new.amb.out as shown: its length and count; the frames stay on disk
 };
 
-/// The stock bundle a restore puts back and, when it is made again, the
-/// backup.
-struct restored_bundle {
-  std::optional<staged_file> bundle;
-  std::optional<staged_file> backup;
-};
+class overlapping_work;
+struct prepared_bundle;
 
 class patch_session final : public session_commands {
  public:
@@ -77,8 +73,12 @@ class patch_session final : public session_commands {
   void note(failure why) { reasons_.push_back(std::move(why)); }
   /// Takes the game folder's lock and clears what an interrupted run left.
   std::optional<run_lock> begin_command();
-  /// The stock bundle and its backup made again from an upgraded live bundle.
-  outcome<restored_bundle> stock_from_upgraded();
+  /// The upgrade's checks before anything is written: the update package is
+  /// whole and unchanged, and the pose file has somewhere to go.
+  bool check_upgrade_inputs();
+  /// The new bundle from the first source that proves stock, with the
+  /// player's messages for the sources refused on the way.
+  std::optional<prepared_bundle> prove_source_bundle(overlapping_work& meanwhile);
 
   session_ports ports_;
   stock_identity identity_;

@@ -1,4 +1,4 @@
-// The "开始升级" command.
+// The "开始升级" command, in the order the player sees it.
 
 #include "formats/game_layout.h"
 #include "services/files.h"
@@ -7,6 +7,7 @@
 #include "workflow/installation.h"
 #include "workflow/messages.h"
 #include "workflow/model_folder.h"
+#include "workflow/overlapping_work.h"
 #include "workflow/rebuild.h"
 #include "workflow/refusal.h"
 #include "workflow/session.h"
@@ -20,48 +21,27 @@ bool patch_session::on_upgrade_clicked() {
 }
 
 bool patch_session::run_upgrade() {
+  // 1. One run at a time; what an interrupted run left is cleared first.
   const auto lock = begin_command();
   if (!lock) return false;
-  if (auto problems = package_problems(); !problems.empty()) {
-    reasons_ = std::move(problems);
-    return false;
-  }
-  // The player must not get frames other than the summary they saw.
-  const text frames_path = state_.update_folder + text(layout::update_frames);
-  if (read_frame_package(frames_path) != state_.new_frames) {
-    note(failure{refusal::changed, frames_path});
-    return false;
-  }
 
-  // Checked before anything else, but the package is unpacked only once the
-  // bundle is proved, so a refused upgrade leaves no new model folder.
-  if (status source = check_model_source(state_); !source) {
-    note(source.error());
-    return false;
-  }
+  // 2. The update package is whole, still the one the window showed, and the
+  //    pose file has somewhere to go. Nothing has been written yet.
+  if (!check_upgrade_inputs()) return false;
 
-  // The action file is staged while the bundle's prefix is still being
-  // hashed; its failure is told after the bundle's messages.
+  // 3. Prove a source bundle (the backup of an earlier upgrade, else the
+  //    live bundle) while the new bundle is written from it. What does not
+  //    depend on the proof is prepared while the prefix is hashed.
   std::optional<outcome<staged_file>> action;
-  const auto stage_small_files = [&] {
-    if (!action)
-      action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
-  };
+  overlapping_work meanwhile({[&] {
+    action = staged_file::prepare(layout::path_in(state_.common_folder, {layout::action_name}), state_.action_update);
+  }});
+  std::optional<prepared_bundle> bundle = prove_source_bundle(meanwhile);
+  if (!bundle) return false;
+  meanwhile.run();  // when the prover ended before its overlap, as after a refused backup
 
-  auto prepared = rebuild_bundle(state_, identity_, state_.backup_path, false, ports_.messages, stage_small_files);
-  if (!prepared && prepared.error().kind != refusal::changed) {
-    // A missing backup is the usual first upgrade, not a reason.
-    if (prepared.error().kind != os_error::not_found) note(prepared.error());
-    prepared = rebuild_bundle(state_, identity_, state_.bundle_path, true, ports_.messages, stage_small_files);
-  }
-  if (!prepared) {
-    note(prepared.error());
-    return false;
-  }
-  stage_small_files();
-
-  // The pose file goes into the model folder, or into a new one unpacked
-  // from the model package now that the bundle is proved.
+  // 4. The pose file's way in: the model folder, or a new one unpacked from
+  //    the model package now that the bundle is proved.
   auto model = prepare_model(state_);
   if (!model) {
     note(model.error());
@@ -72,22 +52,73 @@ bool patch_session::run_upgrade() {
     return false;
   }
 
-  // The backup goes in first: from then on the stock prefix is safe whatever
-  // happens to the live bundle, which is replaced last.
+  // 5. Install. The backup goes in first: from then on the stock prefix is
+  //    safe whatever happens to the live bundle, which is replaced last.
   installation install;
-  if (prepared->backup) install.add(std::move(*prepared->backup), false);
+  if (bundle->backup) install.add(std::move(*bundle->backup), on_rollback::leave);
   if (model->folder)
     install.add(std::move(*model->folder));  // a new model folder goes away again if a later step fails
   else
-    install.add(std::move(*model->pose), true);
-  install.add(std::move(action->value()), true);
-  install.add(std::move(prepared->bundle), false);
+    install.add(std::move(*model->pose), on_rollback::restore_old);
+  install.add(std::move(action->value()), on_rollback::restore_old);
+  install.add(std::move(bundle->bundle), on_rollback::leave);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
     return false;
   }
   reasons_.clear();  // a source refused on the way is no reason once the upgrade succeeded
   return true;
+}
+
+bool patch_session::check_upgrade_inputs() {
+  if (auto problems = package_problems(); !problems.empty()) {
+    reasons_ = std::move(problems);
+    return false;
+  }
+  // The player must not get frames other than the summary they saw.
+  const text frames_path = state_.update_folder + text(layout::update_frames);
+  if (read_frame_package(frames_path) != state_.new_frames) {
+    note(failure{refusal::changed, frames_path});
+    return false;
+  }
+  // Checked before anything else, but the package is unpacked only once the
+  // bundle is proved, so a refused upgrade leaves no new model folder.
+  if (status source = check_model_source(state_); !source) {
+    note(source.error());
+    return false;
+  }
+  return true;
+}
+
+std::optional<prepared_bundle> patch_session::prove_source_bundle(overlapping_work& meanwhile) {
+  const bundle_source sources[] = {{state_.backup_path, backup_step::keep_existing},
+                                   {state_.bundle_path, backup_step::write_new}};
+  for (const bundle_source& source : sources) {
+    bundle_proof proof = rebuild_bundle(state_, identity_, source, meanwhile);
+    switch (proof.verdict) {
+      case source_verdict::proved:
+        return std::move(proof.prepared);
+      case source_verdict::missing:
+        // A missing backup is the usual first upgrade, not a reason.
+        if (source.backup == backup_step::write_new) note(*proof.reason);
+        break;
+      case source_verdict::modified:
+        ports_.messages.show_message(messages::bundle_modified);
+        note(*proof.reason);
+        break;
+      case source_verdict::package_changed:
+        note(*proof.reason);
+        return std::nullopt;  // no other source has the frames the player saw
+      case source_verdict::backup_write_failed:
+        note(*proof.reason);
+        break;
+      case source_verdict::bundle_write_failed:
+        ports_.messages.show_message(messages::frame_count_failed);
+        note(*proof.reason);
+        break;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace vantor
