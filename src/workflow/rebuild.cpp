@@ -81,9 +81,8 @@ bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& i
   if (!bundle_failure && streamed.bundle_failure) bundle_failure = streamed.bundle_failure;
   if (!backup_failure && streamed.backup_failure) backup_failure = streamed.backup_failure;
 
-  if (!streamed.proved)
-    return refused(source_verdict::modified,
-                   streamed.source_failure ? *streamed.source_failure : failure{refusal::modified, text(source.path)});
+  if (streamed.source_failure) return refused(source_verdict::unreadable, *streamed.source_failure);
+  if (!streamed.proved) return refused(source_verdict::modified, failure{refusal::modified, text(source.path)});
   if (package_changed) return refused(source_verdict::package_changed, *bundle_failure);
 
   std::optional<staged_file> backup_file;

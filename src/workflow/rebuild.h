@@ -28,7 +28,8 @@ struct bundle_source {
 enum class source_verdict {
   proved,               ///< stock: the new bundle (and backup) are prepared
   missing,              ///< nothing at the path
-  modified,             ///< not the stock bundle, or it could not be read whole
+  unreadable,           ///< it could not be read (held, refused, not a regular file): it may well be stock
+  modified,             ///< not the stock bundle
   package_changed,      ///< the update package's frames changed since they were shown
   backup_write_failed,  ///< stock, but the new backup could not be written or read back
   bundle_write_failed,  ///< stock, but the new bundle could not be written
@@ -52,9 +53,9 @@ struct bundle_proof {
 /// the stock count plus the new frames). A new backup is read back and proved
 /// before it is offered. The source is read once: its prefix is hashed on
 /// another thread while the new files are written, and `meanwhile` runs
-/// while the last pieces are hashed. The digest decides first, as if nothing
-/// had been written: a source that is not the stock one is `modified`
-/// whatever else failed. Shows nothing and changes nothing in the game
+/// while the last pieces are hashed. The source decides first, as if nothing
+/// had been written: one that cannot be read is `unreadable` and one that is
+/// not the stock one `modified`, whatever else failed. Shows nothing and changes nothing in the game
 /// folder; the command reports and commits.
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
                             overlapping_work& meanwhile);

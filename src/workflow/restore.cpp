@@ -28,19 +28,24 @@ struct restored_bundle {
   std::optional<staged_file> backup;
 };
 
-/// The stock bundle and its backup made again from an upgraded live bundle:
-/// its prefix with the count field set back is the stock prefix, proved
-/// while it is written.
-outcome<restored_bundle> stock_from_upgraded(const workflow_state& state, const stock_identity& identity) {
+/// The stock bundle and, when it is made again, its backup, made from the
+/// live bundle: its prefix (with the count field set back, for an upgraded
+/// bundle) is the stock prefix, proved while it is written and the backup
+/// read back. A live bundle that is still stock is left where it is.
+outcome<restored_bundle> stock_from_live(const workflow_state& state, const stock_identity& identity, bool upgraded) {
   auto backup = staged_writer::create(state.backup_path);
   if (!backup) return backup.error();
-  auto bundle = staged_writer::create(state.bundle_path);
-  if (!bundle) return bundle.error();
+  std::optional<staged_writer> bundle;
+  if (upgraded) {
+    auto created = staged_writer::create(state.bundle_path);
+    if (!created) return created.error();
+    bundle = std::move(*created);
+  }
   prefix_stream request;
   request.source = state.bundle_path;
   request.proved_count = identity.stock_count;
   request.bundle_count = identity.stock_count;
-  request.bundle = &*bundle;
+  request.bundle = bundle ? &*bundle : nullptr;
   request.backup = &*backup;
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (streamed.source_failure) return *streamed.source_failure;
@@ -50,9 +55,74 @@ outcome<restored_bundle> stock_from_upgraded(const workflow_state& state, const 
   auto backup_file = backup->finish();
   if (!backup_file) return backup_file.error();
   if (status proved = prove_stock_backup(*backup_file, identity); !proved) return proved.error();
-  auto bundle_file = bundle->finish();
-  if (!bundle_file) return bundle_file.error();
-  return restored_bundle{std::move(*bundle_file), std::move(*backup_file)};
+  restored_bundle made;
+  made.backup = std::move(*backup_file);
+  if (bundle) {
+    auto bundle_file = bundle->finish();
+    if (!bundle_file) return bundle_file.error();
+    made.bundle = std::move(*bundle_file);
+  }
+  return made;
+}
+
+/// What became of copying the backup over the live bundle.
+struct backup_copy {
+  std::optional<staged_file> bundle;  ///< the proved copy, ready to go in
+  std::optional<failure> refused;     ///< the backup itself did not prove (or could not be read)
+  std::optional<failure> failed;      ///< the copy could not be written
+};
+
+/// Copies the backup's stock prefix to a new live bundle, proving the very
+/// bytes it writes: a backup that changes after an earlier look can only
+/// fail the copy, never put other bytes in place.
+backup_copy copy_proved_backup(const workflow_state& state, const stock_identity& identity) {
+  auto bundle = staged_writer::create(state.bundle_path);
+  if (!bundle) return {std::nullopt, std::nullopt, bundle.error()};
+  prefix_stream request;
+  request.source = state.backup_path;
+  request.bundle_count = identity.stock_count;
+  request.bundle = &*bundle;
+  const prefix_stream_result streamed = stream_stock_prefix(identity, request);
+  if (streamed.source_failure) return {std::nullopt, *streamed.source_failure, std::nullopt};
+  if (!streamed.proved) return {std::nullopt, failure{refusal::modified, state.backup_path}, std::nullopt};
+  if (streamed.bundle_failure) return {std::nullopt, std::nullopt, *streamed.bundle_failure};
+  auto finished = bundle->finish();
+  if (!finished) return {std::nullopt, std::nullopt, finished.error()};
+  return {std::move(*finished), std::nullopt, std::nullopt};
+}
+
+/// Where the stock bundle comes from, proved before anything changes: the
+/// backup when it proves; else the live bundle, when it is still stock or an
+/// upgraded bundle whose prefix (count set back) proves. A backup that does
+/// not prove is then written again from the live bundle. Why not, in reasons.
+std::optional<restored_bundle> stock_to_restore(const workflow_state& state, const stock_identity& identity,
+                                                std::vector<failure>& reasons) {
+  const auto note = [&](failure why) { reasons.push_back(std::move(why)); };
+  std::optional<failure> backup_refused;
+  if (file_exists(state.backup_path)) {
+    backup_copy copy = copy_proved_backup(state, identity);
+    if (copy.bundle) return restored_bundle{std::move(copy.bundle), std::nullopt};
+    if (copy.failed) {  // the backup is fine; the new bundle could not be written
+      note(*copy.failed);
+      return std::nullopt;
+    }
+    backup_refused = copy.refused;  // a damaged backup is never installed
+  }
+  const bundle_inspection live = inspect_bundle(state.bundle_path, identity);
+  if (live.kind == bundle_kind::stock && !backup_refused) return restored_bundle{};
+  if (live.kind == bundle_kind::stock || live.kind == bundle_kind::upgraded) {
+    auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded);
+    if (made) return std::move(*made);
+    if (backup_refused) note(*backup_refused);
+    note(made.error());
+    return std::nullopt;
+  }
+  if (backup_refused) note(*backup_refused);
+  if (live.kind == bundle_kind::missing)
+    note(failure{os_error::not_found, state.bundle_path});
+  else
+    note(live.unread ? *live.unread : failure{refusal::modified, state.bundle_path});
+  return std::nullopt;
 }
 
 }  // namespace
@@ -61,39 +131,8 @@ bool patch_session::run_restore() {
   const auto lock = begin_command();
   if (!lock) return false;
 
-  // Where the stock bundle comes from, proved before anything changes: the
-  // backup when there is one; without one, the live bundle when it is still
-  // stock, or the stock prefix an upgraded live bundle was made from.
-  restored_bundle stock;
-  if (file_exists(state_.backup_path)) {
-    const bundle_inspection backup = inspect_bundle(state_.backup_path, identity_);
-    if (backup.kind != bundle_kind::stock) {  // a damaged backup is never installed
-      note(backup.unread ? *backup.unread : failure{refusal::modified, state_.backup_path});
-      return false;
-    }
-    auto copy = staged_file::prepare_copy(state_.bundle_path, state_.backup_path);
-    if (!copy) {
-      note(copy.error());
-      return false;
-    }
-    stock.bundle = std::move(*copy);
-  } else {
-    const bundle_inspection live = inspect_bundle(state_.bundle_path, identity_);
-    if (live.kind == bundle_kind::upgraded) {
-      auto made = stock_from_upgraded(state_, identity_);
-      if (!made) {
-        note(made.error());
-        return false;
-      }
-      stock = std::move(*made);
-    } else if (live.kind != bundle_kind::stock) {
-      if (live.kind == bundle_kind::missing)
-        note(failure{os_error::not_found, state_.bundle_path});
-      else
-        note(live.unread ? *live.unread : failure{refusal::modified, state_.bundle_path});
-      return false;
-    }
-  }
+  auto stock = stock_to_restore(state_, identity_, reasons_);
+  if (!stock) return false;
 
   const byte_view pose_pieces[] = {pose_restore_payload()};
   auto pose = staged_file::prepare(layout::path_in(state_.model_folder, {layout::pose_name}), pose_pieces);
@@ -109,10 +148,10 @@ bool patch_session::run_restore() {
   }
 
   installation install;
-  if (stock.backup) install.add(std::move(*stock.backup), on_rollback::leave);
+  if (stock->backup) install.add(std::move(*stock->backup), on_rollback::leave);
   install.add(std::move(*pose), on_rollback::restore_old);
   install.add(std::move(*action), on_rollback::restore_old);
-  if (stock.bundle) install.add(std::move(*stock.bundle), on_rollback::leave);
+  if (stock->bundle) install.add(std::move(*stock->bundle), on_rollback::leave);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
     return false;
@@ -121,3 +160,4 @@ bool patch_session::run_restore() {
 }
 
 }  // namespace vantor
+

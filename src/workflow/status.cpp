@@ -11,7 +11,8 @@ namespace vantor {
 
 namespace {
 
-bundle_state state_of(std::string_view path, const stock_identity& identity, std::int32_t& frame_count) {
+bundle_state state_of(std::string_view path, const stock_identity& identity, std::int32_t& frame_count,
+                      std::optional<failure>& unread) {
   const entry_type type = entry_type_of(path);
   if (type == entry_type::none) return bundle_state::missing;
   if (type != entry_type::file) return bundle_state::not_a_file;
@@ -27,8 +28,10 @@ bundle_state state_of(std::string_view path, const stock_identity& identity, std
     case bundle_kind::modified:
       break;
   }
-  return found.unread && found.unread->kind == os_error::not_a_file ? bundle_state::not_a_file
-                                                                        : bundle_state::modified;
+  if (!found.unread) return bundle_state::modified;
+  if (found.unread->kind == os_error::not_a_file) return bundle_state::not_a_file;
+  unread = found.unread;  // it may well be the stock bundle: say why it could not be read
+  return bundle_state::unreadable;
 }
 
 const char* bundle_words(bundle_state state) {
@@ -43,8 +46,25 @@ const char* bundle_words(bundle_state state) {
       return "modified (not the stock bundle)";
     case bundle_state::not_a_file:
       return "not a regular file";
+    case bundle_state::unreadable:
+      return "cannot be read";
   }
   return "";
+}
+
+// Why a bundle could not be read, in a few words.
+std::string unread_words(const failure& why) {
+  if (why.kind == os_error::no_permission) return "permission denied";
+  if (why.kind == os_error::in_use) return "in use by another program";
+  if (why.kind == os_error::io_error) return "input/output error";
+  return describe(failure{why.kind, {}, why.native_code}, {});
+}
+
+// A bundle's line: its state, and for one that cannot be read, why.
+std::string bundle_line(std::string_view name, bundle_state state, const std::optional<failure>& unread) {
+  std::string line = std::string(name) + ": " + bundle_words(state);
+  if (state == bundle_state::unreadable && unread) line += " (" + unread_words(*unread) + ")";
+  return line;
 }
 
 const char* model_words(model_state state) {
@@ -67,9 +87,9 @@ game_status read_status(const patch_session& session) {
   const auto& state = session.state();
   game_status status;
   status.game_folder = state.run_folder;
-  status.live = state_of(state.bundle_path, session.identity(), status.live_frame_count);
+  status.live = state_of(state.bundle_path, session.identity(), status.live_frame_count, status.live_unread);
   std::int32_t ignored = 0;
-  status.backup = state_of(state.backup_path, session.identity(), ignored);
+  status.backup = state_of(state.backup_path, session.identity(), ignored, status.backup_unread);
   if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
   const text& model_folder = state.model_folder;
   switch (entry_type_of(model_folder)) {
@@ -95,10 +115,10 @@ game_status read_status(const patch_session& session) {
 }
 
 std::vector<std::string> describe_status(const game_status& status) {
-  std::string live = std::string("bundle: ") + bundle_words(status.live);
+  std::string live = bundle_line("bundle", status.live, status.live_unread);
   if (status.live == bundle_state::upgraded) live += ", frame count " + to_text(status.live_frame_count);
   std::vector<std::string> lines = {"game folder: " + status.game_folder, live,
-                                    std::string("backup: ") + bundle_words(status.backup),
+                                    bundle_line("backup", status.backup, status.backup_unread),
                                     std::string("model folder: ") + model_words(status.model)};
   for (const text& leftover : status.leftovers)
     lines.push_back("leftover: " + describe(failure{os_error::exists, leftover}, status.game_folder) +

@@ -3,6 +3,7 @@
 // Reading it changes nothing.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 namespace vantor {
 
 /// A bundle file as status sees it.
-enum class bundle_state { missing, stock, upgraded, modified, not_a_file };
+enum class bundle_state { missing, stock, upgraded, modified, not_a_file, unreadable };
 
 enum class model_state { present, not_a_folder, missing_with_package, missing };
 
@@ -20,7 +21,9 @@ struct game_status {
   text game_folder;
   bundle_state live = bundle_state::missing;
   std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
+  std::optional<failure> live_unread;  ///< why an unreadable live bundle could not be read
   bundle_state backup = bundle_state::missing;
+  std::optional<failure> backup_unread;
   model_state model = model_state::missing;
   std::vector<text> leftovers;  ///< temporaries an interrupted run left
   text frame_summary;

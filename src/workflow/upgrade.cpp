@@ -102,6 +102,9 @@ std::optional<prepared_bundle> patch_session::prove_source_bundle(overlapping_wo
         // A missing backup is the usual first upgrade, not a reason.
         if (source.backup == backup_step::write_new) note(*proof.reason);
         break;
+      case source_verdict::unreadable:  // says why; it may well be the stock bundle
+        note(*proof.reason);
+        break;
       case source_verdict::modified:
         ports_.messages.show_message(messages::bundle_modified);
         note(*proof.reason);

@@ -74,16 +74,106 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RestoreRefused,
     ::testing::Values(
         refused_case{"model_folder_missing", [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }},
-        refused_case{"backup_damaged",
+        refused_case{"backup_and_bundle_damaged",
                      [](auto& g) {
                        auto damaged = stock();
                        damaged[7] ^= 0x40;
                        put_file(g.backup(), damaged);
-                       put_file(g.bundle(), testing::upgraded_bundle(stock(), g.new_frames, 39));
+                       put_file(g.bundle(), damaged);
                      }},
-        refused_case{"backup_truncated", [](auto& g) { put_file(g.backup(), testing::first_bytes(stock(), 100)); }},
+        refused_case{"backup_truncated_bundle_missing",
+                     [](auto& g) {
+                       put_file(g.backup(), testing::first_bytes(stock(), 100));
+                       fs::remove(testing::native_path(g.bundle()));
+                     }},
         refused_case{"common_folder_missing", [](auto& g) { fs::remove_all(testing::native_path(g.path("Common"))); }}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A backup that no longer proves is never installed, but the live bundle may
+// still hold the stock prefix: the restore then makes the backup again from it.
+struct recovered_case {
+  const char* name;
+  byte_string backup;
+  bool upgraded_live;  ///< the live bundle is upgraded (else it is still stock)
+  friend void PrintTo(const recovered_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class RestoreRecovers : public ::testing::TestWithParam<recovered_case> {};
+
+TEST_P(RestoreRecovers, FromTheLiveBundleWhenTheBackupIsDamaged) {
+  testing::game_folder game;
+  put_file(game.backup(), GetParam().backup);
+  if (GetParam().upgraded_live) put_file(game.bundle(), testing::upgraded_bundle(stock(), game.new_frames, 39));
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(file_bytes(game.bundle()), stock());
+  EXPECT_EQ(file_bytes(game.backup()), stock());
+  EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
+  EXPECT_EQ(file_bytes(game.action()), bytes_of(action_restore_payload()));
+}
+
+byte_string with_flipped_byte(byte_string bytes) {
+  bytes[7] ^= 0x40;
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RestoreRecovers,
+                         ::testing::Values(recovered_case{"damaged_backup_upgraded_bundle", with_flipped_byte(stock()), true},
+                                           recovered_case{"truncated_backup_upgraded_bundle",
+                                                          testing::first_bytes(stock(), 100), true},
+                                           recovered_case{"empty_backup_stock_bundle", {}, false},
+                                           recovered_case{"damaged_backup_stock_bundle", with_flipped_byte(stock()), false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Another program rewrites the backup while the restore reads it: the
+// restore proves the very bytes it copies, so it can never put anything but
+// the stock bundle in place.
+class backup_rewriter final : public platform::fault_hook {
+ public:
+  backup_rewriter(std::string backup, int at_read, byte_string bytes)
+      : backup_(std::move(backup)), at_read_(at_read), bytes_(std::move(bytes)) {
+    platform::set_fault_hook(this);
+  }
+  ~backup_rewriter() override { platform::set_fault_hook(nullptr); }
+  backup_rewriter(const backup_rewriter&) = delete;
+  backup_rewriter& operator=(const backup_rewriter&) = delete;
+
+  platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
+    const bool reads = op == platform::operation::open || op == platform::operation::read || op == platform::operation::copy;
+    if (reads &&
+        testing::generic_path(path) == testing::generic_path(backup_) && ++seen_ == at_read_)
+      put_file(backup_, bytes_);
+    return {};
+  }
+
+ private:
+  std::string backup_;
+  int at_read_;
+  byte_string bytes_;
+  int seen_ = 0;
+};
+
+TEST(Restore, NeverInstallsABackupRewrittenWhileItIsRead) {
+  for (const bool upgraded_live : {true, false}) {
+    for (int at_read = 1; at_read <= 3; ++at_read) {
+      SCOPED_TRACE(::testing::Message() << "rewritten at its access " << at_read
+                                        << (upgraded_live ? ", live bundle upgraded" : ", live bundle modified"));
+      testing::game_folder game;
+      ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
+      if (!upgraded_live) put_file(game.bundle(), with_flipped_byte(stock()));
+      std::vector<std::string> said;
+      {
+        backup_rewriter writer(game.backup(), at_read, with_flipped_byte(stock()));
+        said = click(game, command::restore);
+      }
+      if (said == std::vector<std::string>{restored}) {
+        EXPECT_EQ(file_bytes(game.bundle()), stock());
+      } else {
+        EXPECT_EQ(said, std::vector<std::string>{restore_failed});
+        EXPECT_NE(file_bytes(game.bundle()), stock()) << "a failed restore changed the bundle";
+      }
+    }
+  }
+}
 
 struct restore_fault_case {
   const char* name;
@@ -111,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RestoreStepFault,
     ::testing::Values(restore_fault_case{"pose_write", platform::operation::write, "P0.POS"},
                       restore_fault_case{"action_write", platform::operation::write, "character.act"},
-                      restore_fault_case{"bundle_copy", platform::operation::copy, "备份"},
+                      restore_fault_case{"bundle_write", platform::operation::write, "character.amb."},
+                      restore_fault_case{"backup_read", platform::operation::read, "备份"},
                       restore_fault_case{"bundle_flush", platform::operation::flush, "character.amb."},
                       restore_fault_case{"action_rename", platform::operation::rename, "character.act"},
                       restore_fault_case{"bundle_rename", platform::operation::rename, "character.amb"}),

@@ -196,6 +196,21 @@ TEST(StatusCommand, WithoutTheUpdateFolderSaysWhyAnUpgradeWouldBeRefused) {
   EXPECT_NE(result.out.find("update package refused: updatefile/new.amb.out is too short"), std::string::npos);
 }
 
+TEST(StatusCommand, CallsABundleThatCannotBeReadUnreadableNotModified) {
+  testing::game_folder game;
+  put_file(game.backup(), testing::small_stock().bundle);
+  testing::fault_injector refused(
+      [](platform::operation op, std::string_view path) {
+        return op == platform::operation::open &&
+               (path.find("character.amb") != std::string_view::npos || path.find("备份") != std::string_view::npos);
+      },
+      1, false, os_error::no_permission);
+  const auto result = run({"--game", game.root(), "status"});
+  EXPECT_NE(result.out.find("bundle: cannot be read (permission denied)\nbackup: cannot be read (permission denied)\n"),
+            std::string::npos)
+      << result.out;
+}
+
 struct reason_case {
   const char* name;
   const char* command;
@@ -229,8 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/p0.pos"))); }, nullptr,
                     "升级失败！\n", "reason: updatefile/p0.pos is missing or empty\n"},
         reason_case{"bundle_in_use", "upgrade", nullptr,
-                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); },
-                    "动画文件被修改过，非原版\n升级失败！\n",
+                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); }, "升级失败！\n",
                     "reason: Common/character.amb is in use by another program\n"},
         reason_case{"disk_full", "upgrade", nullptr,
                     [] { return failing(platform::operation::write, "备份", os_error::no_space); }, "升级失败！\n",
