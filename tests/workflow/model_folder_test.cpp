@@ -11,6 +11,7 @@
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
 
@@ -79,7 +80,7 @@ TEST(ModelFolder, ThatIsThereIsNeverUnpackedAgain) {
 
 // --- packages that must change nothing -------------------------------------------
 
-using patch = std::function<void(byte_string&)>;
+using patch = zip_patch;
 
 struct package_case {
   const char* name;
@@ -87,32 +88,6 @@ struct package_case {
   patch damage{};               // applied to the written package
   std::function<void(testing::game_folder&)> arrange{};
   friend void PrintTo(const package_case& c, std::ostream* os) { *os << c.name; }
-};
-
-patch for_entry(std::size_t k, std::function<void(byte_string&, const zip_record&)> change) {
-  return [k, change](byte_string& zip) { change(zip, zip_records(zip).at(k)); };
-}
-patch wrong_checksum(std::size_t k) {
-  return for_entry(k, [](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_crc, 0x12345678);
-    put_le32(zip, r.central_header + central_crc, 0x12345678);
-  });
-}
-patch declared_size(std::size_t k, std::uint32_t size) {
-  return for_entry(k, [size](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_size, size);
-    put_le32(zip, r.central_header + central_size, size);
-  });
-}
-const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
-const patch cut_in_half = [](byte_string& zip) { zip.resize(zip.size() / 2); };
-const patch cut_central_directory = [](byte_string& zip) { zip.resize(central_directory_offset(zip)); };
-// 1000 entries of nearly 4 GB each: more than any disk holds.
-const patch huge_declared_sizes = [](byte_string& zip) {
-  for (const zip_record& r : zip_records(zip)) {
-    put_le32(zip, r.local_header + local_size, 0xFFFFFFF0u);
-    put_le32(zip, r.central_header + central_size, 0xFFFFFFF0u);
-  }
 };
 
 std::vector<zip_item> with(std::vector<zip_item> items, zip_item added) {
@@ -155,9 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
         package_case{"central_directory_cut_off", package_items(), cut_central_directory},
         package_case{"wrong_checksum_deflated", package_items(), wrong_checksum(1)},
         package_case{"wrong_checksum_stored", package_items(), wrong_checksum(2)},
-        package_case{"data_cannot_be_inflated", package_items(), broken_deflate_data},
-        package_case{"data_longer_than_declared", package_items(), declared_size(1, 100)},
-        package_case{"data_shorter_than_declared", package_items(), declared_size(1, 40000)},
+        package_case{"data_cannot_be_inflated", package_items(), break_deflate_data(1)},
+        package_case{"data_longer_than_declared", package_items(), set_declared_size(1, 100)},
+        package_case{"data_shorter_than_declared", package_items(), set_declared_size(1, 40000)},
         package_case{"declared_sizes_past_the_free_space", thousand_entries(), huge_declared_sizes},
         package_case{"parent_folder", with(package_items(), file_item("../evil", "escaped"))},
         package_case{"parent_folder_behind_backslashes", with(package_items(), file_item("mesh\\..\\..\\evil", "x"))},

@@ -17,8 +17,10 @@
 #include "stored_times.h"
 #include "support/failed_with.h"
 #include "support/fault_injector.h"
+#include "support/listing_counter.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 
 namespace vantor::archive_test {
@@ -30,6 +32,7 @@ using testing::bytes_of;
 using testing::exists;
 using testing::failed_with;
 using testing::fault_injector;
+using testing::listing_counter;
 using testing::file_bytes;
 using testing::native_path;
 using testing::put_file;
@@ -54,11 +57,7 @@ TEST_P(Extraction, GivesItsResultAndLeavesWhatItShould) {
   temp_folder dir;
   put_file(dir / "evil", sentinel_text);
   if (!row.items.empty()) write_zip(dir / "pack.zip", row.items);
-  if (row.damage) {
-    byte_string bytes = file_bytes(dir / "pack.zip");
-    row.damage(bytes);
-    put_file(dir / "pack.zip", bytes);
-  }
+  if (row.damage) patch_file(dir / "pack.zip", row.damage);
   if (row.arrange) row.arrange(dir);
   const std::string archive = *row.archive ? dir / row.archive : std::string();
   const std::string target = *row.target ? dir / row.target : std::string();
@@ -76,48 +75,6 @@ TEST_P(Extraction, GivesItsResultAndLeavesWhatItShould) {
 }
 
 // --- damage done by hand -------------------------------------------------------
-
-patch for_entry(std::size_t k, std::function<void(byte_string&, const zip_record&)> change) {
-  return [k, change](byte_string& zip) { change(zip, zip_records(zip).at(k)); };
-}
-
-const patch break_local_signature =
-    for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.local_header] = 'Q'; });
-const patch unknown_method = for_entry(1, [](byte_string& zip, const zip_record& r) {
-  put_le16(zip, r.local_header + local_method, 99);
-  put_le16(zip, r.central_header + central_method, 99);
-});
-const patch extra_field_past_the_end = for_entry(
-    2, [](byte_string& zip, const zip_record& r) { put_le16(zip, r.local_header + local_extra_length, 0xFFFF); });
-const patch nameless_first_entry = [](byte_string& zip) { put_le16(zip, local_name_length, 0); };
-const patch cut_central_directory = [](byte_string& zip) { zip.resize(central_directory_offset(zip)); };
-const patch negative_extended_time = for_entry(1, [](byte_string& zip, const zip_record& r) {
-  put_le32(zip, r.local_header + 30 + r.name_length + 5, 0xFFFFFFFFu);
-});
-const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
-patch wrong_checksum(std::size_t k) {
-  return for_entry(k, [](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_crc, 0xDEADBEEF);
-    put_le32(zip, r.central_header + central_crc, 0xDEADBEEF);
-  });
-}
-patch declared_size(std::size_t k, std::uint32_t size) {
-  return for_entry(k, [size](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_size, size);
-    put_le32(zip, r.central_header + central_size, size);
-  });
-}
-const patch encrypted = for_entry(1, [](byte_string& zip, const zip_record& r) {
-  zip[r.local_header + 6] |= 1;
-  zip[r.central_header + 8] |= 1;
-});
-// Every entry declares nearly 4 GB: far more than any disk holds together.
-const patch huge_declared_sizes = [](byte_string& zip) {
-  for (const zip_record& r : zip_records(zip)) {
-    put_le32(zip, r.local_header + local_size, 0xFFFFFFF0u);
-    put_le32(zip, r.central_header + central_size, 0xFFFFFFF0u);
-  }
-};
 
 std::vector<zip_item> many_small_items(int count) {
   std::vector<zip_item> items;
@@ -195,23 +152,23 @@ INSTANTIATE_TEST_SUITE_P(
                         .listing = only_target},
         extraction_case{.title = "ExtendedTimeNamesNoDate",
                         .items = {alpha, timed_item()},
-                        .damage = negative_extended_time,
+                        .damage = set_extended_time(1, 0xFFFFFFFFu),
                         .fails_with = archive_error::damaged,
                         .listing = only_target},
         // Every record is read before anything is extracted.
         extraction_case{.title = "DamagedLocalHeader",
                         .items = {alpha, beta, gamma_item},
-                        .damage = break_local_signature,
+                        .damage = break_local_signature(1),
                         .fails_with = archive_error::damaged,
                         .listing = only_target},
         extraction_case{.title = "UnknownMethod",
                         .items = {alpha, beta, gamma_item},
-                        .damage = unknown_method,
+                        .damage = set_method(1, 99),
                         .fails_with = archive_error::damaged,
                         .listing = only_target},
         extraction_case{.title = "LocalExtraFieldUnreadable",
                         .items = {alpha, beta, gamma_item},
-                        .damage = extra_field_past_the_end,
+                        .damage = extra_field_past_the_end(2),
                         .fails_with = archive_error::damaged,
                         .listing = only_target},
         extraction_case{.title = "DeclaredSizesPastTheFreeSpace",
@@ -249,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                         .listing = {"out/", "out/a.txt"}},
         extraction_case{.title = "DataCannotBeInflated",
                         .items = {alpha, beta, gamma_item},
-                        .damage = broken_deflate_data,
+                        .damage = break_deflate_data(1),
                         .fails_with = archive_error::damaged,
                         .listing = {"out/", "out/a.txt", "out/b.bin"},
                         .verify = expect_size("out/b.bin", 0)},
@@ -276,19 +233,19 @@ INSTANTIATE_TEST_SUITE_P(
                         .listing = {"out/", "out/a.txt", "out/b.bin"}},
         extraction_case{.title = "DataLongerThanDeclared",
                         .items = {alpha, beta, gamma_item},
-                        .damage = declared_size(1, 100),
+                        .damage = set_declared_size(1, 100),
                         .fails_with = archive_error::damaged,
                         .listing = {"out/", "out/a.txt", "out/b.bin"},
                         .verify = expect_contents("out/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))},
         extraction_case{.title = "DataShorterThanDeclared",
                         .items = {alpha, beta, gamma_item},
-                        .damage = declared_size(1, 50000),
+                        .damage = set_declared_size(1, 50000),
                         .fails_with = archive_error::damaged,
                         .listing = {"out/", "out/a.txt", "out/b.bin"},
                         .verify = expect_size("out/b.bin", 40000)},
         extraction_case{.title = "Encrypted",
                         .items = {alpha, beta, gamma_item},
-                        .damage = encrypted,
+                        .damage = encrypt(1),
                         .fails_with = os_error::other,
                         .listing = {"out/", "out/a.txt", "out/b.bin"},
                         .verify = expect_size("out/b.bin", 0)}),
@@ -459,16 +416,6 @@ TEST(ExtractArchive, RefusesMoreEntriesThanTheEndRecordSays) {
   EXPECT_EQ(failed_with(unpack_archive(dir / "pack.zip", dir / "out")), archive_error::damaged);
   EXPECT_EQ(listing(dir), only_target);
 }
-
-// Counts the folder listings the platform layer makes.
-class listing_counter final : public platform::fault_hook {
- public:
-  listing_counter() { platform::set_fault_hook(this); }
-  ~listing_counter() override { platform::set_fault_hook(nullptr); }
-  platform::fault before(platform::operation, std::string_view, std::string_view) override { return {}; }
-  void folder_listed(std::string_view) override { ++listings; }
-  int listings = 0;
-};
 
 int listings_to_extract(int entries) {
   temp_folder dir;

@@ -15,6 +15,7 @@
 #include "support/failed_with.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 
 namespace vantor {
@@ -31,47 +32,9 @@ using testing::put_folder;
 using testing::random_bytes;
 using testing::temp_folder;
 
-using patch = std::function<void(byte_string&)>;
-
 // On Windows, the write permissions are the absence of the read-only
 // attribute.
 fs::perms permissions_of(const std::string& path) { return fs::status(testing::native_path(path)).permissions(); }
-
-void patch_file(const std::string& path, const patch& change) {
-  byte_string bytes = file_bytes(path);
-  change(bytes);
-  put_file(path, bytes);
-}
-
-// Damage done by hand to entry k of an archive.
-patch break_local_signature(std::size_t k) {
-  return [k](byte_string& zip) { zip[zip_records(zip)[k].local_header] = 'Q'; };
-}
-patch set_method(std::size_t k, std::uint16_t method) {
-  return [k, method](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le16(zip, record.local_header + local_method, method);
-    put_le16(zip, record.central_header + central_method, method);
-  };
-}
-patch set_declared_size(std::size_t k, std::uint32_t size) {
-  return [k, size](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le32(zip, record.local_header + local_size, size);
-    put_le32(zip, record.central_header + central_size, size);
-  };
-}
-patch wrong_checksum(std::size_t k) {
-  return [k](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le32(zip, record.local_header + local_crc, 0x12345678);
-    put_le32(zip, record.central_header + central_crc, 0x12345678);
-  };
-}
-patch break_deflate_data(std::size_t k) {
-  // Block type 3 does not exist: inflate fails at once.
-  return [k](byte_string& zip) { zip[zip_records(zip)[k].data] = 0xFF; };
-}
 
 const byte_string big_data = random_bytes(40000, 7);  // more than minizip's 16384-byte input pieces
 constexpr std::int32_t modified_at = 1'000'000'000, accessed_at = 1'100'000'000, created_at = 900'000'000;
@@ -171,7 +134,7 @@ TEST_F(ArchiveReader, OpensOnlyWhatExistsAndKeepsAHandleWithoutDirectory) {
 
 struct count_case {
   const char* title;
-  patch damage;
+  zip_patch damage;
   outcome<std::int32_t> count;
   failure_kind kind_at_count;  // why get_archive_entry fails for the entry that ends the count
 };
@@ -195,12 +158,6 @@ TEST_P(EntryCount, StopsAtTheFirstUnreadableEntry) {
   EXPECT_EQ(failed_with(get_archive_entry(handle.get(), *count)), row.kind_at_count);
 }
 
-void negative_time_in_model(byte_string& zip) {
-  const zip_record record = zip_records(zip)[1];
-  // The block starts the local extra field: tag, size, flags, then the times.
-  put_le32(zip, record.local_header + 30 + record.name_length + 5, 0x80000000u);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryCount,
     ::testing::Values(count_case{"Intact", {}, 3, archive_error::no_such_entry},
@@ -211,18 +168,14 @@ INSTANTIATE_TEST_SUITE_P(
                           "LocalHeaderDisagrees",
                           [](byte_string& zip) { put_le32(zip, zip_records(zip)[2].local_header + local_crc, 1); }, 2,
                           archive_error::damaged},
-                      count_case{"LocalExtraFieldPastTheEnd",
-                                 [](byte_string& zip) {
-                                   put_le16(zip, zip_records(zip)[2].local_header + local_extra_length, 0xFFFF);
-                                 },
-                                 2, archive_error::damaged},
-                      count_case{"NegativeExtendedTime", negative_time_in_model,
+                      count_case{"LocalExtraFieldPastTheEnd", extra_field_past_the_end(2), 2, archive_error::damaged},
+                      count_case{"NegativeExtendedTime", set_extended_time(1, 0x80000000u),
                                  failure{archive_error::bad_time_stamp, {}}, archive_error::bad_time_stamp}),
     [](const ::testing::TestParamInfo<count_case>& row) { return std::string(row.param.title); });
 
 struct write_case {
   const char* title;
-  patch damage;
+  zip_patch damage;
   std::int32_t index;
   const char* output;                                  // below the temp folder
   std::function<void(const temp_folder&)> in_the_way;  // what stands there before

@@ -23,11 +23,12 @@
 #include "support/fault_injector.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 
 namespace vantor::archive_test {
 
-using patch = std::function<void(byte_string&)>;
+using patch = testing::fixture::zip_patch;
 using arrangement = std::function<void(const testing::temp_folder&)>;
 
 inline const std::string sentinel_text = "sentinel: nothing may change me";
