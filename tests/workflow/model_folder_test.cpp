@@ -11,6 +11,7 @@
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/player_texts.h"
 #include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
@@ -18,16 +19,14 @@
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using namespace testing::fixture;
 using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 using tree = std::map<std::string, byte_string>;
-
-constexpr const char* succeeded = "升级成功！";
-constexpr const char* failed = "升级失败！";
-constexpr const char* modified = "动画文件被修改过，非原版";
 
 const byte_string folder_mark = bytes_of("<folder>");
 const byte_string mesh_data = testing::random_bytes(30000, 5);
@@ -65,7 +64,7 @@ std::vector<std::string> click_upgrade(const testing::game_folder& game) {
 TEST(ModelFolder, IsUnpackedWholeFromAPackageWithoutFolderEntries) {
   testing::game_folder game;
   without_model_folder(game);
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
   EXPECT_EQ(file_bytes(game.action()), game.action_update);
@@ -74,7 +73,7 @@ TEST(ModelFolder, IsUnpackedWholeFromAPackageWithoutFolderEntries) {
 TEST(ModelFolder, ThatIsThereIsNeverUnpackedAgain) {
   testing::game_folder game;  // its model folder holds only P0.POS
   write_zip(game.path("pmodel.pak"), package_items());
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), (tree{{"P0.POS", game.pose_update}}));
 }
 
@@ -115,7 +114,7 @@ TEST_P(RefusedPackage, FailsTheUpgradeAndChangesNothing) {
   }
   if (c.arrange) c.arrange(game);
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
   EXPECT_FALSE(fs::exists(game.path("evil")));
 }
@@ -152,7 +151,7 @@ TEST(ModelFolder, ARefusedBundleLeavesNoNewModelFolder) {
   bundle[70] ^= 1;
   put_file(game.bundle(), bundle);
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{modified, failed}));
+  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{texts::bundle_modified, texts::not_upgraded}));
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -172,13 +171,13 @@ TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
                                   os_error::no_space, true);
-    EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+    EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   }
   tree after = game.snapshot();
   // A backup of the verified stock prefix may stay: it is the stock bytes.
   after.erase("Common/原始动画备份.amb");
   EXPECT_EQ(after, before);
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 }
@@ -202,13 +201,13 @@ TEST(ModelFolder, LeftHalfUnpackedIsRemovedAndUnpackedAgain) {
   // What an upgrade killed while unpacking leaves.
   put_file(game.path("pmodel.vantor-tmp/P0.POS"), bytes_of("packaged pose"));
   put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 
   // A restore removes such a leftover too.
   put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
-  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{"复原成功!"});
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{texts::restored});
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 }
 
@@ -217,7 +216,7 @@ TEST(ModelFolder, AFileInItsPlaceFailsTheUpgradeAndStays) {
   without_model_folder(game);
   put_file(game.path("pmodel"), bytes_of("not a folder"));
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
 }
 

@@ -12,8 +12,8 @@
 
 #include "extraction_table.h"
 #include "platform/system_error.h"
-#include "services/archive/archive_error.h"
 #include "services/archive/archive.h"
+#include "services/archive/archive_error.h"
 #include "stored_times.h"
 #include "support/failed_with.h"
 #include "support/fault_injector.h"
@@ -32,8 +32,8 @@ using testing::bytes_of;
 using testing::exists;
 using testing::failed_with;
 using testing::fault_injector;
-using testing::listing_counter;
 using testing::file_bytes;
+using testing::listing_counter;
 using testing::native_path;
 using testing::put_file;
 using testing::put_folder;
@@ -108,11 +108,20 @@ const std::vector<std::string> nothing_left = {};
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, Extraction,
     ::testing::Values(
-        extraction_case{
-            .title = "EmptyArchivePath", .items = {alpha}, .fails_with = os_error::not_found, .listing = nothing_left, .archive = ""},
-        extraction_case{
-            .title = "EmptyTargetFolder", .items = {alpha}, .fails_with = os_error::not_found, .listing = nothing_left, .target = ""},
-        extraction_case{.title = "MissingArchive", .fails_with = os_error::not_found, .listing = nothing_left, .target = "out/deep"},
+        extraction_case{.title = "EmptyArchivePath",
+                        .items = {alpha},
+                        .fails_with = os_error::not_found,
+                        .listing = nothing_left,
+                        .archive = ""},
+        extraction_case{.title = "EmptyTargetFolder",
+                        .items = {alpha},
+                        .fails_with = os_error::not_found,
+                        .listing = nothing_left,
+                        .target = ""},
+        extraction_case{.title = "MissingArchive",
+                        .fails_with = os_error::not_found,
+                        .listing = nothing_left,
+                        .target = "out/deep"},
         extraction_case{.title = "TargetMissingTwoLevelsDeep",
                         .items = {alpha},
                         .fails_with = std::nullopt,
@@ -268,50 +277,59 @@ const std::string long_folder = "d/" + std::string(200, 'n') + "/";  // 300 byte
 
 INSTANTIATE_TEST_SUITE_P(
     UnsafeEntries, Extraction,
-    ::testing::Values(
-        extraction_case{
-            .title = "ParentFolder", .items = {alpha, named("../evil")}, .fails_with = os_error::name_refused, .listing = first_entry_only},
-        extraction_case{.title = "ParentFolderBehindBackslashes",
-                        .items = {alpha, folder_item("a/"), named("a\\..\\..\\evil")},
-                        .fails_with = os_error::name_refused,
-                        .listing = {"out/", "out/a.txt", "out/a/"}},
-        extraction_case{.title = "ParentFolderOfAFolder",
-                        .items = {alpha, folder_item("a/../../escaped/")},
-                        .fails_with = os_error::name_refused,
-                        .listing = first_entry_only},
-        extraction_case{
-            .title = "Absolute", .items = {alpha, named(absolute_name)}, .fails_with = os_error::name_refused, .listing = first_entry_only},
-        extraction_case{
-            .title = "AbsoluteBackslash", .items = {alpha, named("\\evil")}, .fails_with = os_error::name_refused, .listing = first_entry_only},
-        // On Linux, "C:" would be an ordinary folder, made as x needs it.
-        extraction_case{
-            .title = "DriveLetter", .items = {alpha, named("C:/x")}, .fails_with = os_error::name_refused, .listing = first_entry_only},
-        extraction_case{.title = "UncPrefix",
-                        .items = {alpha, named("\\\\srv\\s\\x")},
-                        .arrange = [](const temp_folder& d) { put_folder(d / "out/srv/s"); },
-                        .fails_with = os_error::name_refused,
-                        .listing = {"out/", "out/a.txt", "out/srv/", "out/srv/s/"}},
-        extraction_case{
-            .title = "Colon", .items = {alpha, named("a.txt:stream")}, .fails_with = os_error::name_refused, .listing = first_entry_only},
-        extraction_case{.title = "ControlCharacter",
-                        .items = {alpha, named("tab\there")},
-                        .fails_with = os_error::name_refused,
-                        .listing = first_entry_only},
-        extraction_case{.title = "ZeroByte",
-                        .items = {alpha, named("zer0.txt")},
-                        .damage = zero_byte_in_name,
-                        .fails_with = os_error::name_refused,
-                        .listing = first_entry_only},
-        extraction_case{
-            .title = "NameTooLongToHold",  // cut short, it would name another file
-            .items = {alpha, folder_item("d/"), folder_item(long_folder), named(long_folder + std::string(98, 'm'))},
-            .fails_with = os_error::name_refused,
-            .listing = {"out/", "out/a.txt", "out/d/", "out/" + long_folder}},
-        extraction_case{.title = "LinkEntryBecomesAPlainFile",
-                        .items = {alpha, link_entry("link", ".."), named("link/evil")},
-                        .fails_with = os_error::exists,
-                        .listing = {"out/", "out/a.txt", "out/link"},
-                        .verify = expect_contents("out/link", bytes_of(".."))}),
+    ::testing::Values(extraction_case{.title = "ParentFolder",
+                                      .items = {alpha, named("../evil")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "ParentFolderBehindBackslashes",
+                                      .items = {alpha, folder_item("a/"), named("a\\..\\..\\evil")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = {"out/", "out/a.txt", "out/a/"}},
+                      extraction_case{.title = "ParentFolderOfAFolder",
+                                      .items = {alpha, folder_item("a/../../escaped/")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "Absolute",
+                                      .items = {alpha, named(absolute_name)},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "AbsoluteBackslash",
+                                      .items = {alpha, named("\\evil")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      // On Linux, "C:" would be an ordinary folder, made as x needs it.
+                      extraction_case{.title = "DriveLetter",
+                                      .items = {alpha, named("C:/x")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "UncPrefix",
+                                      .items = {alpha, named("\\\\srv\\s\\x")},
+                                      .arrange = [](const temp_folder& d) { put_folder(d / "out/srv/s"); },
+                                      .fails_with = os_error::name_refused,
+                                      .listing = {"out/", "out/a.txt", "out/srv/", "out/srv/s/"}},
+                      extraction_case{.title = "Colon",
+                                      .items = {alpha, named("a.txt:stream")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "ControlCharacter",
+                                      .items = {alpha, named("tab\there")},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "ZeroByte",
+                                      .items = {alpha, named("zer0.txt")},
+                                      .damage = zero_byte_in_name,
+                                      .fails_with = os_error::name_refused,
+                                      .listing = first_entry_only},
+                      extraction_case{.title = "NameTooLongToHold",  // cut short, it would name another file
+                                      .items = {alpha, folder_item("d/"), folder_item(long_folder),
+                                                named(long_folder + std::string(98, 'm'))},
+                                      .fails_with = os_error::name_refused,
+                                      .listing = {"out/", "out/a.txt", "out/d/", "out/" + long_folder}},
+                      extraction_case{.title = "LinkEntryBecomesAPlainFile",
+                                      .items = {alpha, link_entry("link", ".."), named("link/evil")},
+                                      .fails_with = os_error::exists,
+                                      .listing = {"out/", "out/a.txt", "out/link"},
+                                      .verify = expect_contents("out/link", bytes_of(".."))}),
     title_of);
 
 // --- a whole tree --------------------------------------------------------------

@@ -219,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         write_case{"DataCannotBeInflated", break_deflate_data(1), 1, "out.bin", {}, archive_error::damaged},
         write_case{"WrongChecksumDeflated", wrong_checksum(1), 1, "out.bin", {}, archive_error::damaged},
         write_case{"WrongChecksumStored", wrong_checksum(2), 2, "out.bin", {}, archive_error::damaged},
-        write_case{
-            "DataShorterThanDeclared", set_declared_size(1, 50000), 1, "out.bin", {}, archive_error::damaged}),
+        write_case{"DataShorterThanDeclared", set_declared_size(1, 50000), 1, "out.bin", {}, archive_error::damaged}),
     [](const ::testing::TestParamInfo<write_case>& row) { return std::string(row.param.title); });
 
 TEST_F(ArchiveReader, StreamsDeflatedAndStoredDataAndSetsTimes) {
