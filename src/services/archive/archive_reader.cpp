@@ -17,7 +17,7 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t data_buffer_size = 256 * 1024;
+constexpr std::size_t data_buffer_size = std::size_t{256} * 1024;
 constexpr std::uint32_t zip_local_signature = 0x04034B50;
 constexpr uLong method_stored = 0;
 constexpr uLong method_deflated = Z_DEFLATED;
@@ -211,9 +211,9 @@ status extract_entry_to_file(archive_reader* reader, std::int32_t index, std::st
 
 status write_entry_file(archive_reader* reader, const archive_entry& entry, platform::file& out) {
   const std::string path = out.path();
-  const status written = write_entry_data(reader, entry, out);
+  status written = write_entry_data(reader, entry, out);
   // A close that fails has lost written data.
-  const status closed = out.close();
+  status closed = out.close();
   if (!written) return written;
   if (!closed) return closed;
   (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));
