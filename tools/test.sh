@@ -2,7 +2,8 @@
 # Installs what the build needs, builds everything and runs every test:
 #   1. the optimised build with warnings as errors and all ctest suites
 #      (unit, workflow, fault injection, power loss, crash, archive,
-#      command line, headless window);
+#      command line, headless window), then tools/lint.sh (formatting and
+#      clang-tidy over the core);
 #   2. the Windows programs cross-built with MinGW-w64 and their suites run
 #      under Wine;
 #   3. the Linux suites built with AddressSanitizer and
@@ -15,6 +16,9 @@ tools/install-deps.sh
 
 echo "== release build and tests"
 cmake --workflow --preset release
+
+echo "== formatting and clang-tidy"
+tools/lint.sh
 [ "$1" = "--quick" ] && exit 0
 
 echo "== Windows cross build, tests under Wine"

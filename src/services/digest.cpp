@@ -15,14 +15,14 @@ inline std::uint32_t rotate_left(std::uint32_t x, int n) { return (x << n) | (x 
 // is known: F = (b & c) | (~b & d) as d ^ (b & (c ^ d)); G (below) split
 // in two additions; H = b ^ c ^ d; I = c ^ (b | ~d).
 #define VANTOR_MD5_STEP(f, a, b, c, d, x, k, s) \
-  a += f(b, c, d) + (x) + (k);                  \
-  a = rotate_left(a, s) + (b)
+  (a) += f(b, c, d) + (x) + (k);                \
+  (a) = rotate_left(a, s) + (b)
 // G's two terms share no bits, so they can be added separately: the term
 // without b is ready before b is, which shortens the chain between steps.
 #define VANTOR_MD5_STEP_G(a, b, c, d, x, k, s) \
-  a += ((c) & ~(d)) + (x) + (k);               \
-  a += (b) & (d);                              \
-  a = rotate_left(a, s) + (b)
+  (a) += ((c) & ~(d)) + (x) + (k);             \
+  (a) += (b) & (d);                            \
+  (a) = rotate_left(a, s) + (b)
 #define VANTOR_F(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
 #define VANTOR_H(b, c, d) ((b) ^ (c) ^ (d))
 #define VANTOR_I(b, c, d) ((c) ^ ((b) | ~(d)))
@@ -35,7 +35,7 @@ void md5::compress_blocks(const std::uint8_t* block, std::size_t count) {
   std::uint32_t a0 = state_[0], b0 = state_[1], c0 = state_[2], d0 = state_[3];
   for (; count > 0; --count, block += 64) {
     std::uint32_t x[16];
-    for (int i = 0; i < 16; ++i) x[i] = load_le32(block + 4 * i);
+    for (std::size_t i = 0; i < 16; ++i) x[i] = load_le32(block + 4 * i);
     std::uint32_t a = a0, b = b0, c = c0, d = d0;
 
     VANTOR_MD5_STEP(VANTOR_F, a, b, c, d, x[0], 0xd76aa478u, 7);
@@ -152,10 +152,8 @@ std::array<std::uint8_t, 16> md5::finish() {
   update(byte_view(tail.data(), padding + 8));
 
   std::array<std::uint8_t, 16> digest;
-  for (int word = 0; word < 4; ++word)
-    for (int i = 0; i < 4; ++i)
-      digest[static_cast<std::size_t>(4 * word + i)] =
-          static_cast<std::uint8_t>(state_[static_cast<std::size_t>(word)] >> (8 * i));
+  for (std::size_t word = 0; word < 4; ++word)
+    for (std::size_t i = 0; i < 4; ++i) digest[4 * word + i] = static_cast<std::uint8_t>(state_[word] >> (8 * i));
   return digest;
 }
 

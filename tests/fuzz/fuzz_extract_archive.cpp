@@ -1,6 +1,6 @@
 // Extracts arbitrary bytes as a model package into a fresh folder, with a
 // sentinel file beside it, and aborts when anything escapes: a write outside
-// the target folder, a symbolic link inside it, or an unknown result.
+// the target folder, a symbolic link inside it, or an unknown failure.
 
 #include <sys/stat.h>
 
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "services/archive/archive.h"
+#include "services/archive/archive_error.h"
 
 namespace fs = std::filesystem;
 
@@ -44,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(package, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  const std::int32_t result = vantor::extract_archive(package.string(), target.string());
-  check(result == -1 || result == 0 || result == 1, "unknown result");
+  const vantor::status result = vantor::unpack_archive(package.string(), target.string());
+  // Whatever the bytes, a failure is a damaged archive or the system's refusal.
+  check(result || result.error().kind == vantor::archive_error::damaged ||
+            result.error().kind.category().name() == "system",
+        "an unknown failure");
 
   // Nothing but the target folder appeared beside the sentinel.
   std::size_t entries = 0;

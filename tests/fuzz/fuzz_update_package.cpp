@@ -12,6 +12,7 @@
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "services/little_endian.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 
 namespace fs = std::filesystem;
@@ -114,9 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ifstream in(game / "Common" / "character.amb", std::ios::binary);
     const vantor::byte_string bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     check(bundle == expected, "the upgraded bundle is wrong");
-    check(ports.last_message == "升级成功！", "success not reported");
+    check(ports.last_message == vantor::testing::texts::upgraded, "success not reported");
   } else {
-    check(ports.last_message == "升级失败！", "failure not reported");
+    check(ports.last_message == vantor::testing::texts::not_upgraded, "failure not reported");
   }
   return 0;
 }

@@ -6,12 +6,14 @@
 
 #include "platform/platform.h"
 #include "support/fault_injector.h"
+#include "support/listing_counter.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
 namespace {
 
 using testing::bytes_of;
+using testing::listing_counter;
 using testing::put_file;
 using testing::temp_folder;
 
@@ -50,16 +52,6 @@ TEST(PlatformFiles, PathHelpers) {
   EXPECT_EQ(platform::parent_folder("/a"), "/");
   EXPECT_EQ(platform::parent_folder("a"), "");
 }
-
-// A hook that counts folder listings and fails nothing.
-class listing_counter final : public platform::fault_hook {
- public:
-  listing_counter() { platform::set_fault_hook(this); }
-  ~listing_counter() override { platform::set_fault_hook(nullptr); }
-  platform::fault before(platform::operation, std::string_view, std::string_view) override { return {}; }
-  void folder_listed(std::string_view) override { ++listings; }
-  int listings = 0;
-};
 
 TEST(NewFolderTrees, ExactCallsTakeThePathAsGivenAndListNothing) {
   temp_folder dir;

@@ -14,11 +14,14 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using namespace testing::fixture;
 using testing::bytes_of;
@@ -98,8 +101,8 @@ TEST_P(FaultSweep, EveryFailingOperationKeepsThePlayersFilesWhole) {
   const int operations = count_operations(c);
   ASSERT_GT(operations, 5);
   RecordProperty("operations", operations);
-  const std::string success = c.run == command::upgrade ? "升级成功！" : "复原成功!";
-  const std::string failure = c.run == command::upgrade ? "升级失败！" : "复原失败！";
+  const std::string success = c.run == command::upgrade ? texts::upgraded : texts::restored;
+  const std::string failure = c.run == command::upgrade ? texts::not_upgraded : texts::not_restored;
 
   struct fault_kind {
     failure_kind error;

@@ -11,21 +11,19 @@
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
-
-constexpr const char* upgraded = "升级成功！";
-constexpr const char* not_upgraded = "升级失败！";
-constexpr const char* restored = "复原成功!";
-constexpr const char* not_restored = "复原失败！";
 
 // The messages of a command run in a child process, or nothing when it hung.
 std::optional<std::vector<std::string>> bounded_click(const testing::game_folder& game, testing::command run) {
@@ -94,18 +92,20 @@ TEST_P(PipeInTheWay, NoCommandWaitsForIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PipeInTheWay,
-    ::testing::Values(pipe_case{"pose_update", "updatefile/p0.pos", not_upgraded, restored},
-                      pipe_case{"action_update", "updatefile/character.act", not_upgraded, restored},
-                      pipe_case{"frame_package", "updatefile/new.amb.out", not_upgraded, restored},
-                      pipe_case{"description", "updatefile/界面说明.txt", upgraded, restored},
-                      pipe_case{"cover", "updatefile/封面图片.jpg", upgraded, restored},
-                      pipe_case{"live_bundle", "Common/character.amb", not_upgraded, not_restored},
-                      pipe_case{"backup", "Common/原始动画备份.amb", upgraded, not_restored},
-                      pipe_case{"model_package", "pmodel.pak", std::nullopt, not_restored},
-                      pipe_case{"bundle_temporary", "Common/character.amb.vantor-tmp", upgraded, restored},
-                      pipe_case{"pose_temporary", "pmodel/P0.POS.vantor-tmp", upgraded, restored},
-                      pipe_case{"linked_pose_update", "updatefile/p0.pos", not_upgraded, restored, true},
-                      pipe_case{"linked_live_bundle", "Common/character.amb", not_upgraded, not_restored, true}),
+    ::testing::Values(
+        pipe_case{"pose_update", "updatefile/p0.pos", texts::not_upgraded, texts::restored},
+        pipe_case{"action_update", "updatefile/character.act", texts::not_upgraded, texts::restored},
+        pipe_case{"frame_package", "updatefile/new.amb.out", texts::not_upgraded, texts::restored},
+        pipe_case{"description", "updatefile/界面说明.txt", texts::upgraded, texts::restored},
+        pipe_case{"cover", "updatefile/封面图片.jpg", texts::upgraded, texts::restored},
+        pipe_case{"live_bundle", "Common/character.amb", texts::not_upgraded, texts::not_restored},
+        // The live bundle is stock: the restore writes a real backup over the pipe.
+        pipe_case{"backup", "Common/原始动画备份.amb", texts::upgraded, texts::restored},
+        pipe_case{"model_package", "pmodel.pak", std::nullopt, texts::not_restored},
+        pipe_case{"bundle_temporary", "Common/character.amb.vantor-tmp", texts::upgraded, texts::restored},
+        pipe_case{"pose_temporary", "pmodel/P0.POS.vantor-tmp", texts::upgraded, texts::restored},
+        pipe_case{"linked_pose_update", "updatefile/p0.pos", texts::not_upgraded, texts::restored, true},
+        pipe_case{"linked_live_bundle", "Common/character.amb", texts::not_upgraded, texts::not_restored, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StaleTemporaries, OfEveryKindAreClearedAndTheUpgradeSucceeds) {
@@ -116,7 +116,7 @@ TEST(StaleTemporaries, OfEveryKindAreClearedAndTheUpgradeSucceeds) {
                      testing::native_path(game.path("Common/原始动画备份.amb.vantor-tmp")));
   fs::create_symlink(testing::native_path(game.path("Vantor.exe")),
                      testing::native_path(game.path("pmodel/P0.POS.vantor-tmp")));
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/character.amb.vantor-tmp")))));
   EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/原始动画备份.amb.vantor-tmp")))));
   EXPECT_EQ(file_bytes(game.path("Vantor.exe")), bytes_of("MZ")) << "a link was followed";

@@ -15,6 +15,7 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/messages.h"
 #include "workflow/refusal.h"
 #include "workflow/session.h"
@@ -22,6 +23,8 @@
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using testing::bytes_of;
 using testing::file_bytes;
@@ -51,11 +54,6 @@ said run_command(const testing::game_folder& game, testing::command run,
   return result;
 }
 
-constexpr const char* upgraded = "升级成功！";
-constexpr const char* not_upgraded = "升级失败！";
-constexpr const char* restored = "复原成功!";
-constexpr const char* not_restored = "复原失败！";
-
 // --- one run at a time -------------------------------------------------------------
 
 TEST(RunLock, ASecondRunGivesUpWithAReasonAndChangesNothing) {
@@ -67,7 +65,7 @@ TEST(RunLock, ASecondRunGivesUpWithAReasonAndChangesNothing) {
       ASSERT_TRUE(held.ok());
       const said result = run_command(game, run, std::chrono::milliseconds(100));
       EXPECT_EQ(result.messages,
-                std::vector<std::string>{run == testing::command::upgrade ? not_upgraded : not_restored});
+                std::vector<std::string>{run == testing::command::upgrade ? texts::not_upgraded : texts::not_restored});
       EXPECT_EQ(result.reasons, std::vector<failure_kind>{os_error::busy});
     }
     EXPECT_EQ(game.snapshot(), before);
@@ -76,7 +74,7 @@ TEST(RunLock, ASecondRunGivesUpWithAReasonAndChangesNothing) {
 
 TEST(RunLock, IsFreeAgainOnceARunEnds) {
   testing::game_folder game;
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   EXPECT_TRUE(run_lock::take(game.root(), std::chrono::milliseconds(0)).ok());
 }
 
@@ -89,13 +87,13 @@ void expect_originals(const testing::game_folder& game) {
 
 TEST(Restore, WithoutTheBackupRebuildsTheStockBundleFromTheUpgradedOne) {
   testing::game_folder game;
-  ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   fs::remove(testing::native_path(game.backup()));  // players delete files they do not recognise
-  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_EQ(file_bytes(game.backup()), stock());
   expect_originals(game);
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
 }
 
 struct untrue_case {
@@ -109,12 +107,12 @@ class RestoreWithoutStock : public ::testing::TestWithParam<untrue_case> {};
 
 TEST_P(RestoreWithoutStock, FailsAndChangesNothing) {
   testing::game_folder game;
-  ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  ASSERT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   fs::remove(testing::native_path(game.backup()));
   GetParam().arrange(game);
   const auto before = game.snapshot();
   const said result = run_command(game, testing::command::restore);
-  EXPECT_EQ(result.messages, std::vector<std::string>{not_restored});
+  EXPECT_EQ(result.messages, std::vector<std::string>{texts::not_restored});
   EXPECT_EQ(result.reasons, std::vector<failure_kind>{GetParam().reason});
   EXPECT_EQ(game.snapshot(), before);
 }
@@ -152,13 +150,13 @@ TEST(FolderFlush, FailingAfterTheBackupKeepsTheLiveBundleAndUndoesTheRest) {
         },
         1, true);
     const said result = run_command(game, testing::command::upgrade);
-    EXPECT_EQ(result.messages, std::vector<std::string>{not_upgraded});
+    EXPECT_EQ(result.messages, std::vector<std::string>{texts::not_upgraded});
     EXPECT_EQ(result.reasons, std::vector<failure_kind>{os_error::io_error});
   }
   EXPECT_EQ(file_bytes(game.bundle()), stock()) << "the live bundle was replaced before the backup was durable";
   EXPECT_EQ(file_bytes(game.pose()), old_pose);
   EXPECT_EQ(file_bytes(game.action()), old_action);
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
 }
 
 // --- frame counts ----------------------------------------------------------------
@@ -179,7 +177,7 @@ TEST_P(HostileFrameCount, IsRefusedAndChangesNothing) {
   put_file(game.path("updatefile/new.amb.out"), package);
   const auto before = game.snapshot();
   const said result = run_command(game, testing::command::upgrade);
-  EXPECT_EQ(result.messages, std::vector<std::string>{not_upgraded});
+  EXPECT_EQ(result.messages, std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(result.reasons, std::vector<failure_kind>{refusal::bad_frame_count});
   EXPECT_EQ(game.snapshot(), before);
 }
@@ -199,7 +197,7 @@ TEST(FrameCount, TheLargestThatFitsIsAccepted) {
   testing::game_folder game;
   game.new_count = static_cast<std::int32_t>(largest_count);
   put_file(game.path("updatefile/new.amb.out"), testing::frame_package(game.new_frames, game.new_count));
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(file_bytes(game.bundle()), testing::upgraded_bundle(stock(), game.new_frames, game.new_count));
 }
 

@@ -7,14 +7,15 @@
 
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using testing::file_bytes;
 namespace fs = std::filesystem;
-
-constexpr const char* succeeded = "升级成功！";
 
 std::vector<std::string> click_upgrade(const testing::game_folder& game) {
   return testing::click(game, testing::command::upgrade);
@@ -26,7 +27,7 @@ TEST(Upgrade, FindsFilesWhoseLetterCaseDiffers) {
   testing::game_folder game;
   fs::rename(testing::native_path(game.path("Common")), testing::native_path(game.path("common")));
   fs::rename(testing::native_path(game.path("pmodel/P0.POS")), testing::native_path(game.path("pmodel/p0.pos")));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(file_bytes(game.path("pmodel/p0.pos")), game.pose_update);
   EXPECT_FALSE(fs::exists(testing::native_path(game.path("pmodel/P0.POS"))));
   EXPECT_FALSE(fs::exists(testing::native_path(game.path("Common"))));

@@ -11,11 +11,15 @@
 #include "services/bytes.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
+#include "support/player_texts.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using namespace testing::fixture;
 using testing::bytes_of;
@@ -23,10 +27,6 @@ using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 using tree = std::map<std::string, byte_string>;
-
-constexpr const char* succeeded = "升级成功！";
-constexpr const char* failed = "升级失败！";
-constexpr const char* modified = "动画文件被修改过，非原版";
 
 const byte_string folder_mark = bytes_of("<folder>");
 const byte_string mesh_data = testing::random_bytes(30000, 5);
@@ -64,7 +64,7 @@ std::vector<std::string> click_upgrade(const testing::game_folder& game) {
 TEST(ModelFolder, IsUnpackedWholeFromAPackageWithoutFolderEntries) {
   testing::game_folder game;
   without_model_folder(game);
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
   EXPECT_EQ(file_bytes(game.action()), game.action_update);
@@ -73,13 +73,13 @@ TEST(ModelFolder, IsUnpackedWholeFromAPackageWithoutFolderEntries) {
 TEST(ModelFolder, ThatIsThereIsNeverUnpackedAgain) {
   testing::game_folder game;  // its model folder holds only P0.POS
   write_zip(game.path("pmodel.pak"), package_items());
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), (tree{{"P0.POS", game.pose_update}}));
 }
 
 // --- packages that must change nothing -------------------------------------------
 
-using patch = std::function<void(byte_string&)>;
+using patch = zip_patch;
 
 struct package_case {
   const char* name;
@@ -87,32 +87,6 @@ struct package_case {
   patch damage{};               // applied to the written package
   std::function<void(testing::game_folder&)> arrange{};
   friend void PrintTo(const package_case& c, std::ostream* os) { *os << c.name; }
-};
-
-patch for_entry(std::size_t k, std::function<void(byte_string&, const zip_record&)> change) {
-  return [k, change](byte_string& zip) { change(zip, zip_records(zip).at(k)); };
-}
-patch wrong_checksum(std::size_t k) {
-  return for_entry(k, [](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_crc, 0x12345678);
-    put_le32(zip, r.central_header + central_crc, 0x12345678);
-  });
-}
-patch declared_size(std::size_t k, std::uint32_t size) {
-  return for_entry(k, [size](byte_string& zip, const zip_record& r) {
-    put_le32(zip, r.local_header + local_size, size);
-    put_le32(zip, r.central_header + central_size, size);
-  });
-}
-const patch broken_deflate_data = for_entry(1, [](byte_string& zip, const zip_record& r) { zip[r.data] = 0xFF; });
-const patch cut_in_half = [](byte_string& zip) { zip.resize(zip.size() / 2); };
-const patch cut_central_directory = [](byte_string& zip) { zip.resize(central_directory_offset(zip)); };
-// 1000 entries of nearly 4 GB each: more than any disk holds.
-const patch huge_declared_sizes = [](byte_string& zip) {
-  for (const zip_record& r : zip_records(zip)) {
-    put_le32(zip, r.local_header + local_size, 0xFFFFFFF0u);
-    put_le32(zip, r.central_header + central_size, 0xFFFFFFF0u);
-  }
 };
 
 std::vector<zip_item> with(std::vector<zip_item> items, zip_item added) {
@@ -140,7 +114,7 @@ TEST_P(RefusedPackage, FailsTheUpgradeAndChangesNothing) {
   }
   if (c.arrange) c.arrange(game);
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
   EXPECT_FALSE(fs::exists(game.path("evil")));
 }
@@ -155,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
         package_case{"central_directory_cut_off", package_items(), cut_central_directory},
         package_case{"wrong_checksum_deflated", package_items(), wrong_checksum(1)},
         package_case{"wrong_checksum_stored", package_items(), wrong_checksum(2)},
-        package_case{"data_cannot_be_inflated", package_items(), broken_deflate_data},
-        package_case{"data_longer_than_declared", package_items(), declared_size(1, 100)},
-        package_case{"data_shorter_than_declared", package_items(), declared_size(1, 40000)},
+        package_case{"data_cannot_be_inflated", package_items(), break_deflate_data(1)},
+        package_case{"data_longer_than_declared", package_items(), set_declared_size(1, 100)},
+        package_case{"data_shorter_than_declared", package_items(), set_declared_size(1, 40000)},
         package_case{"declared_sizes_past_the_free_space", thousand_entries(), huge_declared_sizes},
         package_case{"parent_folder", with(package_items(), file_item("../evil", "escaped"))},
         package_case{"parent_folder_behind_backslashes", with(package_items(), file_item("mesh\\..\\..\\evil", "x"))},
@@ -177,7 +151,7 @@ TEST(ModelFolder, ARefusedBundleLeavesNoNewModelFolder) {
   bundle[70] ^= 1;
   put_file(game.bundle(), bundle);
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{modified, failed}));
+  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{texts::bundle_modified, texts::not_upgraded}));
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -197,13 +171,13 @@ TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
                                   os_error::no_space, true);
-    EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+    EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   }
   tree after = game.snapshot();
   // A backup of the verified stock prefix may stay: it is the stock bytes.
   after.erase("Common/原始动画备份.amb");
   EXPECT_EQ(after, before);
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 }
@@ -227,13 +201,13 @@ TEST(ModelFolder, LeftHalfUnpackedIsRemovedAndUnpackedAgain) {
   // What an upgrade killed while unpacking leaves.
   put_file(game.path("pmodel.vantor-tmp/P0.POS"), bytes_of("packaged pose"));
   put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 
   // A restore removes such a leftover too.
   put_file(game.path("pmodel.vantor-tmp/mesh/hero.msh"), bytes_of("half a me"));
-  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{"复原成功!"});
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{texts::restored});
   EXPECT_FALSE(fs::exists(game.path("pmodel.vantor-tmp")));
 }
 
@@ -242,7 +216,7 @@ TEST(ModelFolder, AFileInItsPlaceFailsTheUpgradeAndStays) {
   without_model_folder(game);
   put_file(game.path("pmodel"), bytes_of("not a folder"));
   const tree before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
 }
 

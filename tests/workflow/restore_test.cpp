@@ -8,10 +8,13 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using testing::bytes_of;
 using testing::click;
@@ -19,9 +22,6 @@ using testing::command;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
-
-constexpr const char* restored = "复原成功!";
-constexpr const char* restore_failed = "复原失败！";
 
 const byte_string& stock() { return testing::small_stock().bundle; }
 
@@ -38,7 +38,7 @@ TEST(RestorePayloads, HaveTheirExactLengths) {
 
 TEST(Restore, OnANeverUpgradedGameRewritesTheFilesAndKeepsTheBundle) {
   testing::game_folder game;
-  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
   EXPECT_EQ(file_bytes(game.action()), bytes_of(action_restore_payload()));
   EXPECT_EQ(file_bytes(game.bundle()), stock());
@@ -47,11 +47,11 @@ TEST(Restore, OnANeverUpgradedGameRewritesTheFilesAndKeepsTheBundle) {
 
 TEST(Restore, AfterAnUpgradePutsTheStockBundleBack) {
   testing::game_folder game;
-  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
-  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{texts::upgraded});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_EQ(file_bytes(game.backup()), stock());  // kept for the next upgrade
-  EXPECT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
+  EXPECT_EQ(click(game, command::upgrade), std::vector<std::string>{texts::upgraded});
 }
 
 struct refused_case {
@@ -66,7 +66,7 @@ TEST_P(RestoreRefused, ChangesNothing) {
   testing::game_folder game;
   GetParam().arrange(game);
   const auto before = game.snapshot();
-  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restore_failed});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::not_restored});
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -104,7 +104,7 @@ TEST_P(RestoreRecovers, FromTheLiveBundleWhenTheBackupIsDamaged) {
   testing::game_folder game;
   put_file(game.backup(), GetParam().backup);
   if (GetParam().upgraded_live) put_file(game.bundle(), testing::upgraded_bundle(stock(), game.new_frames, 39));
-  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
   EXPECT_EQ(file_bytes(game.backup()), stock());
   EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
@@ -158,17 +158,17 @@ TEST(Restore, NeverInstallsABackupRewrittenWhileItIsRead) {
       SCOPED_TRACE(::testing::Message() << "rewritten at its access " << at_read
                                         << (upgraded_live ? ", live bundle upgraded" : ", live bundle modified"));
       testing::game_folder game;
-      ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
+      ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{texts::upgraded});
       if (!upgraded_live) put_file(game.bundle(), with_flipped_byte(stock()));
       std::vector<std::string> said;
       {
         backup_rewriter writer(game.backup(), at_read, with_flipped_byte(stock()));
         said = click(game, command::restore);
       }
-      if (said == std::vector<std::string>{restored}) {
+      if (said == std::vector<std::string>{texts::restored}) {
         EXPECT_EQ(file_bytes(game.bundle()), stock());
       } else {
-        EXPECT_EQ(said, std::vector<std::string>{restore_failed});
+        EXPECT_EQ(said, std::vector<std::string>{texts::not_restored});
         EXPECT_NE(file_bytes(game.bundle()), stock()) << "a failed restore changed the bundle";
       }
     }
@@ -186,14 +186,14 @@ class RestoreStepFault : public ::testing::TestWithParam<restore_fault_case> {};
 
 TEST_P(RestoreStepFault, IsReportedAndLeavesTheGameAsItWas) {
   testing::game_folder game;
-  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{"升级成功！"});
+  ASSERT_EQ(click(game, command::upgrade), std::vector<std::string>{texts::upgraded});
   const auto before = game.snapshot();
   {
     testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment));
-    EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restore_failed});
+    EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::not_restored});
   }
   EXPECT_EQ(game.snapshot(), before);
-  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{restored});
+  EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.bundle()), stock());
 }
 

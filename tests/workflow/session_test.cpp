@@ -6,10 +6,13 @@
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using testing::bytes_of;
 using testing::put_file;
@@ -20,7 +23,7 @@ TEST(StartSession, OutsideTheGameFolderItEndsWithoutReadingAnything) {
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
   EXPECT_FALSE(session.start_session(game.root()));
-  EXPECT_EQ(fake.messages, std::vector<std::string>{"此程序必须置于Vantor主目录下运行!"});
+  EXPECT_EQ(fake.messages, std::vector<std::string>{texts::not_in_game_folder});
   EXPECT_EQ(fake.exit_codes, std::vector<std::int32_t>{0});
   EXPECT_FALSE(fake.description || fake.summary || fake.cover) << "nothing was shown";
   EXPECT_TRUE(session.state().pose_update.empty());

@@ -13,10 +13,13 @@
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using testing::put_file;
 namespace fs = std::filesystem;
@@ -57,9 +60,8 @@ TEST(LargePackage, StreamsAndFailsCleanlyWhenTheDiskIsFull) {
       },
       std::chrono::seconds(60));
   ASSERT_TRUE(said.has_value()) << "the upgrade hung or crashed";
-  EXPECT_EQ(*said,
-            "总帧数=1000， 起始帧=17061， 结束帧=18061\n写出帧数时失败！\n升级失败！\n"
-            "cannot be written: the disk is full\n");
+  EXPECT_EQ(*said, std::string("总帧数=1000， 起始帧=17061， 结束帧=18061\n") + texts::frame_count_failed + "\n" +
+                       texts::not_upgraded + "\n" + "cannot be written: the disk is full\n");
   EXPECT_EQ(game.snapshot_without("updatefile/new.amb.out"), before);
 }
 

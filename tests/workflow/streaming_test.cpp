@@ -11,19 +11,19 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/refusal.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
-
-constexpr const char* upgraded = "升级成功！";
-constexpr const char* not_upgraded = "升级失败！";
 
 struct change_case {
   const char* name;
@@ -41,7 +41,7 @@ TEST_P(PackageChangedAfterStart, IsRefusedAndChangesNothing) {
   GetParam().change(game);
   const auto before = game.snapshot();
   EXPECT_FALSE(session.on_upgrade_clicked());
-  EXPECT_EQ(fake.messages, std::vector<std::string>{not_upgraded});
+  EXPECT_EQ(fake.messages, std::vector<std::string>{texts::not_upgraded});
   ASSERT_EQ(session.reasons().size(), 1u);
   EXPECT_EQ(session.reasons().front().kind, refusal::changed);
   EXPECT_EQ(game.snapshot(), before);
@@ -103,27 +103,30 @@ TEST_P(FaultInTheStream, LeavesTheGameAsItWas) {
   auto after = game.snapshot();
   after.erase("Common/原始动画备份.amb");  // a backup of the proved stock prefix may stay
   EXPECT_EQ(after, before);
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FaultInTheStream,
-    ::testing::Values(
-        // Reads of new.amb.out: its count at start, before the upgrade, before
-        // the copy, then the frames in pieces of 1 MB.
-        stream_fault_case{
-            "reading_the_frames", platform::operation::read, "new.amb.out", 5, {"写出帧数时失败！", not_upgraded}},
-        stream_fault_case{"writing_the_frames",
-                          platform::operation::write,
-                          "character.amb.vantor-tmp",
-                          3,
-                          {"写出帧数时失败！", not_upgraded}},
-        stream_fault_case{"reading_the_bundle",
-                          platform::operation::read,
-                          "Common/character.amb",
-                          1,
-                          {not_upgraded}}),  // a bundle that cannot be read is not called modified
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, FaultInTheStream,
+                         ::testing::Values(
+                             // Reads of new.amb.out: its count at start, before the upgrade, before
+                             // the copy, then the frames in pieces of 1 MB.
+                             stream_fault_case{"reading_the_frames",
+                                               platform::operation::read,
+                                               "new.amb.out",
+                                               5,
+                                               {texts::frame_count_failed, texts::not_upgraded}},
+                             stream_fault_case{"writing_the_frames",
+                                               platform::operation::write,
+                                               "character.amb.vantor-tmp",
+                                               3,
+                                               {texts::frame_count_failed, texts::not_upgraded}},
+                             stream_fault_case{"reading_the_bundle",
+                                               platform::operation::read,
+                                               "Common/character.amb",
+                                               1,
+                                               // a bundle that cannot be read is not called modified
+                                               {texts::not_upgraded}}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

@@ -8,22 +8,20 @@
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "support/zip_fixture.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using namespace testing::fixture;
 using testing::bytes_of;
 using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
-
-constexpr const char* modified = "动画文件被修改过，非原版";
-constexpr const char* succeeded = "升级成功！";
-constexpr const char* failed = "升级失败！";
-constexpr const char* count_failed = "写出帧数时失败！";
 
 const byte_string& stock() { return testing::small_stock().bundle; }
 
@@ -57,7 +55,7 @@ TEST_P(UpgradeMessages, FollowTheStartingState) {
   GetParam().arrange(game);
   const auto before = game.snapshot();
   EXPECT_EQ(click_upgrade(game), GetParam().messages);
-  if (GetParam().messages.back() == succeeded) {
+  if (GetParam().messages.back() == texts::upgraded) {
     expect_upgraded(game);
   } else {
     EXPECT_EQ(game.snapshot(), before) << "a failed upgrade changed the game folder";
@@ -66,42 +64,44 @@ TEST_P(UpgradeMessages, FollowTheStartingState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UpgradeMessages,
-    ::testing::Values(
-        upgrade_case{"no_model_folder_no_package",
-                     [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); },
-                     {failed}},
-        upgrade_case{"first_upgrade", [](auto&) {}, {succeeded}},
-        upgrade_case{"backup_valid_live_upgraded",
-                     [](auto& g) {
-                       put_file(g.backup(), stock());
-                       put_file(g.bundle(), testing::upgraded_bundle(stock(), bytes_of("old frames"), 2));
-                     },
-                     {succeeded}},
-        upgrade_case{"backup_modified_live_stock",
-                     [](auto& g) { put_file(g.backup(), altered(stock())); },
-                     {modified, succeeded}},
-        upgrade_case{
-            "no_backup_live_modified", [](auto& g) { put_file(g.bundle(), altered(stock())); }, {modified, failed}},
-        upgrade_case{"no_backup_live_already_upgraded",
-                     [](auto& g) { put_file(g.bundle(), testing::upgraded_bundle(stock(), {}, 5)); },
-                     {modified, failed}},
-        upgrade_case{"no_backup_live_truncated",
-                     [](auto& g) { put_file(g.bundle(), testing::first_bytes(stock(), 4000)); },
-                     {modified, failed}},
-        upgrade_case{"backup_and_live_modified",
-                     [](auto& g) {
-                       put_file(g.backup(), altered(stock()));
-                       put_file(g.bundle(), altered(stock()));
-                     },
-                     {modified, modified, failed}},
-        upgrade_case{"no_backup_no_live", [](auto& g) { fs::remove(testing::native_path(g.bundle())); }, {failed}}),
+    ::testing::Values(upgrade_case{"no_model_folder_no_package",
+                                   [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); },
+                                   {texts::not_upgraded}},
+                      upgrade_case{"first_upgrade", [](auto&) {}, {texts::upgraded}},
+                      upgrade_case{"backup_valid_live_upgraded",
+                                   [](auto& g) {
+                                     put_file(g.backup(), stock());
+                                     put_file(g.bundle(), testing::upgraded_bundle(stock(), bytes_of("old frames"), 2));
+                                   },
+                                   {texts::upgraded}},
+                      upgrade_case{"backup_modified_live_stock",
+                                   [](auto& g) { put_file(g.backup(), altered(stock())); },
+                                   {texts::bundle_modified, texts::upgraded}},
+                      upgrade_case{"no_backup_live_modified",
+                                   [](auto& g) { put_file(g.bundle(), altered(stock())); },
+                                   {texts::bundle_modified, texts::not_upgraded}},
+                      upgrade_case{"no_backup_live_already_upgraded",
+                                   [](auto& g) { put_file(g.bundle(), testing::upgraded_bundle(stock(), {}, 5)); },
+                                   {texts::bundle_modified, texts::not_upgraded}},
+                      upgrade_case{"no_backup_live_truncated",
+                                   [](auto& g) { put_file(g.bundle(), testing::first_bytes(stock(), 4000)); },
+                                   {texts::bundle_modified, texts::not_upgraded}},
+                      upgrade_case{"backup_and_live_modified",
+                                   [](auto& g) {
+                                     put_file(g.backup(), altered(stock()));
+                                     put_file(g.bundle(), altered(stock()));
+                                   },
+                                   {texts::bundle_modified, texts::bundle_modified, texts::not_upgraded}},
+                      upgrade_case{"no_backup_no_live",
+                                   [](auto& g) { fs::remove(testing::native_path(g.bundle())); },
+                                   {texts::not_upgraded}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Upgrade, SecondUpgradeStartsFromTheBackupAndLeavesItAlone) {
   testing::game_folder game;
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   const auto backup_time = fs::last_write_time(testing::native_path(game.backup()));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
   EXPECT_EQ(fs::last_write_time(testing::native_path(game.backup())), backup_time);
 }
@@ -111,7 +111,7 @@ TEST(Upgrade, ExtractsTheModelPackageWhenTheFolderIsMissing) {
   fs::remove_all(testing::native_path(game.path("pmodel")));
   write_zip(game.path("pmodel.pak"),
             {file_item("P0.POS", "packaged pose"), folder_item("parts/"), file_item("parts/body.mdl", "mesh")});
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
   EXPECT_EQ(file_bytes(game.path("pmodel/parts/body.mdl")), bytes_of("mesh"));
 }
@@ -134,7 +134,7 @@ TEST_P(IncompletePackage, IsRefusedAndChangesNothing) {
   fs::remove(testing::native_path(path));
   if (GetParam().content) put_file(path, *GetParam().content);
   const auto before = game.snapshot();
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -154,7 +154,8 @@ TEST(Upgrade, UnwritableBundleShowsTheCountMessageAndTriesTheNextSource) {
   // The new bundle's temporary file cannot be created, from either source.
   testing::fault_injector no_room(testing::fault_injector::on(platform::operation::open, "character.amb.vantor-tmp"), 1,
                                   false, os_error::no_space);
-  EXPECT_EQ(click_upgrade(game), (std::vector<std::string>{count_failed, count_failed, failed}));
+  EXPECT_EQ(click_upgrade(game),
+            (std::vector<std::string>{texts::frame_count_failed, texts::frame_count_failed, texts::not_upgraded}));
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -183,21 +184,27 @@ TEST_P(UpgradeStepFault, IsReportedAndLeavesTheGameAsItWas) {
     after.erase("Common/原始动画备份.amb");
   }
   EXPECT_EQ(after, before);
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UpgradeStepFault,
     ::testing::Values(
-        step_fault_case{"bundle_write", platform::operation::write, "character.amb.", {count_failed, failed}},
-        step_fault_case{"bundle_flush", platform::operation::flush, "character.amb.", {count_failed, failed}},
-        step_fault_case{"backup_write", platform::operation::write, "备份", {failed}},
-        step_fault_case{"pose_write", platform::operation::write, "P0.POS", {failed}},
-        step_fault_case{"action_write", platform::operation::write, "character.act", {failed}},
-        step_fault_case{"pose_rename", platform::operation::rename, "P0.POS", {failed}},
-        step_fault_case{"action_rename", platform::operation::rename, "character.act", {failed}},
-        step_fault_case{"bundle_rename", platform::operation::rename, "character.amb", {failed}}),
+        step_fault_case{"bundle_write",
+                        platform::operation::write,
+                        "character.amb.",
+                        {texts::frame_count_failed, texts::not_upgraded}},
+        step_fault_case{"bundle_flush",
+                        platform::operation::flush,
+                        "character.amb.",
+                        {texts::frame_count_failed, texts::not_upgraded}},
+        step_fault_case{"backup_write", platform::operation::write, "备份", {texts::not_upgraded}},
+        step_fault_case{"pose_write", platform::operation::write, "P0.POS", {texts::not_upgraded}},
+        step_fault_case{"action_write", platform::operation::write, "character.act", {texts::not_upgraded}},
+        step_fault_case{"pose_rename", platform::operation::rename, "P0.POS", {texts::not_upgraded}},
+        step_fault_case{"action_rename", platform::operation::rename, "character.act", {texts::not_upgraded}},
+        step_fault_case{"bundle_rename", platform::operation::rename, "character.amb", {texts::not_upgraded}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Upgrade, BackupThatDoesNotReadBackAsStockIsNeverTrusted) {
@@ -212,7 +219,7 @@ TEST(Upgrade, BackupThatDoesNotReadBackAsStockIsNeverTrusted) {
       fs::resize_file(testing::native_path(std::string(path)), 10);
     return false;
   });
-  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{failed});
+  EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   EXPECT_EQ(game.snapshot(), before);
 }
 
@@ -220,7 +227,7 @@ TEST(Upgrade, StaleTemporariesFromAnInterruptedRunAreCleanedUp) {
   testing::game_folder game;
   put_file(game.bundle() + ".vantor-tmp", bytes_of("half a bundle"));
   put_file(game.pose() + ".vantor-tmp", bytes_of("half a pose"));
-  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{succeeded});
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
   EXPECT_FALSE(fs::exists(testing::native_path(game.bundle() + ".vantor-tmp")));
   EXPECT_FALSE(fs::exists(testing::native_path(game.pose() + ".vantor-tmp")));

@@ -10,16 +10,16 @@
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 #include "workflow/session.h"
 
 namespace vantor {
 namespace {
 
+namespace texts = testing::texts;
+
 using testing::file_bytes;
 namespace fs = std::filesystem;
-
-constexpr const char* upgraded = "升级成功！";
-constexpr const char* not_upgraded = "升级失败！";
 
 void expect_upgraded(const testing::game_folder& game) {
   EXPECT_EQ(file_bytes(game.bundle()),
@@ -54,7 +54,7 @@ TEST(WindowsGame, ABundleTheGameHoldsOpenFailsTheUpgradeCleanly) {
     held_open game_running(game.bundle());
     ASSERT_TRUE(game_running.ok());
     EXPECT_FALSE(session.on_upgrade_clicked());
-    EXPECT_EQ(fake.messages, std::vector<std::string>{not_upgraded});
+    EXPECT_EQ(fake.messages, std::vector<std::string>{texts::not_upgraded});
     ASSERT_FALSE(session.reasons().empty());
     EXPECT_EQ(session.reasons().back().kind, os_error::in_use);
     EXPECT_EQ(describe(session.reasons().back(), game.root()), "Common\\character.amb is in use by another program");
@@ -79,9 +79,9 @@ class GameFolderPath : public ::testing::TestWithParam<folder_case> {};
 
 TEST_P(GameFolderPath, UpgradesAndRestores) {
   testing::game_folder game(GetParam().inside);
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
-  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{"复原成功!"});
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{texts::restored});
   EXPECT_EQ(file_bytes(game.bundle()), testing::small_stock().bundle);
 }
 
@@ -100,7 +100,7 @@ TEST(WindowsGame, NamesThatDifferInCaseAreTheSameFiles) {
   testing::game_folder game;
   fs::rename(testing::native_path(game.path("Common")), testing::native_path(game.path("COMMON")));
   fs::rename(testing::native_path(game.path("pmodel/P0.POS")), testing::native_path(game.path("pmodel/p0.pos")));
-  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{upgraded});
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
   expect_upgraded(game);
   int common_folders = 0;
   for (const auto& entry : fs::directory_iterator(testing::native_path(game.root()))) {

@@ -6,6 +6,11 @@
 #   tools/wine/run.sh PROGRAM.exe [ARGS...]
 # Unix paths in the arguments work as they are: the Windows program sees
 # them on the current drive, and Wine maps drive Z: to the Unix root.
+#
+# When Wine itself fails to start the program (its loader or its server says
+# so on stderr, before the program ran, and exits non-zero), the start is
+# tried again, up to three times in all. A program that ran and failed is
+# never run again: its exit code is the result.
 root=$(cd "$(dirname "$0")/../.." && pwd)
 dir=${VANTOR_WINE_DIR:-$root/build/windows/wine}
 if [ ! -f "$dir/session.env" ]; then
@@ -16,6 +21,42 @@ if [ ! -f "$dir/session.env" ]; then
 fi
 # shellcheck disable=SC1091
 . "$dir/session.env"
-# wine64 itself: the `wine` wrapper looks for the 32-bit loader first. The
-# program's exit code comes back as the loader's.
-exec /usr/lib/wine/wine64 "$@"
+
+# Whether a run that ended with exit code $1 and wrote the stderr in file $2
+# was Wine failing to start the program: a non-zero code with one of the
+# messages Wine's own loader and server (Wine 8) give when the process cannot
+# be set up: the program or a DLL cannot be opened or mapped, the loader or
+# the server cannot be started, the server speaks no more. A program that ran
+# and crashed ("wine: Unhandled exception", "wine: Call from ... to
+# unimplemented function") and the program's own output are not among them.
+wine_did_not_start() {
+  [ "$1" -ne 0 ] || return 1
+  grep -Eq -e '^wine: failed to (start|open|load start\.exe|create main module|map the shared user data)' \
+    -e '^wine: could not (load|exec|find BaseThreadInitThunk|determine your home directory)' \
+    -e '^wine: for some mysterious reason, the wine server failed to run' \
+    -e '^wine: __wine_main function not found' \
+    -e '^wine client error:' "$2"
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-wine-run.XXXXXX") || exit 125
+trap 'rm -rf "$work"' EXIT
+attempt=1
+while :; do
+  # The program's stderr goes on to ours as it comes, and into a file for
+  # the check above.
+  rm -f "$work/stderr" "$work/pipe"
+  mkfifo "$work/pipe"
+  tee "$work/stderr" <"$work/pipe" >&2 &
+  tee_pid=$!
+  # wine64 itself: the `wine` wrapper looks for the 32-bit loader first. The
+  # program's exit code comes back as the loader's.
+  /usr/lib/wine/wine64 "$@" 2>"$work/pipe"
+  code=$?
+  wait "$tee_pid"
+  if [ "$attempt" -lt 3 ] && wine_did_not_start "$code" "$work/stderr"; then
+    echo "run.sh: Wine failed to start $1 (exit code $code); starting it again" >&2
+    attempt=$((attempt + 1))
+    continue
+  fi
+  exit "$code"
+done

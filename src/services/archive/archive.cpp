@@ -20,11 +20,11 @@ std::optional<std::uint64_t> declared_total(archive_reader* reader, std::int32_t
   // Far more than any disk holds, and no sum of int32-many of them overflows.
   constexpr std::int64_t largest_entry = std::int64_t{1} << 48;
   std::uint64_t total = 0;
-  archive_entry entry;
   for (std::int32_t i = 0; i < count; ++i) {
-    if (get_archive_entry(reader, i, entry) != archive_code::ok) return std::nullopt;
-    if (entry.uncompressed_size < 0 || entry.uncompressed_size > largest_entry) return std::nullopt;
-    total += static_cast<std::uint64_t>(entry.uncompressed_size);
+    const outcome<archive_entry> entry = get_archive_entry(reader, i);
+    if (!entry) return std::nullopt;
+    if (entry->uncompressed_size < 0 || entry->uncompressed_size > largest_entry) return std::nullopt;
+    total += static_cast<std::uint64_t>(entry->uncompressed_size);
   }
   return total;
 }
@@ -35,8 +35,9 @@ class extraction {
       : reader_(reader), archive_path_(std::move(archive_path)), tree_(tree), budget_(budget) {}
 
   status extract(std::int32_t index) {
-    archive_entry entry;
-    if (get_archive_entry(reader_, index, entry) != archive_code::ok) return damaged(std::to_string(index));
+    const outcome<archive_entry> read = get_archive_entry(reader_, index);
+    if (!read) return damaged(std::to_string(index));
+    const archive_entry& entry = *read;
     const std::string name = entry_name_text(entry.name, entry.name_is_utf8());
     if (entry.name_cut || !is_safe_entry_name(name)) return refused(name);
     const std::vector<std::string_view> parts = entry_name_parts(name);
@@ -100,12 +101,6 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
     if (status done = run.extract(i); !done) return done;
   }
   return {};
-}
-
-std::int32_t extract_archive(std::string_view archive_path, std::string_view target_folder) {
-  if (archive_path.empty() || target_folder.empty()) return -1;
-  if (!path_exists(archive_path)) return -1;
-  return unpack_archive(archive_path, target_folder) ? 1 : 0;
 }
 
 }  // namespace vantor

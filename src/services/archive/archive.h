@@ -1,21 +1,16 @@
 #pragma once
 // Extracting a ZIP archive into a folder (the model package), on minizip.
 
-#include <cstdint>
 #include <string_view>
 
 #include "platform/outcome.h"
 
 namespace vantor {
 
-/// Extracts every entry of the ZIP file at archive_path under target_folder.
-/// 1 when every entry the archive's directory declares was extracted whole,
-/// 0 for a failure after the archive was found, -1 when a path is empty or
-/// nothing exists at archive_path. See unpack_archive.
-std::int32_t extract_archive(std::string_view archive_path, std::string_view target_folder);
-
-/// The same extraction, with the reason when it does not extract every
-/// entry.
+/// Extracts every entry of the ZIP file at archive_path under target_folder;
+/// succeeds when every entry the archive's directory declares was extracted
+/// whole, and otherwise says why not. An empty path, or nothing at
+/// archive_path, fails with not_found before anything is made.
 ///
 /// The target folder is created first when it is missing; folders and files
 /// made stay whatever the result, so a caller that wants all or nothing

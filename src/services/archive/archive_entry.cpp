@@ -54,7 +54,8 @@ file_ticks ticks_from_dos(std::uint32_t dos_date_time) {
   const bool valid = month >= 1 && month <= 12 && day >= 1 && day <= days_in_month(year, month) && hour < 24 &&
                      minute < 60 && second < 60;
   if (!valid) return ticks_from_unix(days_from_civil(1980, 1, 1) * 86400);
-  const std::int64_t seconds = days_from_civil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  const std::int64_t seconds =
+      days_from_civil(year, month, day) * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
   return ticks_from_unix(seconds);
 }
 

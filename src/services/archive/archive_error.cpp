@@ -7,7 +7,17 @@ namespace {
 class archive_category final : public failure_category {
  public:
   std::string_view name() const override { return "archive"; }
-  std::string_view describe(int) const override { return "is damaged"; }
+  std::string_view describe(int value) const override {
+    switch (static_cast<archive_error>(value)) {
+      case archive_error::no_such_entry:
+        return "has no such entry";
+      case archive_error::bad_time_stamp:
+        return "has a time stamp that names no date";
+      case archive_error::damaged:
+        break;
+    }
+    return "is damaged";
+  }
 };
 
 }  // namespace

@@ -10,7 +10,9 @@
 namespace vantor {
 
 enum class archive_error : std::uint8_t {
-  damaged,  ///< records or data are broken (a checksum or size that does not match)
+  damaged,         ///< records or data are broken (a checksum or size that does not match)
+  no_such_entry,   ///< the index lies outside the entries the directory declares, or there is no directory
+  bad_time_stamp,  ///< an entry's extended time stamp names no calendar date
 };
 
 const failure_category& category_of(archive_error);

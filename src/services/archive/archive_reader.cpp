@@ -17,7 +17,7 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t data_buffer_size = 256 * 1024;
+constexpr std::size_t data_buffer_size = std::size_t{256} * 1024;
 constexpr std::uint32_t zip_local_signature = 0x04034B50;
 constexpr uLong method_stored = 0;
 constexpr uLong method_deflated = Z_DEFLATED;
@@ -130,29 +130,27 @@ archive_handle open_archive(std::string_view path) {
 
 void close_archive(archive_handle& handle) { handle.reset(); }
 
-std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, archive_entry& entry) {
-  if (reader == nullptr || !reader->has_directory() || !reader->holds(index)) return archive_code::bad_argument;
-  if (reader->cached() && reader->cached()->index == index) {
-    entry = *reader->cached();
-    return archive_code::ok;
-  }
+outcome<archive_entry> get_archive_entry(archive_reader* reader, std::int32_t index) {
+  if (reader == nullptr) return failure{archive_error::no_such_entry, {}};
+  if (!reader->has_directory() || !reader->holds(index)) return failure{archive_error::no_such_entry, reader->path()};
+  if (reader->cached() && reader->cached()->index == index) return *reader->cached();
+  const failure damaged{archive_error::damaged, reader->path()};
   reader->close_open_entry();
-  if (!reader->move_to(index)) return archive_code::damaged_entry;
+  if (!reader->move_to(index)) return damaged;
 
   unz_file_info64 info{};
   std::array<char, longest_entry_name + 1> name{};
   if (unzGetCurrentFileInfo64(reader->zip(), &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
-    return archive_code::damaged_entry;
-  if (info.compression_method != method_stored && info.compression_method != method_deflated)
-    return archive_code::damaged_entry;
+    return damaged;
+  if (info.compression_method != method_stored && info.compression_method != method_deflated) return damaged;
   // Opening raw reads and checks the local header without setting up inflate.
-  if (!reader->open_entry(true)) return archive_code::damaged_entry;
+  if (!reader->open_entry(true)) return damaged;
   const int extra_size = unzGetLocalExtrafield(reader->zip(), nullptr, 0);
   byte_string extra(static_cast<std::size_t>(std::max(extra_size, 0)));
   if (extra_size < 0 || (!extra.empty() && unzGetLocalExtrafield(reader->zip(), extra.data(),
                                                                  static_cast<unsigned>(extra.size())) != extra_size)) {
     reader->close_open_entry();
-    return archive_code::extra_field_unreadable;
+    return damaged;
   }
   reader->close_open_entry();
 
@@ -164,13 +162,13 @@ std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, arch
   filled.attributes = attributes_from_external(static_cast<std::uint32_t>(info.external_fa));
   const file_ticks dos_time = ticks_from_dos(static_cast<std::uint32_t>(info.dosDate));
   filled.access_time = filled.creation_time = filled.modification_time = dos_time;
-  if (!apply_extended_timestamp(extra, filled)) return archive_code::bad_time_stamp;
+  if (!apply_extended_timestamp(extra, filled))
+    return failure{archive_error::bad_time_stamp, platform::join_path(reader->path(), filled.name)};
   filled.compressed_size = static_cast<std::int64_t>(info.compressed_size);
   filled.uncompressed_size = static_cast<std::int64_t>(info.uncompressed_size);
 
   reader->remember(filled);
-  entry = std::move(filled);
-  return archive_code::ok;
+  return filled;
 }
 
 std::int64_t declared_entry_count(archive_reader* reader) {
@@ -183,42 +181,39 @@ bool has_undeclared_entries(archive_reader* reader) {
   return reader != nullptr && reader->has_directory() && reader->record_after_last();
 }
 
-std::int32_t count_archive_entries(archive_reader* reader) {
-  if (reader == nullptr || !reader->has_directory()) return -1;
+outcome<std::int32_t> count_archive_entries(archive_reader* reader) {
+  if (reader == nullptr) return failure{archive_error::no_such_entry, {}};
+  if (!reader->has_directory()) return failure{archive_error::no_such_entry, reader->path()};
   std::int32_t count = 0;
-  archive_entry entry;
   while (true) {
-    const std::uint32_t code = get_archive_entry(reader, count, entry);
-    if (code == archive_code::bad_time_stamp) return -1;
-    if (code != archive_code::ok) return count;
+    const outcome<archive_entry> entry = get_archive_entry(reader, count);
+    if (!entry && entry.error().kind == archive_error::bad_time_stamp) return entry.error();
+    if (!entry) return count;
     ++count;
   }
 }
 
-std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path) {
-  if (reader == nullptr) return archive_code::bad_argument;
-  reader->close_open_entry();
-  if (!reader->has_directory() || !reader->holds(index)) return archive_code::bad_argument;
-  archive_entry entry;
-  if (const std::uint32_t code = get_archive_entry(reader, index, entry); code != archive_code::ok) return code;
+status extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path) {
+  if (reader != nullptr) reader->close_open_entry();
+  const outcome<archive_entry> entry = get_archive_entry(reader, index);
+  if (!entry) return entry.error();
 
   // A link, a folder or a device at the path is never written through; the
   // writing open below also refuses a link that appears meanwhile.
   const platform::entry_kind standing = platform::kind_of(path);
   if (standing != platform::entry_kind::none && standing != platform::entry_kind::file)
-    return archive_code::cannot_open;
+    return failure{os_error::not_a_file, std::string(path)};
   auto opened = platform::open_file(path, platform::open_mode::replace);
-  if (!opened) return archive_code::cannot_open;
-  if ((entry.attributes & file_attribute::readonly) != 0) (void)platform::set_writable(opened->path(), false);
-  if (!write_entry_file(reader, entry, *opened)) return archive_code::data_failed;
-  return archive_code::ok;
+  if (!opened) return opened.error();
+  if ((entry->attributes & file_attribute::readonly) != 0) (void)platform::set_writable(opened->path(), false);
+  return write_entry_file(reader, *entry, *opened);
 }
 
 status write_entry_file(archive_reader* reader, const archive_entry& entry, platform::file& out) {
   const std::string path = out.path();
-  const status written = write_entry_data(reader, entry, out);
+  status written = write_entry_data(reader, entry, out);
   // A close that fails has lost written data.
-  const status closed = out.close();
+  status closed = out.close();
   if (!written) return written;
   if (!closed) return closed;
   (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));

@@ -12,25 +12,6 @@
 
 namespace vantor {
 
-/// Result codes of the reader operations; 0 is success.
-namespace archive_code {
-inline constexpr std::uint32_t ok = 0;
-/// A file cannot be opened or created (the archive, or an output file).
-inline constexpr std::uint32_t cannot_open = 0x200;
-/// Reading or inflating the entry's data failed, the data does not match its
-/// declared size and CRC-32, or writing the output failed.
-inline constexpr std::uint32_t data_failed = 0x400;
-/// The local header disagrees with the central directory, or the method is
-/// neither stored (0) nor deflated (8).
-inline constexpr std::uint32_t damaged_entry = 0x700;
-/// The entry's local extra field cannot be read.
-inline constexpr std::uint32_t extra_field_unreadable = 0x800;
-/// The entry's extended time stamp names no calendar date (a negative time).
-inline constexpr std::uint32_t bad_time_stamp = 0x900;
-/// No handle, a handle without a directory, or an index outside the entries.
-inline constexpr std::uint32_t bad_argument = 0x10000;
-}  // namespace archive_code
-
 class archive_reader;
 struct archive_reader_closer {
   void operator()(archive_reader* reader) const;
@@ -55,9 +36,14 @@ void close_archive(archive_handle& handle);
 /// Moves to entry index (back to the first one when index lies before the
 /// current entry, then forward one at a time), reads its directory record,
 /// checks its method and its local header and reads the local extra field,
-/// and fills entry. The entry filled last is kept and given again for the
-/// same index.
-std::uint32_t get_archive_entry(archive_reader* reader, std::int32_t index, archive_entry& entry);
+/// and gives the entry. The entry given last is kept and given again for the
+/// same index. Fails with no_such_entry without a handle, without a
+/// directory or for an index outside the entries; with damaged (on the
+/// archive's path) when the record cannot be read, the method is neither
+/// stored (0) nor deflated (8), the local header disagrees with the
+/// directory or the local extra field cannot be read; with bad_time_stamp
+/// when the extended time stamp names no calendar date (a negative time).
+outcome<archive_entry> get_archive_entry(archive_reader* reader, std::int32_t index);
 
 /// The number of entries the archive's directory declares; -1 without a
 /// directory.
@@ -69,10 +55,11 @@ std::int64_t declared_entry_count(archive_reader* reader);
 /// but walks on. Such an archive cannot be extracted completely.
 bool has_undeclared_entries(archive_reader* reader);
 
-/// The number of entries before the first whose information cannot be read;
-/// -1 when the handle has no directory or an entry's extended time stamp
-/// cannot be converted.
-std::int32_t count_archive_entries(archive_reader* reader);
+/// The number of entries before the first whose information cannot be read.
+/// Fails with no_such_entry when there is no handle or it has no directory,
+/// and with bad_time_stamp when an entry's extended time stamp cannot be
+/// converted.
+outcome<std::int32_t> count_archive_entries(archive_reader* reader);
 
 /// Writes the data of file entry index to the file at path, replacing it.
 /// The folder must exist already: no folder is created. Something other
@@ -80,8 +67,11 @@ std::int32_t count_archive_entries(archive_reader* reader);
 /// A read-only entry gives a file without write permission. The data is
 /// streamed through one buffer of 256 KB and never goes past the entry's
 /// declared size. On success the access and modification times are set from
-/// the entry. A failure part way leaves the bytes written so far.
-std::uint32_t extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path);
+/// the entry. A failure part way leaves the bytes written so far. Fails as
+/// get_archive_entry does for the entry; with the system's refusal (or
+/// not_a_file for anything but a plain file at path) when the file cannot
+/// be opened; as write_entry_file does for the data.
+status extract_entry_to_file(archive_reader* reader, std::int32_t index, std::string_view path);
 
 /// Writes the data of an entry, as get_archive_entry described it, to an
 /// open file: exactly its declared size, never more, checked against its

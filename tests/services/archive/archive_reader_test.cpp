@@ -7,10 +7,15 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
+#include "platform/system_error.h"
+#include "services/archive/archive_error.h"
 #include "stored_times.h"
+#include "support/failed_with.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 
 namespace vantor {
@@ -20,53 +25,16 @@ namespace fs = std::filesystem;
 using namespace testing::fixture;
 using testing::bytes_of;
 using testing::exists;
+using testing::failed_with;
 using testing::file_bytes;
 using testing::put_file;
 using testing::put_folder;
 using testing::random_bytes;
 using testing::temp_folder;
 
-using patch = std::function<void(byte_string&)>;
-
 // On Windows, the write permissions are the absence of the read-only
 // attribute.
 fs::perms permissions_of(const std::string& path) { return fs::status(testing::native_path(path)).permissions(); }
-
-void patch_file(const std::string& path, const patch& change) {
-  byte_string bytes = file_bytes(path);
-  change(bytes);
-  put_file(path, bytes);
-}
-
-// Damage done by hand to entry k of an archive.
-patch break_local_signature(std::size_t k) {
-  return [k](byte_string& zip) { zip[zip_records(zip)[k].local_header] = 'Q'; };
-}
-patch set_method(std::size_t k, std::uint16_t method) {
-  return [k, method](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le16(zip, record.local_header + local_method, method);
-    put_le16(zip, record.central_header + central_method, method);
-  };
-}
-patch set_declared_size(std::size_t k, std::uint32_t size) {
-  return [k, size](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le32(zip, record.local_header + local_size, size);
-    put_le32(zip, record.central_header + central_size, size);
-  };
-}
-patch wrong_checksum(std::size_t k) {
-  return [k](byte_string& zip) {
-    const zip_record record = zip_records(zip)[k];
-    put_le32(zip, record.local_header + local_crc, 0x12345678);
-    put_le32(zip, record.central_header + central_crc, 0x12345678);
-  };
-}
-patch break_deflate_data(std::size_t k) {
-  // Block type 3 does not exist: inflate fails at once.
-  return [k](byte_string& zip) { zip[zip_records(zip)[k].data] = 0xFF; };
-}
 
 const byte_string big_data = random_bytes(40000, 7);  // more than minizip's 16384-byte input pieces
 constexpr std::int32_t modified_at = 1'000'000'000, accessed_at = 1'100'000'000, created_at = 900'000'000;
@@ -96,14 +64,17 @@ class ArchiveReader : public ::testing::Test {
 
 TEST_F(ArchiveReader, EntriesCarryTheirNameAttributesSizesAndTimes) {
   archive_handle handle = open();
-  archive_entry entry;
 
-  ASSERT_EQ(get_archive_entry(handle.get(), 0, entry), archive_code::ok);
+  auto read = get_archive_entry(handle.get(), 0);
+  ASSERT_TRUE(read) << read.error();
+  archive_entry entry = *read;
   EXPECT_EQ(entry.index, 0);
   EXPECT_EQ(entry.name, "models/");
   EXPECT_TRUE(entry.is_folder());
 
-  ASSERT_EQ(get_archive_entry(handle.get(), 1, entry), archive_code::ok);
+  read = get_archive_entry(handle.get(), 1);
+  ASSERT_TRUE(read) << read.error();
+  entry = *read;
   EXPECT_EQ(entry.name, "models/P0.POS");
   EXPECT_EQ(entry.attributes, file_attribute::normal);
   EXPECT_EQ(entry.uncompressed_size, static_cast<std::int64_t>(big_data.size()));
@@ -112,7 +83,9 @@ TEST_F(ArchiveReader, EntriesCarryTheirNameAttributesSizesAndTimes) {
   EXPECT_EQ(entry.access_time, ticks_from_unix(accessed_at));
   EXPECT_EQ(entry.creation_time, ticks_from_unix(created_at));
 
-  ASSERT_EQ(get_archive_entry(handle.get(), 2, entry), archive_code::ok);
+  read = get_archive_entry(handle.get(), 2);
+  ASSERT_TRUE(read) << read.error();
+  entry = *read;
   EXPECT_EQ(entry.attributes, file_attribute::normal | file_attribute::readonly | file_attribute::hidden);
   EXPECT_EQ(entry.compressed_size, 7);
   const file_ticks dos = ticks_from_dos(dos_date_time(2010, 6, 7, 8, 9, 10));
@@ -123,27 +96,28 @@ TEST_F(ArchiveReader, EntriesCarryTheirNameAttributesSizesAndTimes) {
 
 TEST_F(ArchiveReader, MovesBackwardAndForwardAndRepeatsTheLastEntry) {
   archive_handle handle = open();
-  archive_entry entry;
   for (const std::int32_t index : {2, 0, 1, 1, 2, 1}) {
-    ASSERT_EQ(get_archive_entry(handle.get(), index, entry), archive_code::ok);
-    EXPECT_EQ(entry.index, index);
-    EXPECT_EQ(entry.name, standard_items()[static_cast<std::size_t>(index)].name);
+    const auto entry = get_archive_entry(handle.get(), index);
+    ASSERT_TRUE(entry) << entry.error();
+    EXPECT_EQ(entry->index, index);
+    EXPECT_EQ(entry->name, standard_items()[static_cast<std::size_t>(index)].name);
   }
   // Writing an entry after moving elsewhere still writes that entry.
-  ASSERT_EQ(extract_entry_to_file(handle.get(), 2, dir / "readme.txt"), archive_code::ok);
-  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::ok);
+  ASSERT_EQ(failed_with(extract_entry_to_file(handle.get(), 2, dir / "readme.txt")), std::nullopt);
+  ASSERT_EQ(failed_with(extract_entry_to_file(handle.get(), 1, dir / "P0.POS")), std::nullopt);
   EXPECT_EQ(file_bytes(dir / "P0.POS"), big_data);
   EXPECT_EQ(file_bytes(dir / "readme.txt"), bytes_of("read me"));
 }
 
 TEST_F(ArchiveReader, RefusesIndexesOutsideTheArchiveAndMissingHandles) {
   archive_handle handle = open();
-  archive_entry entry;
-  EXPECT_EQ(get_archive_entry(handle.get(), -1, entry), archive_code::bad_argument);
-  EXPECT_EQ(get_archive_entry(handle.get(), 3, entry), archive_code::bad_argument);
-  EXPECT_EQ(get_archive_entry(nullptr, 0, entry), archive_code::bad_argument);
-  EXPECT_EQ(count_archive_entries(nullptr), -1);
-  EXPECT_EQ(extract_entry_to_file(nullptr, 0, dir / "x"), archive_code::bad_argument);
+  const failure outside{archive_error::no_such_entry, archive_path};
+  EXPECT_EQ(get_archive_entry(handle.get(), -1).error(), outside);
+  EXPECT_EQ(get_archive_entry(handle.get(), 3).error(), outside);
+  const failure no_handle{archive_error::no_such_entry, {}};
+  EXPECT_EQ(get_archive_entry(nullptr, 0).error(), no_handle);
+  EXPECT_EQ(count_archive_entries(nullptr).error(), no_handle);
+  EXPECT_EQ(extract_entry_to_file(nullptr, 0, dir / "x").error(), no_handle);
   close_archive(handle);
   EXPECT_FALSE(handle);
 }
@@ -153,16 +127,16 @@ TEST_F(ArchiveReader, OpensOnlyWhatExistsAndKeepsAHandleWithoutDirectory) {
   put_file(dir / "plain.txt", "this is not an archive at all, just some text");
   archive_handle handle = open_archive(dir / "plain.txt");
   ASSERT_TRUE(handle);
-  EXPECT_EQ(count_archive_entries(handle.get()), -1);
-  archive_entry entry;
-  EXPECT_EQ(get_archive_entry(handle.get(), 0, entry), archive_code::bad_argument);
+  const failure no_directory{archive_error::no_such_entry, dir / "plain.txt"};
+  EXPECT_EQ(count_archive_entries(handle.get()).error(), no_directory);
+  EXPECT_EQ(get_archive_entry(handle.get(), 0).error(), no_directory);
 }
 
 struct count_case {
   const char* title;
-  patch damage;
-  std::int32_t count;
-  std::uint32_t code_at_count;  // what get_archive_entry says for the entry that ends the count
+  zip_patch damage;
+  outcome<std::int32_t> count;
+  failure_kind kind_at_count;  // why get_archive_entry fails for the entry that ends the count
 };
 
 std::ostream& operator<<(std::ostream& out, const count_case& row) { return out << row.title; }
@@ -173,89 +147,84 @@ TEST_P(EntryCount, StopsAtTheFirstUnreadableEntry) {
   const auto& row = GetParam();
   if (row.damage) patch_file(archive_path, row.damage);
   archive_handle handle = open();
-  EXPECT_EQ(count_archive_entries(handle.get()), row.count);
-  if (row.count < 0) return;
-  archive_entry entry;
-  EXPECT_EQ(get_archive_entry(handle.get(), row.count, entry), row.code_at_count);
-}
-
-void negative_time_in_model(byte_string& zip) {
-  const zip_record record = zip_records(zip)[1];
-  // The block starts the local extra field: tag, size, flags, then the times.
-  put_le32(zip, record.local_header + 30 + record.name_length + 5, 0x80000000u);
+  const outcome<std::int32_t> count = count_archive_entries(handle.get());
+  if (!row.count) {
+    ASSERT_FALSE(count) << "counted " << *count;
+    EXPECT_EQ(count.error().kind, row.count.error().kind);
+    return;
+  }
+  ASSERT_TRUE(count) << count.error();
+  EXPECT_EQ(*count, *row.count);
+  EXPECT_EQ(failed_with(get_archive_entry(handle.get(), *count)), row.kind_at_count);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryCount,
-    ::testing::Values(count_case{"Intact", {}, 3, archive_code::bad_argument},
-                      count_case{"DamagedLocalHeader", break_local_signature(1), 1, archive_code::damaged_entry},
-                      count_case{"UnknownMethod", set_method(2, 99), 2, archive_code::damaged_entry},
-                      count_case{"Bzip2IsNotAccepted", set_method(1, 12), 1, archive_code::damaged_entry},
+    ::testing::Values(count_case{"Intact", {}, 3, archive_error::no_such_entry},
+                      count_case{"DamagedLocalHeader", break_local_signature(1), 1, archive_error::damaged},
+                      count_case{"UnknownMethod", set_method(2, 99), 2, archive_error::damaged},
+                      count_case{"Bzip2IsNotAccepted", set_method(1, 12), 1, archive_error::damaged},
                       count_case{
                           "LocalHeaderDisagrees",
                           [](byte_string& zip) { put_le32(zip, zip_records(zip)[2].local_header + local_crc, 1); }, 2,
-                          archive_code::damaged_entry},
-                      count_case{"LocalExtraFieldPastTheEnd",
-                                 [](byte_string& zip) {
-                                   put_le16(zip, zip_records(zip)[2].local_header + local_extra_length, 0xFFFF);
-                                 },
-                                 2, archive_code::extra_field_unreadable},
-                      count_case{"NegativeExtendedTime", negative_time_in_model, -1, 0}),
+                          archive_error::damaged},
+                      count_case{"LocalExtraFieldPastTheEnd", extra_field_past_the_end(2), 2, archive_error::damaged},
+                      count_case{"NegativeExtendedTime", set_extended_time(1, 0x80000000u),
+                                 failure{archive_error::bad_time_stamp, {}}, archive_error::bad_time_stamp}),
     [](const ::testing::TestParamInfo<count_case>& row) { return std::string(row.param.title); });
 
 struct write_case {
   const char* title;
-  patch damage;
+  zip_patch damage;
   std::int32_t index;
   const char* output;                                  // below the temp folder
   std::function<void(const temp_folder&)> in_the_way;  // what stands there before
-  std::uint32_t code;
+  std::optional<failure_kind> kind;                    // none: written
 };
 
 std::ostream& operator<<(std::ostream& out, const write_case& row) { return out << row.title; }
 
 class EntryToFile : public ArchiveReader, public ::testing::WithParamInterface<write_case> {};
 
-TEST_P(EntryToFile, GivesTheCodeOfWhatWentWrong) {
+TEST_P(EntryToFile, SaysWhatWentWrong) {
   const auto& row = GetParam();
   if (row.damage) patch_file(archive_path, row.damage);
   put_file(dir / "sentinel", "sentinel");
   if (row.in_the_way) row.in_the_way(dir);
   archive_handle handle = open();
-  EXPECT_EQ(extract_entry_to_file(handle.get(), row.index, dir / row.output), row.code);
+  EXPECT_EQ(failed_with(extract_entry_to_file(handle.get(), row.index, dir / row.output)), row.kind);
   EXPECT_EQ(file_bytes(dir / "sentinel"), bytes_of("sentinel"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryToFile,
     ::testing::Values(
-        write_case{"Written", {}, 1, "out.bin", {}, archive_code::ok},
+        write_case{"Written", {}, 1, "out.bin", {}, std::nullopt},
         write_case{"ReplacesAFile",
                    {},
                    1,
                    "out.bin",
                    [](const temp_folder& d) { put_file(d / "out.bin", "old"); },
-                   archive_code::ok},
-        write_case{"IndexPastTheEnd", {}, 3, "out.bin", {}, archive_code::bad_argument},
-        write_case{"NegativeIndex", {}, -1, "out.bin", {}, archive_code::bad_argument},
-        write_case{"FolderMissing", {}, 1, "nowhere/out.bin", {}, archive_code::cannot_open},
+                   std::nullopt},
+        write_case{"IndexPastTheEnd", {}, 3, "out.bin", {}, archive_error::no_such_entry},
+        write_case{"NegativeIndex", {}, -1, "out.bin", {}, archive_error::no_such_entry},
+        write_case{"FolderMissing", {}, 1, "nowhere/out.bin", {}, os_error::not_found},
         write_case{"FolderInTheWay",
                    {},
                    1,
                    "taken",
                    [](const temp_folder& d) { put_folder(d / "taken"); },
-                   archive_code::cannot_open},
-        write_case{"DamagedEntry", break_local_signature(1), 1, "out.bin", {}, archive_code::damaged_entry},
-        write_case{"DataCannotBeInflated", break_deflate_data(1), 1, "out.bin", {}, archive_code::data_failed},
-        write_case{"WrongChecksumDeflated", wrong_checksum(1), 1, "out.bin", {}, archive_code::data_failed},
-        write_case{"WrongChecksumStored", wrong_checksum(2), 2, "out.bin", {}, archive_code::data_failed},
-        write_case{
-            "DataShorterThanDeclared", set_declared_size(1, 50000), 1, "out.bin", {}, archive_code::data_failed}),
+                   os_error::not_a_file},
+        write_case{"DamagedEntry", break_local_signature(1), 1, "out.bin", {}, archive_error::damaged},
+        write_case{"DataCannotBeInflated", break_deflate_data(1), 1, "out.bin", {}, archive_error::damaged},
+        write_case{"WrongChecksumDeflated", wrong_checksum(1), 1, "out.bin", {}, archive_error::damaged},
+        write_case{"WrongChecksumStored", wrong_checksum(2), 2, "out.bin", {}, archive_error::damaged},
+        write_case{"DataShorterThanDeclared", set_declared_size(1, 50000), 1, "out.bin", {}, archive_error::damaged}),
     [](const ::testing::TestParamInfo<write_case>& row) { return std::string(row.param.title); });
 
 TEST_F(ArchiveReader, StreamsDeflatedAndStoredDataAndSetsTimes) {
   archive_handle handle = open();
-  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::ok);
+  ASSERT_EQ(failed_with(extract_entry_to_file(handle.get(), 1, dir / "P0.POS")), std::nullopt);
   const auto times = archive_test::stored_times_of(dir / "P0.POS");  // before reading changes the access time
   ASSERT_TRUE(times);
   EXPECT_EQ(times->modification, modified_at);
@@ -263,7 +232,7 @@ TEST_F(ArchiveReader, StreamsDeflatedAndStoredDataAndSetsTimes) {
   EXPECT_NE(permissions_of(dir / "P0.POS") & fs::perms::owner_write, fs::perms::none);
   EXPECT_EQ(file_bytes(dir / "P0.POS"), big_data);
 
-  ASSERT_EQ(extract_entry_to_file(handle.get(), 2, dir / "readme.txt"), archive_code::ok);
+  ASSERT_EQ(failed_with(extract_entry_to_file(handle.get(), 2, dir / "readme.txt")), std::nullopt);
   EXPECT_EQ(file_bytes(dir / "readme.txt"), bytes_of("read me"));
   EXPECT_EQ(
       permissions_of(dir / "readme.txt") & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
@@ -277,7 +246,8 @@ TEST_F(ArchiveReader, NeverWritesPastTheDeclaredSize) {
   patch_file(archive_path, set_declared_size(1, 100));
   archive_handle handle = open();
   // The first 100 bytes do not have the whole data's CRC-32.
-  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS"), archive_code::data_failed);
+  ASSERT_EQ(extract_entry_to_file(handle.get(), 1, dir / "P0.POS").error(),
+            (failure{archive_error::damaged, archive_path + "/models/P0.POS"}));
   EXPECT_EQ(file_bytes(dir / "P0.POS"), byte_string(big_data.begin(), big_data.begin() + 100));
 }
 

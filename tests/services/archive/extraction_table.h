@@ -1,5 +1,5 @@
 #pragma once
-// The table of extract_archive cases, shared by the cases every system has
+// The table of unpack_archive cases, shared by the cases every system has
 // (archive_extract_test.cpp, which holds the test itself) and those with
 // POSIX file kinds (archive_extract_posix_test.cpp).
 //
@@ -13,18 +13,22 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/system_error.h"
+#include "services/archive/archive_error.h"
 #include "support/fault_injector.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
+#include "support/zip_damage.h"
 #include "support/zip_fixture.h"
 
 namespace vantor::archive_test {
 
-using patch = std::function<void(byte_string&)>;
+using patch = testing::fixture::zip_patch;
 using arrangement = std::function<void(const testing::temp_folder&)>;
 
 inline const std::string sentinel_text = "sentinel: nothing may change me";
@@ -56,7 +60,7 @@ struct extraction_case {
   std::vector<zip_item> items{};  // written to pack.zip unless empty
   patch damage{};                 // applied to the written archive
   arrangement arrange{};          // what stands on disk before
-  std::int32_t result = 0;
+  std::optional<failure_kind> fails_with{};  // none: every entry extracted
   std::vector<std::string> listing{};  // afterwards, see listing()
   const char* archive = "pack.zip";    // "" passes an empty path
   const char* target = "out";
