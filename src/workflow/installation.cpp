@@ -20,12 +20,15 @@ status installation::commit_all() {
       if (in_place) done.push_back(undo{folder->target_path(), std::nullopt, folder});
     } else {
       auto& file = std::get<staged_file>(current.item);
+      // Recorded before the commit, so a failed rename is undone along with
+      // the earlier ones (rewriting the old bytes changes nothing then).
       if (current.rollback == on_rollback::restore_old) {
         undo before{file.target_path(), std::nullopt};
         if (is_regular_file(before.target)) before.old_bytes = read_whole_file(before.target).value_or({});
-        // Recorded before the commit, so a failed rename is undone along with
-        // the earlier ones (rewriting the old bytes changes nothing then).
         done.push_back(std::move(before));
+      } else if (current.rollback == on_rollback::remove_if_new &&
+                 entry_type_of(file.target_path()) == entry_type::none) {
+        done.push_back(undo{file.target_path(), std::nullopt});
       }
       committed = file.commit();
       in_place = file.in_place();

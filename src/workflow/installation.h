@@ -14,8 +14,9 @@ namespace vantor {
 
 /// What a file put in place becomes when a later step fails.
 enum class on_rollback {
-  leave,        ///< stays (the backup, whose bytes are the stock ones anyway; the last file)
-  restore_old,  ///< gets the old file's bytes back, or goes when there was none
+  leave,          ///< stays (the last file, whose replacement ends the set)
+  restore_old,    ///< gets the old file's bytes back, or goes when there was none
+  remove_if_new,  ///< goes when there was no file before; else stays (a backup over a damaged one)
 };
 
 /// Files written beside their targets, put in place one rename each (and

@@ -148,7 +148,7 @@ bool patch_session::run_restore() {
   }
 
   installation install;
-  if (stock->backup) install.add(std::move(*stock->backup), on_rollback::leave);
+  if (stock->backup) install.add(std::move(*stock->backup), on_rollback::remove_if_new);
   install.add(std::move(*pose), on_rollback::restore_old);
   install.add(std::move(*action), on_rollback::restore_old);
   if (stock->bundle) install.add(std::move(*stock->bundle), on_rollback::leave);

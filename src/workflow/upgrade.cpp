@@ -55,7 +55,7 @@ bool patch_session::run_upgrade() {
   // 5. Install. The backup goes in first: from then on the stock prefix is
   //    safe whatever happens to the live bundle, which is replaced last.
   installation install;
-  if (bundle->backup) install.add(std::move(*bundle->backup), on_rollback::leave);
+  if (bundle->backup) install.add(std::move(*bundle->backup), on_rollback::remove_if_new);
   if (model->folder)
     install.add(std::move(*model->folder));  // a new model folder goes away again if a later step fails
   else
