@@ -42,6 +42,11 @@ bundle_proof refused(source_verdict verdict, failure why) { return bundle_proof{
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
                             overlapping_work& meanwhile) {
   if (!file_exists(source.path)) return refused(source_verdict::missing, failure{os_error::not_found, text(source.path)});
+  // The backup is read only as a regular file of its own: read through a link
+  // it could be the live bundle itself, and the stock bytes would then be
+  // nowhere once the live bundle is replaced.
+  if (source.backup == backup_step::keep_existing && !is_regular_file(source.path))
+    return refused(source_verdict::unreadable, failure{os_error::not_a_file, text(source.path)});
 
   std::optional<failure> bundle_failure;
   auto bundle = staged_writer::create(state.bundle_path);

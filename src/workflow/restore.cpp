@@ -76,6 +76,9 @@ struct backup_copy {
 /// bytes it writes: a backup that changes after an earlier look can only
 /// fail the copy, never put other bytes in place.
 backup_copy copy_proved_backup(const workflow_state& state, const stock_identity& identity) {
+  // Never through a link: it may point at the live bundle itself.
+  if (!is_regular_file(state.backup_path))
+    return {std::nullopt, failure{os_error::not_a_file, state.backup_path}, std::nullopt};
   auto bundle = staged_writer::create(state.bundle_path);
   if (!bundle) return {std::nullopt, std::nullopt, bundle.error()};
   prefix_stream request;

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "support/bounded_run.h"
 #include "support/fake_ports.h"
@@ -120,6 +122,73 @@ TEST(StaleTemporaries, OfEveryKindAreClearedAndTheUpgradeSucceeds) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/character.amb.vantor-tmp")))));
   EXPECT_FALSE(fs::exists(fs::symlink_status(testing::native_path(game.path("Common/原始动画备份.amb.vantor-tmp")))));
   EXPECT_EQ(file_bytes(game.path("Vantor.exe")), bytes_of("MZ")) << "a link was followed";
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Whatever stands at the backup's name, the stock bytes end in a regular
+// file of the game folder: the upgrade reads such a backup never, proves the
+// live bundle and puts a real backup file in its place; a restore after it
+// puts the stock bundle back.
+struct backup_entry_case {
+  const char* name;
+  std::function<void(testing::game_folder&)> arrange;
+  friend void PrintTo(const backup_entry_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class BackupEntry : public ::testing::TestWithParam<backup_entry_case> {};
+
+TEST_P(BackupEntry, NeverStandsInForTheStockBytes) {
+  testing::game_folder game;
+  GetParam().arrange(game);
+  const auto upgrade = bounded_click(game, testing::command::upgrade);
+  ASSERT_TRUE(upgrade.has_value()) << "the upgrade hung";
+  EXPECT_EQ(upgrade->back(), texts::upgraded);
+  EXPECT_EQ(std::find(upgrade->begin(), upgrade->end(), std::string(texts::bundle_modified)), upgrade->end())
+      << "a backup that cannot be read was called modified";
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(testing::native_path(game.backup()))));
+  EXPECT_EQ(file_bytes(game.backup()), testing::small_stock().bundle);
+  EXPECT_EQ(testing::click(game, testing::command::restore), std::vector<std::string>{texts::restored});
+  EXPECT_EQ(file_bytes(game.bundle()), testing::small_stock().bundle);
+}
+
+void link_backup_to(testing::game_folder& game, const std::string& target) {
+  fs::create_symlink(testing::native_path(target), testing::native_path(game.backup()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BackupEntry,
+    ::testing::Values(
+        backup_entry_case{"link_to_the_live_bundle", [](auto& g) { link_backup_to(g, g.bundle()); }},
+        backup_entry_case{"link_to_a_stock_copy",
+                          [](auto& g) {
+                            put_file(g.path("elsewhere.amb"), testing::small_stock().bundle);
+                            link_backup_to(g, g.path("elsewhere.amb"));
+                          }},
+        backup_entry_case{"dangling_link", [](auto& g) { link_backup_to(g, g.path("nothing")); }},
+        backup_entry_case{"link_to_a_folder", [](auto& g) { link_backup_to(g, g.path("pmodel")); }},
+        backup_entry_case{"pipe", [](auto& g) { make_fifo(g.backup()); }}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A folder at the backup's name is the player's: it is never taken away, so
+// the upgrade refuses, names it and changes nothing.
+TEST(BackupEntry, AFolderInItsPlaceRefusesTheUpgrade) {
+  testing::game_folder game;
+  fs::create_directory(testing::native_path(game.backup()));
+  put_file(game.backup() + "/keep.txt", bytes_of("the player's"));
+  const auto before = game.snapshot();
+  testing::fake_ports fake;
+  patch_session session(fake.without_view(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_FALSE(session.on_upgrade_clicked());
+  EXPECT_EQ(fake.messages, std::vector<std::string>{texts::not_upgraded});
+  ASSERT_FALSE(session.reasons().empty());
+  EXPECT_EQ(describe(session.reasons().back(), game.root()), "Common/原始动画备份.amb is not a regular file");
+  EXPECT_EQ(game.snapshot(), before);
 }
 
 }  // namespace
