@@ -71,6 +71,8 @@ const char* model_words(model_state state) {
   switch (state) {
     case model_state::present:
       return "present";
+    case model_state::present_through_link:
+      return "present (a link to a folder)";
     case model_state::not_a_folder:
       return "not a folder";
     case model_state::missing_with_package:
@@ -102,7 +104,8 @@ game_status read_status(const patch_session& session) {
                          : model_state::missing;
       break;
     default:
-      status.model = model_state::not_a_folder;
+      // A link to a folder is where the upgrade installs, as the game reads it.
+      status.model = check_folder(model_folder) ? model_state::present_through_link : model_state::not_a_folder;
   }
   for (const text& folder : {state.common_folder, model_folder})
     for (text& leftover : stale_temporaries(folder)) status.leftovers.push_back(std::move(leftover));

@@ -15,7 +15,7 @@ namespace vantor {
 /// A bundle file as status sees it.
 enum class bundle_state { missing, stock, upgraded, modified, not_a_file, unreadable };
 
-enum class model_state { present, not_a_folder, missing_with_package, missing };
+enum class model_state { present, present_through_link, not_a_folder, missing_with_package, missing };
 
 struct game_status {
   text game_folder;

@@ -174,6 +174,24 @@ INSTANTIATE_TEST_SUITE_P(
         backup_entry_case{"pipe", [](auto& g) { make_fifo(g.backup()); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A model folder reached through a link is where the upgrade installs; status
+// says so instead of "not a folder".
+TEST(ModelFolderLink, IsPresentForStatusAndTheUpgrade) {
+  testing::game_folder game;
+  fs::rename(testing::native_path(game.path("pmodel")), testing::native_path(game.path("models")));
+  fs::create_directory_symlink(testing::native_path(game.path("models")), testing::native_path(game.path("pmodel")));
+  const auto model_line = [&] {
+    testing::fake_ports fake;
+    patch_session session(fake.without_view(), testing::small_stock().identity());
+    EXPECT_TRUE(session.start_session(game.root()));
+    return describe_status(read_status(session)).at(3);
+  };
+  EXPECT_EQ(model_line(), "model folder: present (a link to a folder)");
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
+  EXPECT_EQ(file_bytes(game.path("models/P0.POS")), game.pose_update);
+  EXPECT_TRUE(fs::is_symlink(testing::native_path(game.path("pmodel"))));
+}
+
 // A folder at the backup's name is the player's: it is never taken away, so
 // the upgrade refuses, names it and changes nothing.
 TEST(BackupEntry, AFolderInItsPlaceRefusesTheUpgrade) {
