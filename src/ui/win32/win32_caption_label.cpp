@@ -5,6 +5,7 @@
 
 #include "ui/event_bindings.h"
 #include "ui/win32/win32_layout.h"
+#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 
 namespace vantor {
@@ -75,7 +76,7 @@ win32_caption_label::~win32_caption_label() {
 
 HWND win32_caption_label::create(HWND parent, int id, const RECT& place, std::string_view caption) {
   register_class(&procedure);
-  const std::wstring wide_caption = wide_text(caption);
+  const std::wstring wide_caption = platform::to_utf16(caption);
   font_ = create_label_font(properties_.font, wide_caption);
   // The procedure learns its label from the creation parameter.
   ::CreateWindowExW(0, caption_label_class, wide_caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
@@ -141,7 +142,7 @@ void win32_caption_label::paint() {
   const HGDIOBJ previous = ::SelectObject(dc, font_);
   ::SetTextColor(dc, to_colorref(properties_.text_colour));
   ::SetBkMode(dc, TRANSPARENT);
-  const std::wstring caption = wide_text(window_text(handle_));
+  const std::wstring caption = platform::to_utf16(window_text(handle_));
   ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   ::SelectObject(dc, previous);

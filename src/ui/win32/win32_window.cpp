@@ -3,10 +3,12 @@
 #include <type_traits>
 #include <variant>
 
+#include "ui/edit_box_text.h"
 #include "ui/focus_order.h"
 #include "ui/win32/win32_caption_label.h"
 #include "ui/win32/win32_layout.h"
 #include "ui/win32/win32_picture_box.h"
+#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 #include "ui/window_geometry.h"
 
@@ -84,7 +86,7 @@ void trim_system_menu(HWND window, const window_definition& definition) {
 
 HWND create_control(const wchar_t* type, std::string_view caption, DWORD style, DWORD ex_style, const RECT& place,
                     HWND parent, int id) {
-  const std::wstring wide_caption = wide_text(caption);
+  const std::wstring wide_caption = platform::to_utf16(caption);
   return ::CreateWindowExW(ex_style, type, wide_caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, place.left,
                            place.top, place.right - place.left, place.bottom - place.top, parent, child_id(id),
                            ::GetModuleHandleW(nullptr), nullptr);
@@ -123,7 +125,7 @@ bool win32_window::create_frame() {
   const window_size client = client_size(layout_, extents);
   const window_size outer{client.width + extents.left + extents.right, client.height + extents.top + extents.bottom};
   const window_point origin = centred_origin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
-  const std::wstring caption = wide_text(definition_.caption);
+  const std::wstring caption = platform::to_utf16(definition_.caption);
   // The procedure learns its window from the creation parameter.
   ::CreateWindowExW(frame_ex_style, main_window_class, caption.c_str(), style, origin.x, origin.y, outer.width,
                     outer.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
@@ -172,7 +174,7 @@ bool win32_window::create_unit(const unit_definition& stored, const unit_definit
           DWORD ex_style = 0;
           if (properties.border == edit_border::thin_line) style |= WS_BORDER;
           if (properties.border == edit_border::sunken) ex_style |= WS_EX_CLIENTEDGE;
-          const std::string initial(properties.multi_line ? crlf_lines(stored.initial_text) : stored.initial_text);
+          const std::string initial = edit_box_content(stored.initial_text, properties.multi_line, "\r\n");
           entry->handle = create_control(L"Edit", initial, style, ex_style, place, handle_, id);
           if (entry->handle != nullptr) {
             ::SendMessageW(entry->handle, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)),
@@ -293,7 +295,7 @@ void win32_window::set_picture(std::string_view name, const byte_string& bytes) 
 void win32_window::set_content(std::string_view name, std::string_view content) {
   const unit* found = find(name);
   if (found == nullptr || found->kind != unit_kind::edit_box) return;
-  const std::wstring wide_content = wide_text(found->multi_line ? crlf_lines(content) : std::string(content));
+  const std::wstring wide_content = platform::to_utf16(edit_box_content(content, found->multi_line, "\r\n"));
   ::SetWindowTextW(found->handle, wide_content.c_str());
   ::SendMessageW(found->handle, EM_SETSEL, 0, 0);
   ::SendMessageW(found->handle, EM_SCROLLCARET, 0, 0);
