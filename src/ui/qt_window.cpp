@@ -76,7 +76,7 @@ std::string_view qt_window::unit_name(const QWidget* widget) const {
 }
 
 void qt_window::raise_event(std::string_view unit, unit_event event, const event_args& args) {
-  if (sink_) sink_(unit, event, args);
+  raise_bound_event(definition_, sink_, unit, event, args);
 }
 
 void qt_window::show_centred() {

@@ -26,9 +26,6 @@ class qt_single_line_edit;
 
 class qt_window final : public QWidget, public unit_surface {
  public:
-  /// Receives every bound event a unit raises.
-  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
-
   explicit qt_window(const window_definition& definition);
   ~qt_window() override;
 

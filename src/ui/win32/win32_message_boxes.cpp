@@ -28,7 +28,7 @@ void win32_message_port::show_message(std::string_view message) {
 }
 
 void show_fatal_report_box(HWND owner, std::string_view report) {
-  show_box(owner, fatal_report_box_title, report, true);
+  show_box(owner, fatal_report_title, report, true);
 }
 
 }  // namespace vantor

@@ -243,7 +243,7 @@ win32_picture_box* win32_window::picture_box(std::string_view name) const {
 }
 
 void win32_window::raise_event(std::string_view unit_name, unit_event event, const event_args& args) {
-  if (sink_ && bound_command(definition_, unit_name, event)) sink_(unit_name, event, args);
+  raise_bound_event(definition_, sink_, unit_name, event, args);
 }
 
 void win32_window::show_centred() {

@@ -27,9 +27,6 @@ inline constexpr int application_icon_id = 1;
 
 class win32_window final : public unit_surface {
  public:
-  /// Receives every bound event a unit raises.
-  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
-
   /// The window and its units, hidden, with the units marked visible shown
   /// inside it, in stored order with the first on top. Null when the
   /// definition cannot be built. The definition must outlive the window.
