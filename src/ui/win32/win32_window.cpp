@@ -208,6 +208,7 @@ bool win32_window::create_unit(const unit_definition& stored, const unit_definit
   ::SetWindowPos(entry->handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Shown inside the still hidden window: they appear with it.
   if (stored.visible) ::ShowWindow(entry->handle, SW_SHOWNA);
+  handles_.add(entry->name, entry->handle);
   units_.push_back(std::move(entry));
   return true;
 }
@@ -220,22 +221,13 @@ const win32_window::unit* win32_window::find(std::string_view name) const {
 }
 
 const win32_window::unit* win32_window::find(HWND window) const {
-  if (window == nullptr) return nullptr;
-  for (const auto& entry : units_) {
-    if (entry->handle == window) return entry.get();
-  }
-  return nullptr;
+  const std::string_view name = handles_.name(window);
+  return name.empty() ? nullptr : find(name);
 }
 
-HWND win32_window::unit_handle(std::string_view name) const {
-  const unit* found = find(name);
-  return found != nullptr ? found->handle : nullptr;
-}
+HWND win32_window::unit_handle(std::string_view name) const { return handles_.handle(name); }
 
-std::string_view win32_window::unit_name(HWND window) const {
-  const unit* found = find(window);
-  return found != nullptr ? found->name : std::string_view{};
-}
+std::string_view win32_window::unit_name(HWND window) const { return handles_.name(window); }
 
 win32_picture_box* win32_window::picture_box(std::string_view name) const {
   const unit* found = find(name);
@@ -266,8 +258,7 @@ bool win32_window::take_key(const MSG& message) {
     case VK_TAB: {
       // With the focus on the window itself Tab moves nothing.
       const bool backward = ::GetKeyState(VK_SHIFT) < 0;
-      const std::string_view target = next_in_focus_chain(focus_chain_, unit_name(::GetFocus()), !backward);
-      if (HWND next = unit_handle(target)) ::SetFocus(next);
+      if (HWND next = handles_.next_in_tab_order(focus_chain_, ::GetFocus(), !backward)) ::SetFocus(next);
       return true;
     }
     case VK_ESCAPE:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/event_bindings.h"
+#include "ui/unit_registry.h"
 #include "ui/unit_surface.h"
 #include "ui/window_definition.h"
 
@@ -83,6 +84,7 @@ class win32_window final : public unit_surface {
   window_definition layout_;  ///< the definition at this screen's DPI
   HWND handle_ = nullptr;
   std::vector<std::unique_ptr<unit>> units_;
+  unit_registry<HWND> handles_;  ///< the units that have a window
   std::vector<std::string_view> focus_chain_;
   HWND saved_focus_ = nullptr;
   event_sink sink_;
