@@ -57,19 +57,14 @@ HICON application_icon(int width_metric, int height_metric) {
 }
 
 void register_class(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hIcon = application_icon(SM_CXICON, SM_CYICON);
-    type.hIconSm = application_icon(SM_CXSMICON, SM_CYSMICON);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    type.lpszClassName = main_window_class;
-    return ::RegisterClassExW(&type) != 0;
-  }();
-  static_cast<void>(registered);
+  WNDCLASSEXW type{};
+  type.lpfnWndProc = procedure;
+  type.hIcon = application_icon(SM_CXICON, SM_CYICON);
+  type.hIconSm = application_icon(SM_CXSMICON, SM_CYSMICON);
+  type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  type.lpszClassName = main_window_class;
+  register_window_class(type);
 }
 
 // Only what the window can do stays in its system menu: with neither
@@ -126,10 +121,10 @@ bool win32_window::create_frame() {
   const window_size outer{client.width + extents.left + extents.right, client.height + extents.top + extents.bottom};
   const window_point origin = centred_origin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
   const std::wstring caption = platform::to_utf16(definition_.caption);
-  // The procedure learns its window from the creation parameter.
-  ::CreateWindowExW(frame_ex_style, main_window_class, caption.c_str(), style, origin.x, origin.y, outer.width,
-                    outer.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
-  if (handle_ == nullptr) return false;
+  const RECT place{origin.x, origin.y, origin.x + outer.width, origin.y + outer.height};
+  if (create_window(frame_ex_style, main_window_class, caption.c_str(), style, place, nullptr, nullptr) == nullptr) {
+    return false;
+  }
   trim_system_menu(handle_, definition_);
   // The icons of the title bar and the taskbar, where the class's are not asked.
   if (HICON big = application_icon(SM_CXICON, SM_CYICON)) {
@@ -298,17 +293,6 @@ text win32_window::caption(std::string_view name) const {
   return window_text(found->handle);
 }
 
-LRESULT CALLBACK win32_window::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<win32_window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<win32_window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-  return self->handle_message(message, wparam, lparam);
-}
-
 LRESULT win32_window::edit_colours(HDC dc, HWND box) {
   const unit* found = find(box);
   if (found == nullptr || found->kind != unit_kind::edit_box) {
@@ -360,12 +344,6 @@ LRESULT win32_window::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
         if (on_close_) on_close_();
       }
       return 0;
-    case WM_NCDESTROY: {
-      HWND window = handle_;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      handle_ = nullptr;
-      return ::DefWindowProcW(window, message, wparam, lparam);
-    }
     default:
       break;
   }
