@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "picture_bytes.h"
+#include "support/picture_bytes.h"
 #include "support/temp_folder.h"
 #include "ui/win32/win32_picture_box.h"
 #include "ui/win32/win32_picture_decoder.h"
