@@ -68,9 +68,7 @@ QWidget* qt_window::unit_widget(std::string_view name) const { return units_.han
 qt_caption_label* qt_window::label(std::string_view name) const { return find(labels_, name); }
 QAbstractButton* qt_window::button(std::string_view name) const { return find(buttons_, name); }
 
-std::string_view qt_window::unit_name(const QWidget* widget) const {
-  return units_.name(const_cast<QWidget*>(widget));
-}
+std::string_view qt_window::unit_name(const QWidget* widget) const { return units_.name(widget); }
 
 void qt_window::raise_event(std::string_view unit, unit_event event, const event_args& args) {
   raise_bound_event(definition_, sink_, unit, event, args);

@@ -28,7 +28,8 @@ class unit_registry {
 
   /// The stored name of a unit's handle, owned by the registry; empty for
   /// the null handle and for handles that are none of the units'.
-  std::string_view name(handle_type handle) const {
+  template <typename other_handle>
+  std::string_view name(const other_handle& handle) const {
     if (handle == handle_type{}) return {};
     for (const auto& [name, unit] : units_) {
       if (unit == handle) return name;
