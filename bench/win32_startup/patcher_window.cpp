@@ -9,7 +9,7 @@
 #include "app/win32/run_patcher_window.h"
 #include "formats/demo_bundle.h"
 #include "shown_clock.h"
-#include "ui/win32/win32_text.h"
+#include "platform/utf16.h"
 #include "ui/win32/win32_window.h"
 
 namespace {
@@ -27,7 +27,7 @@ BOOL CALLBACK find_main_window(HWND window, LPARAM found) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   vantor::frame_hooks hooks;
-  hooks.run_folder = vantor::utf8_text(argv[1]);
+  hooks.run_folder = vantor::platform::from_utf16(argv[1]);
   hooks.window_shown = [] {
     HWND window = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), find_main_window, reinterpret_cast<LPARAM>(&window));

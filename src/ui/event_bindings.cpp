@@ -15,6 +15,13 @@ std::optional<session_command> bound_command(const window_definition& window, st
   return std::nullopt;
 }
 
+bool raise_bound_event(const window_definition& window, const event_sink& sink, std::string_view unit,
+                       unit_event event, const event_args& args) {
+  if (!sink || !bound_command(window, unit, event)) return false;
+  sink(unit, event, args);
+  return true;
+}
+
 bool run_command(session_commands& session, session_command command, std::string_view run_folder) {
   switch (command) {
     case session_command::start_session:

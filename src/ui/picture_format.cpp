@@ -57,4 +57,6 @@ std::string_view picture_format_name(picture_format format) {
   return {};
 }
 
+std::uint32_t gif_frame_delay_ms(std::uint32_t hundredths) { return hundredths <= 1 ? 100 : hundredths * 10; }
+
 }  // namespace vantor

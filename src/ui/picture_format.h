@@ -18,4 +18,9 @@ picture_format recognise_picture(std::span<const std::uint8_t> bytes);
 /// empty for none).
 std::string_view picture_format_name(picture_format format);
 
+/// How long an animated GIF's frame shows, the way the desktop's browsers
+/// have it: the stored delay in 1/100 s, and 100 ms for the 0 and 1 that
+/// would make an animation spin.
+std::uint32_t gif_frame_delay_ms(std::uint32_t hundredths);
+
 }  // namespace vantor

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <limits>
 
+#include "ui/edit_box_text.h"
 #include "ui/qt_conversions.h"
 
 namespace vantor {
@@ -24,11 +25,9 @@ QPalette hidden_selection(QPalette palette) {
   return palette;
 }
 
-// The text as Qt wants it: CR LF is one line break, not two.
-QString display_text(std::string_view content) {
-  QString lines = to_qstring(content);
-  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return lines;
+// The text as Qt's boxes take it, by the one rule for every desktop.
+QString display_text(std::string_view content, bool multi_line) {
+  return to_qstring(edit_box_content(content, multi_line, "\n"));
 }
 
 }  // namespace
@@ -48,7 +47,7 @@ qt_multi_line_edit::qt_multi_line_edit(QWidget* parent, const edit_box_propertie
 }
 
 void qt_multi_line_edit::set_content(std::string_view content) {
-  setPlainText(display_text(content));
+  setPlainText(display_text(content, true));
   moveCursor(QTextCursor::Start);
 }
 
@@ -75,7 +74,7 @@ qt_single_line_edit::qt_single_line_edit(QWidget* parent, const edit_box_propert
 }
 
 void qt_single_line_edit::set_content(std::string_view content) {
-  setText(display_text(content));
+  setText(display_text(content, false));
   setCursorPosition(0);
 }
 

@@ -15,7 +15,7 @@ namespace vantor {
 class qt_multi_line_edit final : public QPlainTextEdit {
  public:
   qt_multi_line_edit(QWidget* parent, const edit_box_properties& properties);
-  /// Replaces the whole text (UTF-8, lines ended by CR LF or LF).
+  /// Replaces the whole text (UTF-8, lines ended by CR LF, LF or CR).
   void set_content(std::string_view content);
   QString content() const { return toPlainText(); }
 
@@ -30,7 +30,7 @@ class qt_multi_line_edit final : public QPlainTextEdit {
 class qt_single_line_edit final : public QLineEdit {
  public:
   qt_single_line_edit(QWidget* parent, const edit_box_properties& properties);
-  /// Replaces the whole text (UTF-8).
+  /// Replaces the whole text (UTF-8), line-end characters kept.
   void set_content(std::string_view content);
   QString content() const { return text(); }
 

@@ -18,7 +18,7 @@ void prepare_message_box(QMessageBox& box, std::string_view title, std::string_v
 
 void qt_message_port::show_message(std::string_view message) {
   QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::NoButton, nullptr);
-  prepare_message_box(box, message_title, message);
+  prepare_message_box(box, message_box_title, message);
   box.exec();
 }
 

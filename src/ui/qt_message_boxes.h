@@ -5,14 +5,12 @@
 
 #include <string_view>
 
+#include "ui/message_box_titles.h"
 #include "workflow/ports.h"
 
 class QMessageBox;
 
 namespace vantor {
-
-inline constexpr std::string_view message_title = "信息：";
-inline constexpr std::string_view fatal_report_title = "错误";
 
 /// The workflow's messages as plain boxes: title "信息：", no icon, one OK
 /// button.

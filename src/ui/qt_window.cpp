@@ -48,7 +48,7 @@ qt_window::~qt_window() = default;
 template <typename widget_type>
 void qt_window::remember(std::map<std::string, widget_type*, std::less<>>& kind, std::string_view name,
                          widget_type* widget) {
-  units_[std::string(name)] = widget;
+  units_.add(name, widget);
   kind[std::string(name)] = widget;
 }
 
@@ -64,19 +64,14 @@ void qt_window::add_unit(std::string_view name, qt_single_line_edit* box) { reme
 void qt_window::add_unit(std::string_view name, qt_picture_box* box) { remember(picture_boxes_, name, box); }
 void qt_window::add_unit(std::string_view name, QAbstractButton* button) { remember(buttons_, name, button); }
 
-QWidget* qt_window::unit_widget(std::string_view name) const { return find(units_, name); }
+QWidget* qt_window::unit_widget(std::string_view name) const { return units_.handle(name); }
 qt_caption_label* qt_window::label(std::string_view name) const { return find(labels_, name); }
 QAbstractButton* qt_window::button(std::string_view name) const { return find(buttons_, name); }
 
-std::string_view qt_window::unit_name(const QWidget* widget) const {
-  for (const auto& [name, unit] : units_) {
-    if (unit == widget) return name;
-  }
-  return {};
-}
+std::string_view qt_window::unit_name(const QWidget* widget) const { return units_.name(widget); }
 
 void qt_window::raise_event(std::string_view unit, unit_event event, const event_args& args) {
-  if (sink_) sink_(unit, event, args);
+  raise_bound_event(definition_, sink_, unit, event, args);
 }
 
 void qt_window::show_centred() {
@@ -131,10 +126,10 @@ bool qt_window::event(QEvent* event) {
 }
 
 bool qt_window::focusNextPrevChild(bool next) {
-  const std::string_view current = unit_name(focusWidget());
-  const std::string_view target = next_in_focus_chain(focus_chain_, current, next);
   // With the focus on the window itself Tab moves nothing.
-  if (QWidget* widget = unit_widget(target)) widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  if (QWidget* widget = units_.next_in_tab_order(focus_chain_, focusWidget(), next)) {
+    widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  }
   return true;
 }
 

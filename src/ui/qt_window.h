@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/event_bindings.h"
+#include "ui/unit_registry.h"
 #include "ui/unit_surface.h"
 #include "ui/window_definition.h"
 
@@ -26,9 +27,6 @@ class qt_single_line_edit;
 
 class qt_window final : public QWidget, public unit_surface {
  public:
-  /// Receives every bound event a unit raises.
-  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
-
   explicit qt_window(const window_definition& definition);
   ~qt_window() override;
 
@@ -77,7 +75,7 @@ class qt_window final : public QWidget, public unit_surface {
   static widget_type* find(const std::map<std::string, widget_type*, std::less<>>& kind, std::string_view name);
 
   const window_definition& definition_;
-  std::map<std::string, QWidget*, std::less<>> units_;
+  unit_registry<QWidget*> units_;
   std::map<std::string, qt_caption_label*, std::less<>> labels_;
   std::map<std::string, qt_multi_line_edit*, std::less<>> multi_line_edits_;
   std::map<std::string, qt_single_line_edit*, std::less<>> single_line_edits_;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <ostream>
 
+#include "support/edit_box_rows.h"
 #include "ui/qt_caption_label.h"
 #include "ui/qt_conversions.h"
 #include "ui/qt_edit_boxes.h"
@@ -92,6 +93,33 @@ TEST(built_window, shows_its_texts) {
   EXPECT_FALSE(restore->isDefault() || restore->autoDefault());
   EXPECT_FALSE(upgrade->isDefault() || upgrade->autoDefault());
 }
+
+// Each kind of box shows a text by the one rule of every desktop: the
+// description (several lines) and the summary (one line).
+class edit_box_content : public ::testing::TestWithParam<testing_rows::edit_box_row> {};
+
+TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
+  const testing_rows::edit_box_row& row = GetParam();
+  const auto window = build_main_window();
+  const std::string_view name = row.multi_line ? "编辑框1" : "编辑框2";
+  window->set_content(name, row.text);
+  const QString expected = to_qstring(testing_rows::joined(row.lines, "\n"));
+  if (row.multi_line) {
+    auto* box = dynamic_cast<qt_multi_line_edit*>(window->unit_widget(name));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->content(), expected);
+    EXPECT_EQ(box->document()->blockCount(), static_cast<int>(row.lines.size()));
+  } else {
+    auto* box = dynamic_cast<qt_single_line_edit*>(window->unit_widget(name));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->content(), expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(rows, edit_box_content, ::testing::ValuesIn(testing_rows::edit_box_rows()),
+                         [](const ::testing::TestParamInfo<testing_rows::edit_box_row>& row) {
+                           return row.param.name;
+                         });
 
 TEST(built_window, gives_labels_and_edit_boxes_their_colours_fonts_and_pointers) {
   const auto window = build_main_window();

@@ -7,6 +7,7 @@
 #include <string>
 #include <variant>
 
+#include "support/tab_rows.h"
 #include "ui/event_bindings.h"
 #include "ui/focus_order.h"
 #include "ui/window_definition.h"
@@ -134,6 +135,49 @@ TEST(main_window, binds_exactly_the_four_session_commands) {
   EXPECT_EQ(bound_command(window, "编辑框1", unit_event::clicked), std::nullopt);
 }
 
+struct raised_row {
+  const char* unit;
+  unit_event event;
+  bool handed_on;
+};
+
+std::ostream& operator<<(std::ostream& out, const raised_row& row) {
+  return out << "'" << row.unit << "' event " << static_cast<int>(row.event);
+}
+
+class raised_event : public ::testing::TestWithParam<raised_row> {};
+
+// Every front end and the frame hand on exactly the events the table binds.
+TEST_P(raised_event, reaches_the_sink_only_when_the_table_binds_it) {
+  const raised_row& row = GetParam();
+  std::vector<std::string> seen;
+  const event_sink sink = [&seen](std::string_view unit, unit_event event, const event_args& args) {
+    seen.push_back(std::string(unit) + "/" + std::to_string(static_cast<int>(event)) + "/" + std::to_string(args.x) +
+                   "," + std::to_string(args.y) + "," + std::to_string(args.key_state));
+  };
+  const event_args args{3, 4, 2};
+  EXPECT_EQ(raise_bound_event(main_window_definition(), sink, row.unit, row.event, args), row.handed_on);
+  if (row.handed_on) {
+    EXPECT_EQ(seen, (std::vector<std::string>{std::string(row.unit) + "/" +
+                                              std::to_string(static_cast<int>(row.event)) + "/3,4,2"}));
+  } else {
+    EXPECT_TRUE(seen.empty());
+  }
+  // Without a sink nothing is handed on, bound or not.
+  EXPECT_FALSE(raise_bound_event(main_window_definition(), event_sink{}, row.unit, row.event, args));
+}
+
+INSTANTIATE_TEST_SUITE_P(rows, raised_event,
+                         ::testing::Values(raised_row{"", unit_event::created, true},
+                                           raised_row{"按钮2", unit_event::clicked, true},
+                                           raised_row{"按钮1", unit_event::clicked, true},
+                                           raised_row{"标签2", unit_event::left_button_released, true},
+                                           raised_row{"标签1", unit_event::left_button_released, false},
+                                           raised_row{"标签2", unit_event::clicked, false},
+                                           raised_row{"编辑框1", unit_event::clicked, false},
+                                           raised_row{"按钮2", unit_event::created, false},
+                                           raised_row{"", unit_event::clicked, false}));
+
 // ---------------------------------------------------------------------------
 // Focus order.
 
@@ -175,29 +219,22 @@ INSTANTIATE_TEST_SUITE_P(rows, focus_order_rule,
                                            focus_order_row{"ties_reversed", {1, 0, 1, 0}, {"d", "b", "c", "a"}}),
                          [](const ::testing::TestParamInfo<focus_order_row>& row) { return row.param.name; });
 
-struct tab_row {
-  const char* from;
-  bool forward;
-  const char* to;
-};
-
-std::ostream& operator<<(std::ostream& out, const tab_row& row) {
-  return out << row.from << (row.forward ? " Tab" : " Shift+Tab");
-}
-
-class tab_move : public ::testing::TestWithParam<tab_row> {};
+class tab_move : public ::testing::TestWithParam<testing_rows::tab_press> {};
 
 TEST_P(tab_move, wraps_around_at_both_ends) {
   const auto chain = focus_chain(main_window_definition());
-  EXPECT_EQ(next_in_focus_chain(chain, GetParam().from, GetParam().forward), GetParam().to);
+  EXPECT_EQ(next_in_focus_chain(chain, GetParam().from, !GetParam().shift), GetParam().to);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_move,
-                         ::testing::Values(tab_row{"按钮2", true, "按钮1"}, tab_row{"按钮1", true, "编辑框1"},
-                                           tab_row{"编辑框1", true, "编辑框2"}, tab_row{"编辑框2", true, "按钮2"},
-                                           tab_row{"按钮2", false, "编辑框2"}, tab_row{"编辑框2", false, "编辑框1"},
-                                           tab_row{"编辑框1", false, "按钮1"}, tab_row{"按钮1", false, "按钮2"},
-                                           tab_row{"", true, ""}, tab_row{"标签2", false, ""}));
+// The front ends' Tab table, and from a unit outside the chain nowhere.
+std::vector<testing_rows::tab_press> tab_moves() {
+  std::vector<testing_rows::tab_press> rows = testing_rows::main_window_tab_rows();
+  rows.push_back({"", false, ""});
+  rows.push_back({"标签2", true, ""});
+  return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(rows, tab_move, ::testing::ValuesIn(tab_moves()));
 
 // ---------------------------------------------------------------------------
 // Placement.

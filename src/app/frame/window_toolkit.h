@@ -14,9 +14,6 @@ namespace vantor {
 
 class window_toolkit {
  public:
-  /// Receives every bound event a unit raises.
-  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
-
   virtual ~window_toolkit() = default;
 
   /// Builds the main window hidden, with its units in stored order, their

@@ -7,12 +7,8 @@
 
 namespace vantor {
 
-bool qt_toolkit::build_window(const window_definition& definition, event_sink sink, std::function<void()> on_closed) {
-  window_ = vantor::build_window(definition);
-  if (!window_) return false;
-  window_->set_event_sink(std::move(sink));
-  window_->set_close_handler(std::move(on_closed));
-  return true;
+std::unique_ptr<qt_window> qt_toolkit::make_window(const window_definition& definition) {
+  return vantor::build_window(definition);
 }
 
 void qt_toolkit::run_message_loop() { QApplication::exec(); }

@@ -6,13 +6,8 @@
 
 namespace vantor {
 
-bool win32_toolkit::build_window(const window_definition& definition, event_sink sink,
-                                 std::function<void()> on_closed) {
-  window_ = win32_window::build(definition);
-  if (!window_) return false;
-  window_->set_event_sink(std::move(sink));
-  window_->set_close_handler(std::move(on_closed));
-  return true;
+std::unique_ptr<win32_window> win32_toolkit::make_window(const window_definition& definition) {
+  return win32_window::build(definition);
 }
 
 void win32_toolkit::deliver(MSG& message) {

@@ -5,6 +5,7 @@
 
 #include "ui/event_bindings.h"
 #include "ui/win32/win32_layout.h"
+#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 
 namespace vantor {
@@ -38,19 +39,6 @@ bool has_glyphs(HFONT font, std::wstring_view text) {
   return found != GDI_ERROR && std::none_of(glyphs.begin(), glyphs.end(), [](WORD g) { return g == 0xFFFF; });
 }
 
-void register_class(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.style = CS_HREDRAW | CS_VREDRAW;
-    type.lpfnWndProc = procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.lpszClassName = caption_label_class;
-    return ::RegisterClassExW(&type) != 0;
-  }();
-  static_cast<void>(registered);
-}
-
 }  // namespace
 
 HFONT create_label_font(const font_record& record, std::wstring_view caption) {
@@ -66,33 +54,20 @@ win32_caption_label::win32_caption_label(const label_properties& properties)
     : properties_(properties), pointer_(pointer_of(properties.pointer)) {}
 
 win32_caption_label::~win32_caption_label() {
-  if (handle_ != nullptr) {
-    ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-    ::DestroyWindow(handle_);
-  }
+  detach_and_destroy();
   if (font_ != nullptr) ::DeleteObject(font_);
 }
 
 HWND win32_caption_label::create(HWND parent, int id, const RECT& place, std::string_view caption) {
-  register_class(&procedure);
-  const std::wstring wide_caption = wide_text(caption);
+  WNDCLASSEXW type{};
+  type.style = CS_HREDRAW | CS_VREDRAW;
+  type.lpfnWndProc = &procedure;
+  type.lpszClassName = caption_label_class;
+  register_window_class(type);
+  const std::wstring wide_caption = platform::to_utf16(caption);
   font_ = create_label_font(properties_.font, wide_caption);
-  // The procedure learns its label from the creation parameter.
-  ::CreateWindowExW(0, caption_label_class, wide_caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
-                    place.right - place.left, place.bottom - place.top, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), this);
-  return handle_;
-}
-
-LRESULT CALLBACK win32_caption_label::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = reinterpret_cast<win32_caption_label*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* label = reinterpret_cast<win32_caption_label*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (label == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-  return label->handle_message(message, wparam, lparam);
+  return create_window(0, caption_label_class, wide_caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS, place, parent,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 LRESULT win32_caption_label::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -118,13 +93,6 @@ LRESULT win32_caption_label::handle_message(UINT message, WPARAM wparam, LPARAM 
     case WM_LBUTTONUP:
       released(lparam, wparam);
       return 0;
-    case WM_NCDESTROY: {
-      // Gone with its parent, or by the destructor: nothing may reach it now.
-      HWND window = handle_;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      handle_ = nullptr;
-      return ::DefWindowProcW(window, message, wparam, lparam);
-    }
     default:
       break;
   }
@@ -141,7 +109,7 @@ void win32_caption_label::paint() {
   const HGDIOBJ previous = ::SelectObject(dc, font_);
   ::SetTextColor(dc, to_colorref(properties_.text_colour));
   ::SetBkMode(dc, TRANSPARENT);
-  const std::wstring caption = wide_text(window_text(handle_));
+  const std::wstring caption = platform::to_utf16(window_text(handle_));
   ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   ::SelectObject(dc, previous);

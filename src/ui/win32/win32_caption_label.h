@@ -9,6 +9,7 @@
 #include <functional>
 #include <string_view>
 
+#include "ui/win32/win32_window_object.h"
 #include "ui/window_definition.h"
 
 namespace vantor {
@@ -23,31 +24,27 @@ inline constexpr const wchar_t* caption_label_class = L"VantorCaptionLabel";
 /// a Chinese Windows.
 HFONT create_label_font(const font_record& record, std::wstring_view caption);
 
-class win32_caption_label {
+class win32_caption_label final : public win32_window_object<win32_caption_label> {
  public:
   /// Receives the pointer in the label's coordinates and the key state.
   using release_handler = std::function<void(std::int32_t x, std::int32_t y, std::int32_t key_state)>;
 
   explicit win32_caption_label(const label_properties& properties);
   ~win32_caption_label();
-  win32_caption_label(const win32_caption_label&) = delete;
-  win32_caption_label& operator=(const win32_caption_label&) = delete;
 
   /// Creates the label's window, hidden, at place in the parent's client area.
   HWND create(HWND parent, int id, const RECT& place, std::string_view caption);
-  HWND handle() const { return handle_; }
 
   /// Called for every release of the left button over the label.
   void set_release_handler(release_handler handler) { on_release_ = std::move(handler); }
 
  private:
-  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class win32_window_object<win32_caption_label>;
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   void paint();
   void released(LPARAM position, WPARAM keys);
 
   label_properties properties_;
-  HWND handle_ = nullptr;
   HFONT font_ = nullptr;
   HCURSOR pointer_ = nullptr;
   release_handler on_release_;

@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "ui/win32/win32_text.h"
+#include "platform/utf16.h"
 
 namespace vantor {
 
 namespace {
 
 void show_box(HWND owner, std::string_view title, std::string_view text, bool fatal) {
-  const std::wstring wide_title = wide_text(title);
-  const std::wstring wide_message = wide_text(text);
+  const std::wstring wide_title = platform::to_utf16(title);
+  const std::wstring wide_message = platform::to_utf16(text);
   ::MessageBoxW(owner, wide_message.c_str(), wide_title.c_str(), message_box_style(fatal, owner != nullptr));
 }
 
@@ -28,7 +28,7 @@ void win32_message_port::show_message(std::string_view message) {
 }
 
 void show_fatal_report_box(HWND owner, std::string_view report) {
-  show_box(owner, fatal_report_box_title, report, true);
+  show_box(owner, fatal_report_title, report, true);
 }
 
 }  // namespace vantor

@@ -8,12 +8,10 @@
 #include <functional>
 #include <string_view>
 
+#include "ui/message_box_titles.h"
 #include "workflow/ports.h"
 
 namespace vantor {
-
-inline constexpr std::string_view message_box_title = "信息：";
-inline constexpr std::string_view fatal_report_box_title = "错误";
 
 /// The workflow's messages: title "信息：", no icon, one OK button.
 class win32_message_port final : public message_port {

@@ -11,20 +11,6 @@ namespace {
 
 constexpr UINT_PTR animation_timer = 1;
 
-void register_class(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.style = CS_HREDRAW | CS_VREDRAW;
-    type.lpfnWndProc = procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.lpszClassName = picture_box_class;
-    return ::RegisterClassExW(&type) != 0;
-  }();
-  static_cast<void>(registered);
-}
-
 // A premultiplied pixel over an opaque background colour.
 std::uint32_t over_background(std::uint32_t pixel, COLORREF background) {
   const std::uint32_t alpha = pixel >> 24;
@@ -43,19 +29,19 @@ std::uint32_t over_background(std::uint32_t pixel, COLORREF background) {
 win32_picture_box::win32_picture_box(const picture_box_properties& properties) : background_(properties.background) {}
 
 win32_picture_box::~win32_picture_box() {
-  if (handle_ != nullptr) {
-    stop_timer();
-    ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-    ::DestroyWindow(handle_);
-  }
+  if (handle_ != nullptr) stop_timer();
+  detach_and_destroy();
 }
 
 HWND win32_picture_box::create(HWND parent, int id, const RECT& place) {
-  register_class(&procedure);
-  ::CreateWindowExW(0, picture_box_class, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
-                    place.right - place.left, place.bottom - place.top, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), this);
-  return handle_;
+  WNDCLASSEXW type{};
+  type.style = CS_HREDRAW | CS_VREDRAW;
+  type.lpfnWndProc = &procedure;
+  type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  type.lpszClassName = picture_box_class;
+  register_window_class(type);
+  return create_window(0, picture_box_class, L"", WS_CHILD | WS_CLIPSIBLINGS, place, parent,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 COLORREF win32_picture_box::background() const { return to_colorref(background_); }
@@ -130,17 +116,6 @@ void win32_picture_box::next_frame() {
   start_timer();
 }
 
-LRESULT CALLBACK win32_picture_box::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = reinterpret_cast<win32_picture_box*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* box = reinterpret_cast<win32_picture_box*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (box == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-  return box->handle_message(message, wparam, lparam);
-}
-
 LRESULT win32_picture_box::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_ERASEBKGND:
@@ -163,13 +138,6 @@ LRESULT win32_picture_box::handle_message(UINT message, WPARAM wparam, LPARAM lp
         start_decoding();
       }
       break;
-    case WM_NCDESTROY: {
-      HWND window = handle_;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      timer_running_ = false;
-      handle_ = nullptr;
-      return ::DefWindowProcW(window, message, wparam, lparam);
-    }
     default:
       break;
   }

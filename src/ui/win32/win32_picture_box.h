@@ -14,6 +14,7 @@
 
 #include "ui/picture_format.h"
 #include "ui/win32/win32_picture_decoder.h"
+#include "ui/win32/win32_window_object.h"
 #include "ui/window_definition.h"
 
 namespace vantor {
@@ -21,16 +22,13 @@ namespace vantor {
 /// The window class of the picture boxes.
 inline constexpr const wchar_t* picture_box_class = L"VantorPictureBox";
 
-class win32_picture_box {
+class win32_picture_box final : public win32_window_object<win32_picture_box> {
  public:
   explicit win32_picture_box(const picture_box_properties& properties);
   ~win32_picture_box();
-  win32_picture_box(const win32_picture_box&) = delete;
-  win32_picture_box& operator=(const win32_picture_box&) = delete;
 
   /// Creates the box's window, hidden, at place in the parent's client area.
   HWND create(HWND parent, int id, const RECT& place);
-  HWND handle() const { return handle_; }
 
   /// Replaces the picture; empty or unrecognised bytes leave the box blank.
   void set_picture(std::span<const std::uint8_t> bytes);
@@ -46,8 +44,9 @@ class win32_picture_box {
   COLORREF background() const;
 
  private:
-  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class win32_window_object<win32_picture_box>;
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+  void window_gone() { timer_running_ = false; }
   void start_decoding();
   void decode();
   void paint();
@@ -56,7 +55,6 @@ class win32_picture_box {
   void next_frame();
 
   colour background_;
-  HWND handle_ = nullptr;
   std::vector<std::uint8_t> data_;
   picture_format format_ = picture_format::none;
   bool decoded_ = true;

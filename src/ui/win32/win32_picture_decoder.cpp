@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "ui/win32/picture_stretch.h"
+#include "ui/picture_stretch.h"
 
 namespace vantor {
 
@@ -216,7 +216,6 @@ UINT chosen_frame(IWICBitmapDecoder& decoder, picture_format format) {
 
 }  // namespace
 
-std::uint32_t gif_frame_delay_ms(std::uint32_t hundredths) { return hundredths <= 1 ? 100 : hundredths * 10; }
 
 decoded_picture decode_picture(std::span<const std::uint8_t> bytes, picture_format format, std::int32_t width,
                                std::int32_t height) {

@@ -29,8 +29,4 @@ struct decoded_picture {
 decoded_picture decode_picture(std::span<const std::uint8_t> bytes, picture_format format, std::int32_t width,
                                std::int32_t height);
 
-/// The delay the desktop's browsers give a GIF frame: 1/100 s units, and
-/// 100 ms for the 0 and 1 that would make an animation spin.
-std::uint32_t gif_frame_delay_ms(std::uint32_t hundredths);
-
 }  // namespace vantor

@@ -3,10 +3,12 @@
 #include <type_traits>
 #include <variant>
 
+#include "ui/edit_box_text.h"
 #include "ui/focus_order.h"
 #include "ui/win32/win32_caption_label.h"
 #include "ui/win32/win32_layout.h"
 #include "ui/win32/win32_picture_box.h"
+#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 #include "ui/window_geometry.h"
 
@@ -55,19 +57,14 @@ HICON application_icon(int width_metric, int height_metric) {
 }
 
 void register_class(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = procedure;
-    type.hInstance = ::GetModuleHandleW(nullptr);
-    type.hIcon = application_icon(SM_CXICON, SM_CYICON);
-    type.hIconSm = application_icon(SM_CXSMICON, SM_CYSMICON);
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    type.lpszClassName = main_window_class;
-    return ::RegisterClassExW(&type) != 0;
-  }();
-  static_cast<void>(registered);
+  WNDCLASSEXW type{};
+  type.lpfnWndProc = procedure;
+  type.hIcon = application_icon(SM_CXICON, SM_CYICON);
+  type.hIconSm = application_icon(SM_CXSMICON, SM_CYSMICON);
+  type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  type.lpszClassName = main_window_class;
+  register_window_class(type);
 }
 
 // Only what the window can do stays in its system menu: with neither
@@ -84,7 +81,7 @@ void trim_system_menu(HWND window, const window_definition& definition) {
 
 HWND create_control(const wchar_t* type, std::string_view caption, DWORD style, DWORD ex_style, const RECT& place,
                     HWND parent, int id) {
-  const std::wstring wide_caption = wide_text(caption);
+  const std::wstring wide_caption = platform::to_utf16(caption);
   return ::CreateWindowExW(ex_style, type, wide_caption.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, place.left,
                            place.top, place.right - place.left, place.bottom - place.top, parent, child_id(id),
                            ::GetModuleHandleW(nullptr), nullptr);
@@ -123,11 +120,11 @@ bool win32_window::create_frame() {
   const window_size client = client_size(layout_, extents);
   const window_size outer{client.width + extents.left + extents.right, client.height + extents.top + extents.bottom};
   const window_point origin = centred_origin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
-  const std::wstring caption = wide_text(definition_.caption);
-  // The procedure learns its window from the creation parameter.
-  ::CreateWindowExW(frame_ex_style, main_window_class, caption.c_str(), style, origin.x, origin.y, outer.width,
-                    outer.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
-  if (handle_ == nullptr) return false;
+  const std::wstring caption = platform::to_utf16(definition_.caption);
+  const RECT place{origin.x, origin.y, origin.x + outer.width, origin.y + outer.height};
+  if (create_window(frame_ex_style, main_window_class, caption.c_str(), style, place, nullptr, nullptr) == nullptr) {
+    return false;
+  }
   trim_system_menu(handle_, definition_);
   // The icons of the title bar and the taskbar, where the class's are not asked.
   if (HICON big = application_icon(SM_CXICON, SM_CYICON)) {
@@ -172,7 +169,7 @@ bool win32_window::create_unit(const unit_definition& stored, const unit_definit
           DWORD ex_style = 0;
           if (properties.border == edit_border::thin_line) style |= WS_BORDER;
           if (properties.border == edit_border::sunken) ex_style |= WS_EX_CLIENTEDGE;
-          const std::string initial(properties.multi_line ? crlf_lines(stored.initial_text) : stored.initial_text);
+          const std::string initial = edit_box_content(stored.initial_text, properties.multi_line, "\r\n");
           entry->handle = create_control(L"Edit", initial, style, ex_style, place, handle_, id);
           if (entry->handle != nullptr) {
             ::SendMessageW(entry->handle, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)),
@@ -206,6 +203,7 @@ bool win32_window::create_unit(const unit_definition& stored, const unit_definit
   ::SetWindowPos(entry->handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Shown inside the still hidden window: they appear with it.
   if (stored.visible) ::ShowWindow(entry->handle, SW_SHOWNA);
+  handles_.add(entry->name, entry->handle);
   units_.push_back(std::move(entry));
   return true;
 }
@@ -218,22 +216,13 @@ const win32_window::unit* win32_window::find(std::string_view name) const {
 }
 
 const win32_window::unit* win32_window::find(HWND window) const {
-  if (window == nullptr) return nullptr;
-  for (const auto& entry : units_) {
-    if (entry->handle == window) return entry.get();
-  }
-  return nullptr;
+  const std::string_view name = handles_.name(window);
+  return name.empty() ? nullptr : find(name);
 }
 
-HWND win32_window::unit_handle(std::string_view name) const {
-  const unit* found = find(name);
-  return found != nullptr ? found->handle : nullptr;
-}
+HWND win32_window::unit_handle(std::string_view name) const { return handles_.handle(name); }
 
-std::string_view win32_window::unit_name(HWND window) const {
-  const unit* found = find(window);
-  return found != nullptr ? found->name : std::string_view{};
-}
+std::string_view win32_window::unit_name(HWND window) const { return handles_.name(window); }
 
 win32_picture_box* win32_window::picture_box(std::string_view name) const {
   const unit* found = find(name);
@@ -241,7 +230,7 @@ win32_picture_box* win32_window::picture_box(std::string_view name) const {
 }
 
 void win32_window::raise_event(std::string_view unit_name, unit_event event, const event_args& args) {
-  if (sink_ && bound_command(definition_, unit_name, event)) sink_(unit_name, event, args);
+  raise_bound_event(definition_, sink_, unit_name, event, args);
 }
 
 void win32_window::show_centred() {
@@ -264,8 +253,7 @@ bool win32_window::take_key(const MSG& message) {
     case VK_TAB: {
       // With the focus on the window itself Tab moves nothing.
       const bool backward = ::GetKeyState(VK_SHIFT) < 0;
-      const std::string_view target = next_in_focus_chain(focus_chain_, unit_name(::GetFocus()), !backward);
-      if (HWND next = unit_handle(target)) ::SetFocus(next);
+      if (HWND next = handles_.next_in_tab_order(focus_chain_, ::GetFocus(), !backward)) ::SetFocus(next);
       return true;
     }
     case VK_ESCAPE:
@@ -293,7 +281,7 @@ void win32_window::set_picture(std::string_view name, const byte_string& bytes) 
 void win32_window::set_content(std::string_view name, std::string_view content) {
   const unit* found = find(name);
   if (found == nullptr || found->kind != unit_kind::edit_box) return;
-  const std::wstring wide_content = wide_text(found->multi_line ? crlf_lines(content) : std::string(content));
+  const std::wstring wide_content = platform::to_utf16(edit_box_content(content, found->multi_line, "\r\n"));
   ::SetWindowTextW(found->handle, wide_content.c_str());
   ::SendMessageW(found->handle, EM_SETSEL, 0, 0);
   ::SendMessageW(found->handle, EM_SCROLLCARET, 0, 0);
@@ -303,17 +291,6 @@ text win32_window::caption(std::string_view name) const {
   const unit* found = find(name);
   if (found == nullptr || found->kind != unit_kind::label) return {};
   return window_text(found->handle);
-}
-
-LRESULT CALLBACK win32_window::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<win32_window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<win32_window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
-  return self->handle_message(message, wparam, lparam);
 }
 
 LRESULT win32_window::edit_colours(HDC dc, HWND box) {
@@ -367,12 +344,6 @@ LRESULT win32_window::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
         if (on_close_) on_close_();
       }
       return 0;
-    case WM_NCDESTROY: {
-      HWND window = handle_;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      handle_ = nullptr;
-      return ::DefWindowProcW(window, message, wparam, lparam);
-    }
     default:
       break;
   }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "ui/event_bindings.h"
+#include "ui/unit_registry.h"
+#include "ui/win32/win32_window_object.h"
 #include "ui/unit_surface.h"
 #include "ui/window_definition.h"
 
@@ -25,20 +27,14 @@ inline constexpr const wchar_t* main_window_class = L"VantorPatcherWindow";
 /// The program's icon in its resources (title bar and taskbar).
 inline constexpr int application_icon_id = 1;
 
-class win32_window final : public unit_surface {
+class win32_window final : public unit_surface, public win32_window_object<win32_window> {
  public:
-  /// Receives every bound event a unit raises.
-  using event_sink = std::function<void(std::string_view unit, unit_event event, const event_args& args)>;
-
   /// The window and its units, hidden, with the units marked visible shown
   /// inside it, in stored order with the first on top. Null when the
   /// definition cannot be built. The definition must outlive the window.
   static std::unique_ptr<win32_window> build(const window_definition& definition);
   ~win32_window() override;
-  win32_window(const win32_window&) = delete;
-  win32_window& operator=(const win32_window&) = delete;
 
-  HWND handle() const { return handle_; }
   const window_definition& definition() const { return definition_; }
   /// The window of a unit; null for units without one (the archive
   /// component) and for unknown names.
@@ -78,14 +74,14 @@ class win32_window final : public unit_surface {
   bool create_unit(const unit_definition& stored, const unit_definition& placed, int id);
   const unit* find(std::string_view name) const;
   const unit* find(HWND window) const;
-  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class win32_window_object<win32_window>;
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT edit_colours(HDC dc, HWND box);
 
   const window_definition& definition_;
   window_definition layout_;  ///< the definition at this screen's DPI
-  HWND handle_ = nullptr;
   std::vector<std::unique_ptr<unit>> units_;
+  unit_registry<HWND> handles_;  ///< the units that have a window
   std::vector<std::string_view> focus_chain_;
   HWND saved_focus_ = nullptr;
   event_sink sink_;

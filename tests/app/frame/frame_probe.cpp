@@ -1,25 +1,25 @@
 // The windowed patcher with its message boxes replaced by lines on standard
-// output, for the tests that run the whole program as a process:
+// output, for the tests that run the whole program as a process, on the
+// toolkit it is built with (probe_toolkit.h):
 //
-//   frame_probe [--close-when-shown] [--allocate-when-shown] [--broken-window]
+//   frame_probe [--space-when-shown] [--escape-when-shown] [--close-when-shown]
+//               [--allocate-when-shown] [--broken-window]
 //
-// It runs from its own folder, like the real program.
+// Keys go to the window once it is shown. It runs from its own folder, like
+// the real program.
 
-#include <QApplication>
-#include <QTimer>
-#include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <string_view>
 
-#include "app/gui/run_patcher_window.h"
-#include "formats/demo_bundle.h"
 #include "platform/platform.h"
+#include "probe_toolkit.h"
 #include "ui/window_definition.h"
-#include "workflow/ports.h"
 
+namespace vantor::probe {
 namespace {
 
 void say(std::string_view what, std::string_view text = {}) {
@@ -33,74 +33,69 @@ void say(std::string_view what, std::string_view text = {}) {
       line += c;
     }
   }
-  std::printf("%s\n", line.c_str());
+  line += '\n';
+  platform::write_text(stdout, line);
   std::fflush(stdout);
 }
 
-class printed_messages final : public vantor::message_port {
+class printed_messages final : public message_port {
  public:
   void show_message(std::string_view message) override {
     say("message: ", message);
-    bool visible = false;
-    for (QWidget* window : QApplication::topLevelWidgets()) visible |= window->isVisible();
-    say(visible ? "window visible: yes" : "window visible: no");
+    say(window_on_screen() ? "window visible: yes" : "window visible: no");
   }
 };
 
 // The homepage is printed instead of opened.
-class printed_addresses final : public vantor::platform::fault_hook {
+class printed_addresses final : public platform::fault_hook {
  public:
-  vantor::platform::fault before(vantor::platform::operation op, std::string_view path, std::string_view) override {
-    if (op != vantor::platform::operation::open_address) return {};
+  platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
+    if (op != platform::operation::open_address) return {};
     say("open address: ", path);
-    return {vantor::os_error::other};
+    return {os_error::other};
   }
 };
 
-// The main window: the one top-level window on the screen.
-QWidget& shown_window() {
-  for (QWidget* window : QApplication::topLevelWidgets())
-    if (window->isVisible()) return *window;
-  std::abort();
+void allocate_too_much() {
+  // 2^40 + 100 bytes: no heap has them, and the low 32 bits say 100.
+  void* volatile block = ::operator new((std::size_t{1} << 40) + 100);
+  say("allocated?");
+  ::operator delete(block);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  bool close_when_shown = false;
-  bool allocate_when_shown = false;
-  bool broken_window = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    close_when_shown |= argument == "--close-when-shown";
-    allocate_when_shown |= argument == "--allocate-when-shown";
-    broken_window |= argument == "--broken-window";
-  }
+int probe_main(const std::vector<std::string>& arguments) {
+  const auto given = [&arguments](std::string_view wanted) {
+    return std::find(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end(), wanted) != arguments.end();
+  };
+  const bool space_when_shown = given("--space-when-shown");
+  const bool escape_when_shown = given("--escape-when-shown");
+  const bool close_when_shown = given("--close-when-shown");
+  const bool allocate_when_shown = given("--allocate-when-shown");
+  const bool broken_window = given("--broken-window");
 
   printed_messages messages;
   printed_addresses addresses;
-  vantor::platform::set_fault_hook(&addresses);
+  platform::set_fault_hook(&addresses);
   // Two units of the same name cannot be built.
-  vantor::window_definition broken = vantor::main_window_definition();
+  window_definition broken = main_window_definition();
   broken.units.push_back(broken.units.front());
 
-  vantor::frame_hooks hooks;
+  frame_hooks hooks;
   hooks.fatal_report = [](std::string_view report) { say("fatal: ", report); };
   if (broken_window) hooks.main_window = &broken;
   hooks.window_shown = [&] {
-    QWidget& window = shown_window();
+    if (!window_on_screen()) std::abort();
     say("shown");
-    say(window.windowIcon().isNull() ? "icon: none" : "icon: the program's own");
-    if (close_when_shown) QTimer::singleShot(0, &window, [&window] { window.close(); });
-    if (allocate_when_shown) {
-      QTimer::singleShot(0, &window, [] {
-        // 2^40 + 100 bytes: no heap has them, and the low 32 bits say 100.
-        void* volatile block = ::operator new((std::size_t{1} << 40) + 100);
-        say("allocated?");
-        ::operator delete(block);
-      });
-    }
+    say(has_program_icon() ? "icon: the program's own" : "icon: none");
+    if (space_when_shown) press_space();
+    if (escape_when_shown) press_escape();
+    if (close_when_shown) close_window();
+    if (allocate_when_shown) call_from_loop(allocate_too_much);
   };
   hooks.exit_routine_ran = [] { say("exit routine ran"); };
-  return vantor::run_patcher_window(argc, argv, vantor::demo_stock_identity, hooks, &messages);
+  return run_program(hooks, messages);
 }
+
+}  // namespace vantor::probe

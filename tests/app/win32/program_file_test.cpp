@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/native_path.h"
-#include "ui/win32/win32_text.h"
+#include "platform/utf16.h"
 
 namespace vantor {
 namespace {
@@ -30,7 +30,7 @@ std::string version_string(const std::vector<BYTE>& block, const wchar_t* field)
   UINT length = 0;
   const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + field;
   if (!::VerQueryValueW(block.data(), query.c_str(), &value, &length) || length == 0) return {};
-  return utf8_text(static_cast<const wchar_t*>(value));
+  return platform::from_utf16(static_cast<const wchar_t*>(value));
 }
 
 class windows_program : public ::testing::TestWithParam<program_row> {};

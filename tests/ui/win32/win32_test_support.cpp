@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 
 namespace vantor::testing {
@@ -86,7 +87,7 @@ void click_at(win32_toolkit& toolkit, HWND window, POINT at, modifiers held) {
 std::string class_of(HWND window) {
   wchar_t name[256] = {};
   const int length = ::GetClassNameW(window, name, 256);
-  return utf8_text(std::wstring_view(name, static_cast<std::size_t>(length > 0 ? length : 0)));
+  return platform::from_utf16(std::wstring_view(name, static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
 std::string text_of(HWND window) { return window_text(window); }

@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "support/edit_box_rows.h"
 #include "ui/win32/win32_caption_label.h"
 #include "ui/win32/win32_picture_box.h"
 #include "ui/window_geometry.h"
@@ -131,6 +132,27 @@ TEST_F(built_window, shows_its_texts) {
   EXPECT_EQ(end, 0u);
   EXPECT_EQ(text_of(unit("编辑框2")), "");
 }
+
+// Each kind of box shows a text by the one rule of every desktop (the same
+// table as the Qt window's): the description (several lines) and the
+// summary (one line), which keeps line-end characters as they are.
+class edit_box_content : public built_window, public ::testing::WithParamInterface<testing_rows::edit_box_row> {};
+
+TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
+  const testing_rows::edit_box_row& row = GetParam();
+  const std::string_view name = row.multi_line ? "编辑框1" : "编辑框2";
+  toolkit.units().set_content(name, row.text);
+  HWND box = unit(name);
+  EXPECT_EQ(text_of(box), testing_rows::joined(row.lines, "\r\n"));
+  if (row.multi_line) {
+    EXPECT_EQ(::SendMessageW(box, EM_GETLINECOUNT, 0, 0), static_cast<LRESULT>(row.lines.size()));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(rows, edit_box_content, ::testing::ValuesIn(testing_rows::edit_box_rows()),
+                         [](const ::testing::TestParamInfo<testing_rows::edit_box_row>& row) {
+                           return row.param.name;
+                         });
 
 TEST_F(built_window, puts_new_contents_in_the_edit_boxes_with_the_caret_at_the_start) {
   toolkit.units().set_content("编辑框1", "第一行\n第二行\r\n第三行");

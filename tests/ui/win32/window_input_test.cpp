@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/tab_rows.h"
 #include "window_fixture.h"
 
 namespace vantor {
@@ -19,13 +20,7 @@ using testing::shown_window;
 
 TEST_F(shown_window, starts_with_the_focus_on_the_upgrade_button) { EXPECT_EQ(focused(), "按钮2"); }
 
-struct tab_press {
-  const char* from;
-  bool shift;
-  const char* to;
-};
-
-void PrintTo(const tab_press& row, std::ostream* out) { *out << row.from << (row.shift ? " Shift+Tab" : " Tab"); }
+using testing_rows::tab_press;
 
 class tab_key : public shown_window, public ::testing::WithParamInterface<tab_press> {};
 
@@ -39,11 +34,7 @@ TEST_P(tab_key, walks_the_focus_order_with_wrap_around) {
   EXPECT_TRUE(events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_key,
-                         ::testing::Values(tab_press{"按钮2", false, "按钮1"}, tab_press{"按钮1", false, "编辑框1"},
-                                           tab_press{"编辑框1", false, "编辑框2"}, tab_press{"编辑框2", false, "按钮2"},
-                                           tab_press{"按钮2", true, "编辑框2"}, tab_press{"编辑框2", true, "编辑框1"},
-                                           tab_press{"编辑框1", true, "按钮1"}, tab_press{"按钮1", true, "按钮2"}),
+INSTANTIATE_TEST_SUITE_P(rows, tab_key, ::testing::ValuesIn(testing_rows::main_window_tab_rows()),
                          [](const ::testing::TestParamInfo<tab_press>& row) {
                            return "row_" + std::to_string(row.index);
                          });

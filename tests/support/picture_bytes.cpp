@@ -1,4 +1,4 @@
-#include "picture_bytes.h"
+#include "support/picture_bytes.h"
 
 namespace vantor::testing {
 

@@ -1,4 +1,4 @@
-#include "ui/win32/picture_stretch.h"
+#include "ui/picture_stretch.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,67 @@
+// The frame test's driver on Qt, headless: keys and clicks through QTest,
+// the window's pixels from its own rendering.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QTimer>
+
+#include "app/gui/qt_toolkit.h"
+#include "frame_driver.h"
+#include "ui/qt_conversions.h"
+#include "ui/qt_edit_boxes.h"
+#include "ui/qt_picture_box.h"
+
+namespace vantor::testing {
+namespace {
+
+class qt_frame_driver final : public frame_driver {
+ public:
+  window_toolkit& toolkit() override { return toolkit_; }
+  bool settle() override { return QTest::qWaitForWindowExposed(toolkit_.window()); }
+  bool window_visible() const override { return toolkit_.window()->isVisible(); }
+
+  std::string box_text(std::string_view unit) const override {
+    QWidget* box = widget(unit);
+    if (auto* multi = dynamic_cast<qt_multi_line_edit*>(box)) return to_utf8(multi->content());
+    if (auto* single = dynamic_cast<qt_single_line_edit*>(box)) return to_utf8(single->content());
+    ADD_FAILURE() << unit << " is no edit box";
+    return {};
+  }
+  std::string_view line_end() const override { return "\n"; }
+  picture_format picture_format_of(std::string_view unit) override { return picture(unit)->format(); }
+  bool shows_still_picture(std::string_view unit) override {
+    return !picture(unit)->current_image().isNull() && !picture(unit)->is_animating();
+  }
+  std::uint32_t colour_at(std::int32_t x, std::int32_t y) override {
+    const QImage shown = toolkit_.window()->grab().toImage();
+    return shown.pixelColor(x, y).rgb() & 0xFFFFFFu;
+  }
+
+  std::string focused() const override { return std::string(toolkit_.window()->unit_name(QApplication::focusWidget())); }
+  void focus(std::string_view unit) override { widget(unit)->setFocus(Qt::OtherFocusReason); }
+  void press(key pressed) override {
+    QTest::keyClick(QApplication::focusWidget(), pressed == key::space ? Qt::Key_Space : Qt::Key_Return);
+  }
+  void click(std::string_view unit, std::int32_t x, std::int32_t y) override {
+    QTest::mouseClick(widget(unit), Qt::LeftButton, {}, QPoint(x, y));
+  }
+  void press_escape_for_the_loop() override {
+    qt_window* window = toolkit_.window();
+    QTimer::singleShot(0, window, [window] { QTest::keyClick(window, Qt::Key_Escape); });
+  }
+
+ private:
+  QWidget* widget(std::string_view unit) const { return toolkit_.window()->unit_widget(unit); }
+  qt_picture_box* picture(std::string_view unit) const { return dynamic_cast<qt_picture_box*>(widget(unit)); }
+
+  qt_toolkit toolkit_;
+};
+
+}  // namespace
+
+std::unique_ptr<frame_driver> make_frame_driver() { return std::make_unique<qt_frame_driver>(); }
+
+}  // namespace vantor::testing

@@ -1,0 +1,61 @@
+// The frame test's driver on Win32, under Wine: keys and clicks through the
+// system's input, the window's pixels from the screen.
+
+#include <gtest/gtest.h>
+
+#include "app/win32/win32_toolkit.h"
+#include "frame_driver.h"
+#include "ui/win32/win32_picture_box.h"
+#include "win32_test_support.h"
+
+namespace vantor::testing {
+namespace {
+
+class win32_frame_driver final : public frame_driver {
+ public:
+  window_toolkit& toolkit() override { return toolkit_; }
+  bool settle() override {
+    testing::settle(toolkit_);
+    return toolkit_.window() != nullptr && ::IsWindowVisible(window()) != FALSE;
+  }
+  bool window_visible() const override { return ::IsWindowVisible(window()) != FALSE; }
+
+  std::string box_text(std::string_view unit) const override { return text_of(handle(unit)); }
+  std::string_view line_end() const override { return "\r\n"; }
+  picture_format picture_format_of(std::string_view unit) override { return picture(unit)->format(); }
+  bool shows_still_picture(std::string_view unit) override { return picture(unit)->frame_count() == 1; }
+  std::uint32_t colour_at(std::int32_t x, std::int32_t y) override {
+    const COLORREF shown = capture_client(toolkit_, window()).at(x, y);
+    return (std::uint32_t{GetRValue(shown)} << 16) | (std::uint32_t{GetGValue(shown)} << 8) | GetBValue(shown);
+  }
+
+  std::string focused() const override { return std::string(toolkit_.window()->unit_name(::GetFocus())); }
+  void focus(std::string_view unit) override { ::SetFocus(handle(unit)); }
+  void press(key pressed) override { press_key(toolkit_, pressed == key::space ? VK_SPACE : VK_RETURN); }
+  void click(std::string_view unit, std::int32_t x, std::int32_t y) override {
+    click_at(toolkit_, handle(unit), {x, y});
+  }
+  void press_escape_for_the_loop() override {
+    // Into the system's input now; the loop takes it when it runs (the
+    // watchdog ends a loop that would not).
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_ESCAPE;
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+  }
+
+ private:
+  HWND window() const { return toolkit_.window()->handle(); }
+  HWND handle(std::string_view unit) const { return toolkit_.window()->unit_handle(unit); }
+  win32_picture_box* picture(std::string_view unit) const { return toolkit_.window()->picture_box(unit); }
+
+  win32_toolkit toolkit_;
+};
+
+}  // namespace
+
+std::unique_ptr<frame_driver> make_frame_driver() { return std::make_unique<win32_frame_driver>(); }
+
+}  // namespace vantor::testing
