@@ -14,16 +14,16 @@ struct utf16_row {
   std::wstring utf16;
 };
 
-class utf16_text : public ::testing::TestWithParam<utf16_row> {};
+class Utf16Text : public ::testing::TestWithParam<utf16_row> {};
 
-TEST_P(utf16_text, crosses_both_ways_unchanged) {
+TEST_P(Utf16Text, CrossesBothWaysUnchanged) {
   const utf16_row& row = GetParam();
   EXPECT_EQ(to_utf16(row.utf8), row.utf16);
   EXPECT_EQ(from_utf16(row.utf16), row.utf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, utf16_text,
+    rows, Utf16Text,
     ::testing::Values(utf16_row{"", L""}, utf16_row{"Vantor.exe", L"Vantor.exe"},
                       utf16_row{"原始动画备份.amb", L"\u539f\u59cb\u52a8\u753b\u5907\u4efd.amb"},
                       // Outside the basic plane: a surrogate pair.

@@ -24,9 +24,9 @@ struct dpi_row {
 
 void PrintTo(const dpi_row& row, std::ostream* out) { *out << row.dpi << " dpi"; }
 
-class scaled : public ::testing::TestWithParam<dpi_row> {};
+class Scaled : public ::testing::TestWithParam<dpi_row> {};
 
-TEST_P(scaled, grows_places_sizes_and_label_fonts_by_dpi_over_96) {
+TEST_P(Scaled, GrowsPlacesSizesAndLabelFontsByDpiOver96) {
   const dpi_row& row = GetParam();
   const window_definition& stored = main_window_definition();
   const window_definition window = scaled_definition(stored, row.dpi);
@@ -52,7 +52,7 @@ TEST_P(scaled, grows_places_sizes_and_label_fonts_by_dpi_over_96) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, scaled,
+    rows, Scaled,
     ::testing::Values(dpi_row{96, 749, 341, 488, 248, 12, 16}, dpi_row{120, 936, 426, 610, 310, 15, 20},
                       dpi_row{144, 1124, 512, 732, 372, 18, 24}, dpi_row{192, 1498, 682, 976, 496, 24, 32}),
     [](const ::testing::TestParamInfo<dpi_row>& row) { return "dpi_" + std::to_string(row.param.dpi); });
@@ -65,13 +65,13 @@ struct rounding_row {
 
 void PrintTo(const rounding_row& row, std::ostream* out) { *out << row.value << " at " << row.dpi << " dpi"; }
 
-class rounding : public ::testing::TestWithParam<rounding_row> {};
+class Rounding : public ::testing::TestWithParam<rounding_row> {};
 
-TEST_P(rounding, goes_to_the_nearest_pixel_with_halves_away_from_zero) {
+TEST_P(Rounding, GoesToTheNearestPixelWithHalvesAwayFromZero) {
   EXPECT_EQ(scale_for_dpi(GetParam().value, GetParam().dpi), GetParam().scaled);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, rounding,
+INSTANTIATE_TEST_SUITE_P(rows, Rounding,
                          ::testing::Values(rounding_row{0, 144, 0}, rounding_row{1, 144, 2}, rounding_row{-1, 144, -2},
                                            rounding_row{3, 120, 4}, rounding_row{5, 120, 6}, rounding_row{-5, 120, -6},
                                            rounding_row{341, 120, 426}, rounding_row{749, 96, 749},

@@ -11,21 +11,21 @@ namespace {
 
 using testing_rows::edit_box_row;
 
-class edit_box_text : public ::testing::TestWithParam<edit_box_row> {};
+class EditBoxText : public ::testing::TestWithParam<edit_box_row> {};
 
-TEST_P(edit_box_text, shows_the_lines_of_the_rule) {
+TEST_P(EditBoxText, ShowsTheLinesOfTheRule) {
   const edit_box_row& row = GetParam();
   EXPECT_EQ(edit_box_lines(row.text, row.multi_line), row.lines);
 }
 
-TEST_P(edit_box_text, gives_each_toolkit_the_lines_with_its_own_line_end) {
+TEST_P(EditBoxText, GivesEachToolkitTheLinesWithItsOwnLineEnd) {
   const edit_box_row& row = GetParam();
   for (const std::string_view line_end : {"\r\n", "\n"}) {
     EXPECT_EQ(edit_box_content(row.text, row.multi_line, line_end), testing_rows::joined(row.lines, line_end));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, edit_box_text, ::testing::ValuesIn(testing_rows::edit_box_rows()),
+INSTANTIATE_TEST_SUITE_P(rows, EditBoxText, ::testing::ValuesIn(testing_rows::edit_box_rows()),
                          [](const ::testing::TestParamInfo<edit_box_row>& row) { return row.param.name; });
 
 }  // namespace

@@ -49,7 +49,7 @@ seen_box watch_and_dismiss(const std::function<void()>& show) {
   return seen;
 }
 
-TEST(message_boxes, workflow_messages_are_plain_ownerless_modal_boxes) {
+TEST(MessageBoxes, WorkflowMessagesArePlainOwnerlessModalBoxes) {
   const seen_box seen = watch_and_dismiss([] { qt_message_port().show_message("升级成功！"); });
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.title, QStringLiteral("信息："));
@@ -62,7 +62,7 @@ TEST(message_boxes, workflow_messages_are_plain_ownerless_modal_boxes) {
   EXPECT_EQ(seen.format, Qt::PlainText);
 }
 
-TEST(message_boxes, the_fatal_report_has_the_stop_icon) {
+TEST(MessageBoxes, TheFatalReportHasTheStopIcon) {
   const seen_box seen =
       watch_and_dismiss([] { show_fatal_report("运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"); });
   ASSERT_TRUE(seen.found);

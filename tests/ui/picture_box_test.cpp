@@ -75,7 +75,7 @@ const picture_row picture_rows[] = {
      false},
 };
 
-class picture_bytes : public ::testing::TestWithParam<picture_row> {
+class PictureBytes : public ::testing::TestWithParam<picture_row> {
  protected:
   void SetUp() override {
     box.resize(304, 208);
@@ -85,7 +85,7 @@ class picture_bytes : public ::testing::TestWithParam<picture_row> {
   qt_picture_box box{nullptr, background};
 };
 
-TEST_P(picture_bytes, show_the_picture_or_only_the_background) {
+TEST_P(PictureBytes, ShowThePictureOrOnlyTheBackground) {
   box.set_picture(GetParam().bytes());
   EXPECT_EQ(box.format(), GetParam().format);
   const QImage shown = box.grab().toImage();
@@ -103,10 +103,10 @@ TEST_P(picture_bytes, show_the_picture_or_only_the_background) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, picture_bytes, ::testing::ValuesIn(picture_rows),
+INSTANTIATE_TEST_SUITE_P(rows, PictureBytes, ::testing::ValuesIn(picture_rows),
                          [](const ::testing::TestParamInfo<picture_row>& row) { return row.param.name; });
 
-TEST(picture_box, stretches_the_picture_over_the_whole_box) {
+TEST(PictureBox, StretchesThePictureOverTheWholeBox) {
   qt_picture_box box(nullptr, background);
   box.resize(304, 208);
   QImage halves(2, 1, QImage::Format_RGB32);
@@ -124,7 +124,7 @@ TEST(picture_box, stretches_the_picture_over_the_whole_box) {
   EXPECT_GT(shown.pixelColor(263, 104).blue(), 200);
 }
 
-TEST(picture_box, plays_an_animated_gif) {
+TEST(PictureBox, PlaysAnAnimatedGif) {
   qt_picture_box box(nullptr, background);
   box.resize(304, 208);
   box.set_picture(two_frame_gif);
@@ -133,7 +133,7 @@ TEST(picture_box, plays_an_animated_gif) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return box.current_image().pixelColor(1, 1) == QColor(Qt::blue); }, 5000));
 }
 
-TEST(picture_box, replacing_a_picture_with_nothing_leaves_the_background) {
+TEST(PictureBox, ReplacingAPictureWithNothingLeavesTheBackground) {
   qt_picture_box box(nullptr, background);
   box.resize(304, 208);
   box.set_picture(encoded(solid(Qt::red), "JPEG"));

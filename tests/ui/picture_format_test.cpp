@@ -49,14 +49,14 @@ const leading_bytes_row rows[] = {
     {"text", text_bytes("Vantor cover"), picture_format::none},
 };
 
-class leading_bytes : public ::testing::TestWithParam<leading_bytes_row> {};
+class LeadingBytes : public ::testing::TestWithParam<leading_bytes_row> {};
 
-TEST_P(leading_bytes, tell_the_format) { EXPECT_EQ(recognise_picture(GetParam().bytes), GetParam().format); }
+TEST_P(LeadingBytes, TellTheFormat) { EXPECT_EQ(recognise_picture(GetParam().bytes), GetParam().format); }
 
-INSTANTIATE_TEST_SUITE_P(rows, leading_bytes, ::testing::ValuesIn(rows),
+INSTANTIATE_TEST_SUITE_P(rows, LeadingBytes, ::testing::ValuesIn(rows),
                          [](const ::testing::TestParamInfo<leading_bytes_row>& row) { return row.param.name; });
 
-TEST(picture_format_name, names_a_decoder_for_every_recognised_format) {
+TEST(PictureFormatName, NamesADecoderForEveryRecognisedFormat) {
   EXPECT_EQ(picture_format_name(picture_format::none), "");
   for (auto format : {picture_format::bitmap, picture_format::jpeg, picture_format::icon, picture_format::cursor,
                       picture_format::gif, picture_format::pcx_8bit, picture_format::pcx_1bit}) {

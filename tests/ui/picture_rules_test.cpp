@@ -20,11 +20,11 @@ struct delay_row {
 
 void PrintTo(const delay_row& row, std::ostream* out) { *out << row.hundredths << "/100 s"; }
 
-class gif_frame_delay : public ::testing::TestWithParam<delay_row> {};
+class GifFrameDelay : public ::testing::TestWithParam<delay_row> {};
 
-TEST_P(gif_frame_delay, follows_the_browsers) { EXPECT_EQ(gif_frame_delay_ms(GetParam().hundredths), GetParam().ms); }
+TEST_P(GifFrameDelay, FollowsTheBrowsers) { EXPECT_EQ(gif_frame_delay_ms(GetParam().hundredths), GetParam().ms); }
 
-INSTANTIATE_TEST_SUITE_P(rows, gif_frame_delay,
+INSTANTIATE_TEST_SUITE_P(rows, GifFrameDelay,
                          ::testing::Values(delay_row{0, 100}, delay_row{1, 100}, delay_row{2, 20}, delay_row{10, 100},
                                            delay_row{20, 200}, delay_row{65535, 655350}));
 
@@ -40,9 +40,9 @@ struct stretch_row {
 
 void PrintTo(const stretch_row& row, std::ostream* out) { *out << row.name; }
 
-class stretch : public ::testing::TestWithParam<stretch_row> {};
+class Stretch : public ::testing::TestWithParam<stretch_row> {};
 
-TEST_P(stretch, averages_when_shrinking_and_blends_neighbours_when_growing) {
+TEST_P(Stretch, AveragesWhenShrinkingAndBlendsNeighboursWhenGrowing) {
   const stretch_row& row = GetParam();
   EXPECT_EQ(stretch_pixels(row.pixels, row.width, row.height, row.new_width, row.new_height), row.expected);
 }
@@ -54,7 +54,7 @@ constexpr std::uint32_t clear = 0x00000000;
 constexpr std::uint32_t half_white = 0x80808080;  // premultiplied white at half cover
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, stretch,
+    rows, Stretch,
     ::testing::Values(stretch_row{"same_size", {black, white}, 2, 1, 2, 1, {black, white}},
                       stretch_row{"halved_width", {black, white, white, white}, 4, 1, 2, 1, {grey, white}},
                       stretch_row{"halved_both", {black, white, white, black}, 2, 2, 1, 1, {grey}},

@@ -19,7 +19,7 @@ unit_registry<const unit_definition*> main_window_units() {
   return units;
 }
 
-TEST(unit_registry, finds_each_unit_by_name_and_by_handle) {
+TEST(UnitRegistry, FindsEachUnitByNameAndByHandle) {
   const auto units = main_window_units();
   for (const unit_definition& unit : main_window_definition().units) {
     EXPECT_EQ(units.handle(unit.name), &unit) << unit.name;
@@ -27,7 +27,7 @@ TEST(unit_registry, finds_each_unit_by_name_and_by_handle) {
   }
 }
 
-TEST(unit_registry, knows_nothing_of_other_names_and_handles) {
+TEST(UnitRegistry, KnowsNothingOfOtherNamesAndHandles) {
   const auto units = main_window_units();
   const unit_definition stranger{};
   EXPECT_EQ(units.handle("按钮3"), nullptr);
@@ -36,7 +36,7 @@ TEST(unit_registry, knows_nothing_of_other_names_and_handles) {
   EXPECT_EQ(units.name(nullptr), "");
 }
 
-TEST(unit_registry, keeps_a_name_it_handed_out_while_units_are_added) {
+TEST(UnitRegistry, KeepsANameItHandedOutWhileUnitsAreAdded) {
   unit_registry<int> units;
   units.add("按钮1", 1);
   const std::string_view first = units.name(1);
@@ -47,9 +47,9 @@ TEST(unit_registry, keeps_a_name_it_handed_out_while_units_are_added) {
   EXPECT_EQ(units.name(1), "");
 }
 
-class tab_walk : public ::testing::TestWithParam<testing_rows::tab_press> {};
+class TabWalk : public ::testing::TestWithParam<testing_rows::tab_press> {};
 
-TEST_P(tab_walk, moves_along_the_focus_order_with_wrap_around) {
+TEST_P(TabWalk, MovesAlongTheFocusOrderWithWrapAround) {
   const auto units = main_window_units();
   const auto chain = focus_chain(main_window_definition());
   const testing_rows::tab_press& row = GetParam();
@@ -57,9 +57,9 @@ TEST_P(tab_walk, moves_along_the_focus_order_with_wrap_around) {
   EXPECT_EQ(units.name(units.next_in_tab_order(chain, units.handle(row.from), !row.shift)), row.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_walk, ::testing::ValuesIn(testing_rows::main_window_tab_rows()));
+INSTANTIATE_TEST_SUITE_P(rows, TabWalk, ::testing::ValuesIn(testing_rows::main_window_tab_rows()));
 
-TEST(tab_walk, moves_nothing_from_the_window_itself_or_a_unit_outside_the_order) {
+TEST(TabWalk, MovesNothingFromTheWindowItselfOrAUnitOutsideTheOrder) {
   const auto units = main_window_units();
   const auto chain = focus_chain(main_window_definition());
   for (const bool forward : {true, false}) {

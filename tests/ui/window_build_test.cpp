@@ -32,9 +32,9 @@ std::unique_ptr<qt_window> build_main_window() {
   return window;
 }
 
-class built_unit : public ::testing::TestWithParam<std::size_t> {};
+class BuiltUnit : public ::testing::TestWithParam<std::size_t> {};
 
-TEST_P(built_unit, sits_at_its_stored_place_with_its_focus_rule) {
+TEST_P(BuiltUnit, SitsAtItsStoredPlaceWithItsFocusRule) {
   const auto window = build_main_window();
   const unit_definition& unit = main_window_definition().units[GetParam()];
   QWidget* widget = window->unit_widget(unit.name);
@@ -50,13 +50,13 @@ TEST_P(built_unit, sits_at_its_stored_place_with_its_focus_rule) {
   EXPECT_EQ(widget->focusPolicy(), unit.takes_focus ? Qt::StrongFocus : Qt::NoFocus);
 }
 
-INSTANTIATE_TEST_SUITE_P(main_window, built_unit,
+INSTANTIATE_TEST_SUITE_P(main_window, BuiltUnit,
                          ::testing::Range<std::size_t>(0, main_window_definition().units.size()),
                          [](const ::testing::TestParamInfo<std::size_t>& row) {
                            return "unit_" + std::to_string(row.param);
                          });
 
-TEST(built_window, is_hidden_until_shown_and_carries_caption_and_fixed_frame) {
+TEST(BuiltWindow, IsHiddenUntilShownAndCarriesCaptionAndFixedFrame) {
   const auto window = build_main_window();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Vantor动画升级 by Orlo"));
@@ -71,7 +71,7 @@ TEST(built_window, is_hidden_until_shown_and_carries_caption_and_fixed_frame) {
   EXPECT_EQ(window->palette().color(QPalette::Window), QGuiApplication::palette().color(QPalette::Button));
 }
 
-TEST(built_window, shows_its_texts) {
+TEST(BuiltWindow, ShowsItsTexts) {
   const auto window = build_main_window();
   auto* link = dynamic_cast<qt_caption_label*>(window->unit_widget("标签2"));
   auto* title = dynamic_cast<qt_caption_label*>(window->unit_widget("标签1"));
@@ -96,9 +96,9 @@ TEST(built_window, shows_its_texts) {
 
 // Each kind of box shows a text by the one rule of every desktop: the
 // description (several lines) and the summary (one line).
-class edit_box_content : public ::testing::TestWithParam<testing_rows::edit_box_row> {};
+class EditBoxContent : public ::testing::TestWithParam<testing_rows::edit_box_row> {};
 
-TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
+TEST_P(EditBoxContent, ShowsTheLinesTheRuleGives) {
   const testing_rows::edit_box_row& row = GetParam();
   const auto window = build_main_window();
   const std::string_view name = row.multi_line ? "编辑框1" : "编辑框2";
@@ -116,12 +116,12 @@ TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, edit_box_content, ::testing::ValuesIn(testing_rows::edit_box_rows()),
+INSTANTIATE_TEST_SUITE_P(rows, EditBoxContent, ::testing::ValuesIn(testing_rows::edit_box_rows()),
                          [](const ::testing::TestParamInfo<testing_rows::edit_box_row>& row) {
                            return row.param.name;
                          });
 
-TEST(built_window, gives_labels_and_edit_boxes_their_colours_fonts_and_pointers) {
+TEST(BuiltWindow, GivesLabelsAndEditBoxesTheirColoursFontsAndPointers) {
   const auto window = build_main_window();
   const QColor face = QGuiApplication::palette().color(QPalette::Button);
   auto* link = dynamic_cast<qt_caption_label*>(window->unit_widget("标签2"));
@@ -154,7 +154,7 @@ TEST(built_window, gives_labels_and_edit_boxes_their_colours_fonts_and_pointers)
   EXPECT_EQ(dynamic_cast<qt_picture_box*>(window->unit_widget("图片框1"))->background(), face);
 }
 
-TEST(built_window, draws_every_chinese_text_with_real_glyphs) {
+TEST(BuiltWindow, DrawsEveryChineseTextWithRealGlyphs) {
   const auto window = build_main_window();
   const QString texts[] = {QStringLiteral("Vantor动画升级 by Orlo"),
                            QStringLiteral("动画信息"),
@@ -174,7 +174,7 @@ TEST(built_window, draws_every_chinese_text_with_real_glyphs) {
   EXPECT_TRUE(QFontInfo(window->unit_widget("编辑框1")->font()).family().contains(QStringLiteral("CJK")));
 }
 
-TEST(built_window, stacks_the_first_stored_unit_on_top) {
+TEST(BuiltWindow, StacksTheFirstStoredUnitOnTop) {
   const auto window = build_main_window();
   std::vector<QWidget*> bottom_to_top;
   for (QObject* child : window->children()) {
@@ -190,7 +190,7 @@ TEST(built_window, stacks_the_first_stored_unit_on_top) {
   EXPECT_EQ(bottom_to_top, stored_top_to_bottom);
 }
 
-TEST(placed_window, is_centred_with_the_stored_outer_size_and_every_unit_inside) {
+TEST(PlacedWindow, IsCentredWithTheStoredOuterSizeAndEveryUnitInside) {
   const auto window = build_main_window();
   window->show_centred();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -215,7 +215,7 @@ TEST(placed_window, is_centred_with_the_stored_outer_size_and_every_unit_inside)
   }
 }
 
-TEST(placed_window, paints_the_labels_in_their_colours) {
+TEST(PlacedWindow, PaintsTheLabelsInTheirColours) {
   const auto window = build_main_window();
   window->show_centred();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -34,7 +34,7 @@ std::ostream& operator<<(std::ostream& out, const raised_event& e) {
              << e.args.key_state << ")";
 }
 
-class shown_window : public ::testing::Test {
+class ShownWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     window = build_window(main_window_definition());
@@ -55,13 +55,13 @@ class shown_window : public ::testing::Test {
   int closes = 0;
 };
 
-TEST_F(shown_window, starts_with_the_focus_on_the_upgrade_button) { EXPECT_EQ(focused(), "按钮2"); }
+TEST_F(ShownWindow, StartsWithTheFocusOnTheUpgradeButton) { EXPECT_EQ(focused(), "按钮2"); }
 
 using testing_rows::tab_press;
 
-class tab_key : public shown_window, public ::testing::WithParamInterface<tab_press> {};
+class TabKey : public ShownWindow, public ::testing::WithParamInterface<tab_press> {};
 
-TEST_P(tab_key, walks_the_focus_order_with_wrap_around) {
+TEST_P(TabKey, WalksTheFocusOrderWithWrapAround) {
   unit(GetParam().from)->setFocus(Qt::OtherFocusReason);
   ASSERT_EQ(focused(), GetParam().from);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, GetParam().shift ? Qt::ShiftModifier : Qt::NoModifier);
@@ -69,9 +69,9 @@ TEST_P(tab_key, walks_the_focus_order_with_wrap_around) {
   EXPECT_TRUE(events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_key, ::testing::ValuesIn(testing_rows::main_window_tab_rows()));
+INSTANTIATE_TEST_SUITE_P(rows, TabKey, ::testing::ValuesIn(testing_rows::main_window_tab_rows()));
 
-TEST_F(shown_window, tab_never_types_into_the_description) {
+TEST_F(ShownWindow, TabNeverTypesIntoTheDescription) {
   auto* description = dynamic_cast<QPlainTextEdit*>(unit("编辑框1"));
   description->setFocus(Qt::OtherFocusReason);
   const QString before = description->toPlainText();
@@ -79,9 +79,9 @@ TEST_F(shown_window, tab_never_types_into_the_description) {
   EXPECT_EQ(description->toPlainText(), before);
 }
 
-class escape_key : public shown_window, public ::testing::WithParamInterface<const char*> {};
+class EscapeKey : public ShownWindow, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(escape_key, closes_the_window_wherever_the_focus_is) {
+TEST_P(EscapeKey, ClosesTheWindowWhereverTheFocusIs) {
   unit(GetParam())->setFocus(Qt::OtherFocusReason);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_EQ(closes, 1);
@@ -89,9 +89,9 @@ TEST_P(escape_key, closes_the_window_wherever_the_focus_is) {
   EXPECT_TRUE(events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, escape_key, ::testing::Values("按钮2", "按钮1", "编辑框1", "编辑框2"));
+INSTANTIATE_TEST_SUITE_P(rows, EscapeKey, ::testing::Values("按钮2", "按钮1", "编辑框1", "编辑框2"));
 
-TEST_F(shown_window, an_edit_box_hides_its_selection_while_it_has_no_focus) {
+TEST_F(ShownWindow, AnEditBoxHidesItsSelectionWhileItHasNoFocus) {
   auto* description = dynamic_cast<QPlainTextEdit*>(unit("编辑框1"));
   description->setFocus(Qt::OtherFocusReason);
   description->selectAll();
@@ -104,14 +104,14 @@ TEST_F(shown_window, an_edit_box_hides_its_selection_while_it_has_no_focus) {
   EXPECT_NE(description->palette().color(QPalette::Highlight), green);
 }
 
-TEST_F(shown_window, arrow_keys_on_a_button_move_nothing) {
+TEST_F(ShownWindow, ArrowKeysOnAButtonMoveNothing) {
   for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
     QTest::keyClick(unit("按钮2"), key);
     EXPECT_EQ(focused(), "按钮2");
   }
 }
 
-TEST_F(shown_window, enter_starts_no_command) {
+TEST_F(ShownWindow, EnterStartsNoCommand) {
   for (const char* name : {"按钮2", "按钮1", "编辑框2"}) {
     unit(name)->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(unit(name), Qt::Key_Return);
@@ -121,7 +121,7 @@ TEST_F(shown_window, enter_starts_no_command) {
   EXPECT_EQ(closes, 0);
 }
 
-TEST_F(shown_window, enter_in_the_description_starts_a_new_line) {
+TEST_F(ShownWindow, EnterInTheDescriptionStartsANewLine) {
   auto* description = dynamic_cast<QPlainTextEdit*>(unit("编辑框1"));
   description->setFocus(Qt::OtherFocusReason);
   const int lines = description->document()->blockCount();
@@ -130,7 +130,7 @@ TEST_F(shown_window, enter_in_the_description_starts_a_new_line) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST_F(shown_window, space_clicks_the_focused_button) {
+TEST_F(ShownWindow, SpaceClicksTheFocusedButton) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
   unit("按钮1")->setFocus(Qt::OtherFocusReason);
   QTest::keyClick(unit("按钮1"), Qt::Key_Space);
@@ -138,14 +138,14 @@ TEST_F(shown_window, space_clicks_the_focused_button) {
             (std::vector<raised_event>{{"按钮2", unit_event::clicked, {}}, {"按钮1", unit_event::clicked, {}}}));
 }
 
-TEST_F(shown_window, mouse_clicks_on_the_buttons_raise_their_events) {
+TEST_F(ShownWindow, MouseClicksOnTheButtonsRaiseTheirEvents) {
   QTest::mouseClick(unit("按钮1"), Qt::LeftButton);
   QTest::mouseClick(unit("按钮2"), Qt::LeftButton);
   EXPECT_EQ(events,
             (std::vector<raised_event>{{"按钮1", unit_event::clicked, {}}, {"按钮2", unit_event::clicked, {}}}));
 }
 
-TEST_F(shown_window, gives_the_focus_back_on_reactivation) {
+TEST_F(ShownWindow, GivesTheFocusBackOnReactivation) {
   unit("编辑框1")->setFocus(Qt::OtherFocusReason);
   QWidget other;
   auto* field = new QLineEdit(&other);
@@ -168,9 +168,9 @@ struct link_release {
 
 std::ostream& operator<<(std::ostream& out, const link_release& row) { return out << row.name; }
 
-class link_label : public shown_window, public ::testing::WithParamInterface<link_release> {};
+class LinkLabel : public ShownWindow, public ::testing::WithParamInterface<link_release> {};
 
-TEST_P(link_label, passes_position_and_key_state_on_left_button_release) {
+TEST_P(LinkLabel, PassesPositionAndKeyStateOnLeftButtonRelease) {
   QTest::mouseClick(unit("标签2"), Qt::LeftButton, GetParam().keys, GetParam().position);
   EXPECT_EQ(events,
             (std::vector<raised_event>{{"标签2",
@@ -179,14 +179,14 @@ TEST_P(link_label, passes_position_and_key_state_on_left_button_release) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, link_label,
+    rows, LinkLabel,
     ::testing::Values(
         link_release{"plain", {10, 5}, Qt::NoModifier, 0}, link_release{"ctrl", {1, 1}, Qt::ControlModifier, 1},
         link_release{"shift", {247, 15}, Qt::ShiftModifier, 2}, link_release{"alt", {100, 8}, Qt::AltModifier, 4},
         link_release{"ctrl_shift_alt", {3, 3}, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier, 7}),
     [](const ::testing::TestParamInfo<link_release>& row) { return row.param.name; });
 
-TEST_F(shown_window, link_label_ignores_other_buttons_and_releases_elsewhere) {
+TEST_F(ShownWindow, LinkLabelIgnoresOtherButtonsAndReleasesElsewhere) {
   QWidget* link = unit("标签2");
   QTest::mouseClick(link, Qt::RightButton, {}, QPoint(10, 5));
   QTest::mouseClick(link, Qt::MiddleButton, {}, QPoint(10, 5));
@@ -196,7 +196,7 @@ TEST_F(shown_window, link_label_ignores_other_buttons_and_releases_elsewhere) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST_F(shown_window, a_double_click_on_the_link_releases_twice) {
+TEST_F(ShownWindow, ADoubleClickOnTheLinkReleasesTwice) {
   // What the desktop delivers for a double click: press, release, the
   // double-click press, release.
   QWidget* link = unit("标签2");

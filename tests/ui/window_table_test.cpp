@@ -40,9 +40,9 @@ const unit_row unit_rows[] = {
     {"ZIP压缩1", kind::zip, 8, 232, 64, 16, false, false, ""},
 };
 
-class stored_unit : public ::testing::TestWithParam<std::size_t> {};
+class StoredUnit : public ::testing::TestWithParam<std::size_t> {};
 
-TEST_P(stored_unit, matches_its_row_in_stored_order) {
+TEST_P(StoredUnit, MatchesItsRowInStoredOrder) {
   const unit_row& row = unit_rows[GetParam()];
   const window_definition& window = main_window_definition();
   ASSERT_EQ(window.units.size(), std::size(unit_rows));
@@ -59,12 +59,12 @@ TEST_P(stored_unit, matches_its_row_in_stored_order) {
   EXPECT_EQ(unit.initial_text, row.initial_text);
 }
 
-INSTANTIATE_TEST_SUITE_P(main_window, stored_unit, ::testing::Range<std::size_t>(0, std::size(unit_rows)),
+INSTANTIATE_TEST_SUITE_P(main_window, StoredUnit, ::testing::Range<std::size_t>(0, std::size(unit_rows)),
                          [](const ::testing::TestParamInfo<std::size_t>& row) {
                            return "unit_" + std::to_string(row.param);
                          });
 
-TEST(main_window, is_the_fixed_patcher_window) {
+TEST(MainWindow, IsTheFixedPatcherWindow) {
   const window_definition& window = main_window_definition();
   EXPECT_EQ(window.caption, "Vantor动画升级 by Orlo");
   EXPECT_EQ(window.outer_width, 749);
@@ -82,7 +82,7 @@ TEST(main_window, is_the_fixed_patcher_window) {
   EXPECT_TRUE(is_buildable(window));
 }
 
-TEST(main_window, labels_edit_boxes_and_picture_box_carry_their_looks) {
+TEST(MainWindow, LabelsEditBoxesAndPictureBoxCarryTheirLooks) {
   const window_definition& window = main_window_definition();
   const auto& link = std::get<label_properties>(find_unit(window, "标签2")->properties);
   EXPECT_EQ(link.text_colour, fixed_colour(0, 0, 255));
@@ -122,7 +122,7 @@ TEST(main_window, labels_edit_boxes_and_picture_box_carry_their_looks) {
   }
 }
 
-TEST(main_window, binds_exactly_the_four_session_commands) {
+TEST(MainWindow, BindsExactlyTheFourSessionCommands) {
   const window_definition& window = main_window_definition();
   ASSERT_EQ(window.bindings.size(), 4u);
   EXPECT_EQ(bound_command(window, "", unit_event::created), session_command::start_session);
@@ -145,10 +145,10 @@ std::ostream& operator<<(std::ostream& out, const raised_row& row) {
   return out << "'" << row.unit << "' event " << static_cast<int>(row.event);
 }
 
-class raised_event : public ::testing::TestWithParam<raised_row> {};
+class RaisedEvent : public ::testing::TestWithParam<raised_row> {};
 
 // Every front end and the frame hand on exactly the events the table binds.
-TEST_P(raised_event, reaches_the_sink_only_when_the_table_binds_it) {
+TEST_P(RaisedEvent, ReachesTheSinkOnlyWhenTheTableBindsIt) {
   const raised_row& row = GetParam();
   std::vector<std::string> seen;
   const event_sink sink = [&seen](std::string_view unit, unit_event event, const event_args& args) {
@@ -167,7 +167,7 @@ TEST_P(raised_event, reaches_the_sink_only_when_the_table_binds_it) {
   EXPECT_FALSE(raise_bound_event(main_window_definition(), event_sink{}, row.unit, row.event, args));
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, raised_event,
+INSTANTIATE_TEST_SUITE_P(rows, RaisedEvent,
                          ::testing::Values(raised_row{"", unit_event::created, true},
                                            raised_row{"按钮2", unit_event::clicked, true},
                                            raised_row{"按钮1", unit_event::clicked, true},
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(rows, raised_event,
 // ---------------------------------------------------------------------------
 // Focus order.
 
-TEST(focus_order, of_the_main_window_is_upgrade_restore_description_summary) {
+TEST(FocusOrder, OfTheMainWindowIsUpgradeRestoreDescriptionSummary) {
   EXPECT_EQ(focus_chain(main_window_definition()),
             (std::vector<std::string_view>{"按钮2", "按钮1", "编辑框1", "编辑框2"}));
 }
@@ -194,9 +194,9 @@ struct focus_order_row {
 
 std::ostream& operator<<(std::ostream& out, const focus_order_row& row) { return out << row.name; }
 
-class focus_order_rule : public ::testing::TestWithParam<focus_order_row> {};
+class FocusOrderRule : public ::testing::TestWithParam<focus_order_row> {};
 
-TEST_P(focus_order_rule, sorts_by_number_then_reverse_stored_order) {
+TEST_P(FocusOrderRule, SortsByNumberThenReverseStoredOrder) {
   window_definition window;
   window.outer_width = 100;
   window.outer_height = 100;
@@ -212,16 +212,16 @@ TEST_P(focus_order_rule, sorts_by_number_then_reverse_stored_order) {
   EXPECT_EQ(focus_chain(window), GetParam().chain);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, focus_order_rule,
+INSTANTIATE_TEST_SUITE_P(rows, FocusOrderRule,
                          ::testing::Values(focus_order_row{"all_equal", {0, 0, 0, 0}, {"d", "c", "b", "a"}},
                                            focus_order_row{"ascending", {1, 2, 3, 4}, {"a", "b", "c", "d"}},
                                            focus_order_row{"descending", {4, 3, 2, 1}, {"d", "c", "b", "a"}},
                                            focus_order_row{"ties_reversed", {1, 0, 1, 0}, {"d", "b", "c", "a"}}),
                          [](const ::testing::TestParamInfo<focus_order_row>& row) { return row.param.name; });
 
-class tab_move : public ::testing::TestWithParam<testing_rows::tab_press> {};
+class TabMove : public ::testing::TestWithParam<testing_rows::tab_press> {};
 
-TEST_P(tab_move, wraps_around_at_both_ends) {
+TEST_P(TabMove, WrapsAroundAtBothEnds) {
   const auto chain = focus_chain(main_window_definition());
   EXPECT_EQ(next_in_focus_chain(chain, GetParam().from, !GetParam().shift), GetParam().to);
 }
@@ -234,7 +234,7 @@ std::vector<testing_rows::tab_press> tab_moves() {
   return rows;
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_move, ::testing::ValuesIn(tab_moves()));
+INSTANTIATE_TEST_SUITE_P(rows, TabMove, ::testing::ValuesIn(tab_moves()));
 
 // ---------------------------------------------------------------------------
 // Placement.
@@ -244,13 +244,13 @@ struct centring_row {
   window_point origin;
 };
 
-class centring : public ::testing::TestWithParam<centring_row> {};
+class Centring : public ::testing::TestWithParam<centring_row> {};
 
-TEST_P(centring, uses_the_full_screen_and_integer_division) {
+TEST_P(Centring, UsesTheFullScreenAndIntegerDivision) {
   EXPECT_EQ(centred_origin(GetParam().screen, {749, 341}), GetParam().origin);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, centring,
+INSTANTIATE_TEST_SUITE_P(rows, Centring,
                          ::testing::Values(centring_row{{1280, 800}, {265, 229}},
                                            centring_row{{1920, 1080}, {585, 369}},
                                            centring_row{{1024, 768}, {137, 213}}, centring_row{{750, 342}, {0, 0}},
@@ -263,23 +263,23 @@ struct frame_row {
   window_size client;
 };
 
-class client_area : public ::testing::TestWithParam<frame_row> {};
+class ClientArea : public ::testing::TestWithParam<frame_row> {};
 
-TEST_P(client_area, keeps_the_outer_size_but_holds_every_unit) {
+TEST_P(ClientArea, KeepsTheOuterSizeButHoldsEveryUnit) {
   EXPECT_EQ(client_size(main_window_definition(), GetParam().frame), GetParam().client);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, client_area,
+INSTANTIATE_TEST_SUITE_P(rows, ClientArea,
                          ::testing::Values(frame_row{{0, 0, 0, 0}, {749, 341}}, frame_row{{1, 20, 1, 1}, {747, 320}},
                                            frame_row{{3, 26, 3, 3}, {743, 312}},
                                            frame_row{{8, 40, 8, 8}, {736, 304}},  // never below the units
                                            frame_row{{20, 60, 20, 20}, {736, 304}}));
 
-TEST(client_area, is_at_least_what_the_units_need) {
+TEST(ClientArea, IsAtLeastWhatTheUnitsNeed) {
   EXPECT_EQ(units_extent(main_window_definition()), (window_size{736, 304}));
 }
 
-TEST(buildable, refuses_definitions_that_cannot_be_built) {
+TEST(Buildable, RefusesDefinitionsThatCannotBeBuilt) {
   const window_definition& good = main_window_definition();
   EXPECT_TRUE(is_buildable(good));
 
@@ -312,18 +312,18 @@ struct coordinate_row {
   std::int32_t passed;
 };
 
-class pointer_coordinate : public ::testing::TestWithParam<coordinate_row> {};
+class PointerCoordinate : public ::testing::TestWithParam<coordinate_row> {};
 
-TEST_P(pointer_coordinate, is_passed_as_an_unsigned_16_bit_value) {
+TEST_P(PointerCoordinate, IsPassedAsAnUnsigned16BitValue) {
   EXPECT_EQ(mouse_coordinate(GetParam().pointer), GetParam().passed);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, pointer_coordinate,
+INSTANTIATE_TEST_SUITE_P(rows, PointerCoordinate,
                          ::testing::Values(coordinate_row{0, 0}, coordinate_row{247, 247}, coordinate_row{65535, 65535},
                                            coordinate_row{65536, 0}, coordinate_row{70000, 4464},
                                            coordinate_row{-1, 65535}, coordinate_row{-3, 65533}));
 
-TEST(key_state, adds_one_for_ctrl_two_for_shift_four_for_alt) {
+TEST(KeyState, AddsOneForCtrlTwoForShiftFourForAlt) {
   for (int bits = 0; bits < 8; ++bits) {
     EXPECT_EQ(key_state_of((bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0), bits);
   }

@@ -18,14 +18,14 @@ struct report_row {
 
 std::ostream& operator<<(std::ostream& out, const report_row& row) { return out << row.name; }
 
-class fatal_report : public ::testing::TestWithParam<report_row> {};
+class FatalReport : public ::testing::TestWithParam<report_row> {};
 
-TEST_P(fatal_report, has_a_code_line_only_for_a_code_and_a_message_line_only_for_a_message) {
+TEST_P(FatalReport, HasACodeLineOnlyForACodeAndAMessageLineOnlyForAMessage) {
   EXPECT_EQ(fatal_report_text(GetParam().message, GetParam().code), GetParam().report);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, fatal_report,
+    rows, FatalReport,
     ::testing::Values(report_row{"nothing", "", 0, "运行时出错!\r\n\r\n"},
                       report_row{"allocation", "分配 100 字节内存失败!", 0,
                                  "运行时出错!\r\n\r\n错误信息：分配 100 字节内存失败!\r\n"},
@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "运行时出错!\r\n\r\n错误代码：-1\r\n\r\n错误信息：载入启动窗口失败\r\n"}),
     [](const ::testing::TestParamInfo<report_row>& row) { return row.param.name; });
 
-TEST(allocation_failure_message, names_the_size_in_signed_decimal) {
+TEST(AllocationFailureMessage, NamesTheSizeInSignedDecimal) {
   EXPECT_EQ(allocation_failure_message(100), "分配 100 字节内存失败!");
   EXPECT_EQ(allocation_failure_message(-2147483647 - 1), "分配 -2147483648 字节内存失败!");
 }

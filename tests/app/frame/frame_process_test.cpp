@@ -38,9 +38,9 @@ std::vector<std::string> lines_of(const QByteArray& output) {
   return lines;
 }
 
-class program_run : public ::testing::TestWithParam<process_row> {};
+class ProgramRun : public ::testing::TestWithParam<process_row> {};
 
-TEST_P(program_run, ends_with_its_exit_code) {
+TEST_P(ProgramRun, EndsWithItsExitCode) {
   const process_row& row = GetParam();
   testing::temp_folder folder;
   if (row.game_folder) {
@@ -72,7 +72,7 @@ TEST_P(program_run, ends_with_its_exit_code) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, program_run,
+    rows, ProgramRun,
     ::testing::Values(process_row{"missing_game_executable",
                                   false,
                                   {},

@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class frame_in_game_folder : public ::testing::Test {
+class FrameInGameFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     // A cover the box can show: a blue bitmap under the cover's name.
@@ -61,7 +61,7 @@ class frame_in_game_folder : public ::testing::Test {
   int exit_routines = 0;
 };
 
-TEST_F(frame_in_game_folder, fills_the_window_from_the_update_package_before_showing_it) {
+TEST_F(FrameInGameFolder, FillsTheWindowFromTheUpdatePackageBeforeShowingIt) {
   EXPECT_TRUE(visible_when_shown);
   EXPECT_TRUE(messages.messages.empty());
   // From GBK, CR LF one line break each: three lines.
@@ -74,7 +74,7 @@ TEST_F(frame_in_game_folder, fills_the_window_from_the_update_package_before_sho
   EXPECT_EQ(driver->colour_at(150, 100), 0x0000FFu) << "the cover, stretched over its box";
 }
 
-TEST_F(frame_in_game_folder, space_on_the_first_focus_upgrades_and_reports_it) {
+TEST_F(FrameInGameFolder, SpaceOnTheFirstFocusUpgradesAndReportsIt) {
   ASSERT_EQ(driver->focused(), "按钮2");
   driver->press(testing::key::space);
   EXPECT_EQ(messages.messages, (std::vector<std::string>{"升级成功！"}));
@@ -82,7 +82,7 @@ TEST_F(frame_in_game_folder, space_on_the_first_focus_upgrades_and_reports_it) {
   EXPECT_TRUE(fs::exists(testing::native_path(game.backup())));
 }
 
-TEST_F(frame_in_game_folder, upgrade_and_restore_buttons_run_the_commands) {
+TEST_F(FrameInGameFolder, UpgradeAndRestoreButtonsRunTheCommands) {
   driver->click("按钮2", 20, 20);
   ASSERT_EQ(messages.messages, (std::vector<std::string>{"升级成功！"}));
   EXPECT_TRUE(fs::exists(testing::native_path(game.backup())));
@@ -92,7 +92,7 @@ TEST_F(frame_in_game_folder, upgrade_and_restore_buttons_run_the_commands) {
   EXPECT_EQ(bundle_size(), stock_size);
 }
 
-TEST_F(frame_in_game_folder, enter_on_the_buttons_starts_no_command) {
+TEST_F(FrameInGameFolder, EnterOnTheButtonsStartsNoCommand) {
   for (const char* name : {"按钮2", "按钮1"}) {
     driver->focus(name);
     ASSERT_EQ(driver->focused(), name);
@@ -101,13 +101,13 @@ TEST_F(frame_in_game_folder, enter_on_the_buttons_starts_no_command) {
   EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(frame_in_game_folder, the_link_opens_the_homepage) {
+TEST_F(FrameInGameFolder, TheLinkOpensTheHomepage) {
   testing::address_recorder opened;
   driver->click("标签2", 30, 8);
   EXPECT_EQ(opened.addresses, (std::vector<std::string>{"https://orlo.example.com/vantor/"}));
 }
 
-TEST_F(frame_in_game_folder, escape_ends_the_loop_and_the_exit_routine_runs_once) {
+TEST_F(FrameInGameFolder, EscapeEndsTheLoopAndTheExitRoutineRunsOnce) {
   driver->press_escape_for_the_loop();
   frame->run_message_loop();
   EXPECT_EQ(frame->end_sequence(0), 0);
@@ -118,7 +118,7 @@ TEST_F(frame_in_game_folder, escape_ends_the_loop_and_the_exit_routine_runs_once
   EXPECT_EQ(exit_routines, 1);
 }
 
-TEST(frame_without_window, runs_no_loop) {
+TEST(FrameWithoutWindow, RunsNoLoop) {
   const auto driver = testing::make_frame_driver();
   program_frame frame(driver->toolkit(), frame_hooks{});
   frame.run_message_loop();  // returns at once: nothing to wait for

@@ -33,9 +33,9 @@ std::string version_string(const std::vector<BYTE>& block, const wchar_t* field)
   return platform::from_utf16(static_cast<const wchar_t*>(value));
 }
 
-class windows_program : public ::testing::TestWithParam<program_row> {};
+class WindowsProgram : public ::testing::TestWithParam<program_row> {};
 
-TEST_P(windows_program, carries_its_version_and_product_names) {
+TEST_P(WindowsProgram, CarriesItsVersionAndProductNames) {
   const std::wstring path = testing::native_path(GetParam().path).wstring();
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
@@ -56,7 +56,7 @@ TEST_P(windows_program, carries_its_version_and_product_names) {
   EXPECT_EQ(info->dwFileVersionLS, DWORD{VANTOR_VERSION_PATCH} << 16);
 }
 
-TEST_P(windows_program, has_its_icon_and_a_manifest_for_dpi_awareness_without_elevation) {
+TEST_P(WindowsProgram, HasItsIconAndAManifestForDpiAwarenessWithoutElevation) {
   const std::wstring path = testing::native_path(GetParam().path).wstring();
   HMODULE image = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(image, nullptr);
@@ -73,7 +73,7 @@ TEST_P(windows_program, has_its_icon_and_a_manifest_for_dpi_awareness_without_el
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
 
-TEST_P(windows_program, is_a_windows_program_without_a_console) {
+TEST_P(WindowsProgram, IsAWindowsProgramWithoutAConsole) {
   std::ifstream file(testing::native_path(GetParam().path), std::ios::binary);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   ASSERT_GT(bytes.size(), sizeof(IMAGE_DOS_HEADER));
@@ -86,7 +86,7 @@ TEST_P(windows_program, is_a_windows_program_without_a_console) {
   EXPECT_EQ(headers->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
-INSTANTIATE_TEST_SUITE_P(programs, windows_program,
+INSTANTIATE_TEST_SUITE_P(programs, WindowsProgram,
                          ::testing::Values(program_row{"game", VANTOR_PATCHER_PROGRAM,
                                                        "Vantor animation patch installer", "vantor-patcher.exe"},
                                            program_row{"demo", VANTOR_PATCHER_DEMO_PROGRAM,

@@ -110,9 +110,9 @@ struct process_row {
 
 void PrintTo(const process_row& row, std::ostream* out) { *out << row.name; }
 
-class program_run : public ::testing::TestWithParam<process_row> {};
+class ProgramRun : public ::testing::TestWithParam<process_row> {};
 
-TEST_P(program_run, ends_with_its_exit_code) {
+TEST_P(ProgramRun, EndsWithItsExitCode) {
   const process_row& row = GetParam();
   testing::game_folder game;
   testing::temp_folder empty;
@@ -137,7 +137,7 @@ TEST_P(program_run, ends_with_its_exit_code) {
 constexpr DWORD minus_one = 0xFFFFFFFF;
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, program_run,
+    rows, ProgramRun,
     ::testing::Values(
         process_row{"missing_game_executable",
                     false,

@@ -10,7 +10,7 @@ namespace {
 
 // The scaling is ui/dpi_scaling (tested on every system); here it rounds
 // the way the desktop's own MulDiv does.
-TEST(scale_for_dpi, rounds_as_the_desktop_does) {
+TEST(ScaleForDpi, RoundsAsTheDesktopDoes) {
   for (const std::int32_t dpi : {72, 96, 120, 144, 168, 192, 240}) {
     for (std::int32_t value = -300; value <= 800; ++value) {
       ASSERT_EQ(scale_for_dpi(value, dpi), ::MulDiv(value, dpi, 96)) << value << " at " << dpi << " dpi";
@@ -18,7 +18,7 @@ TEST(scale_for_dpi, rounds_as_the_desktop_does) {
   }
 }
 
-TEST(system_dpi, is_what_the_screen_reports) {
+TEST(SystemDpi, IsWhatTheScreenReports) {
   HDC screen = ::GetDC(nullptr);
   EXPECT_EQ(system_dpi(), ::GetDeviceCaps(screen, LOGPIXELSY));
   ::ReleaseDC(nullptr, screen);

@@ -13,7 +13,7 @@ using testing::seen_box;
 using testing::shown_window;
 using testing::watch_and_dismiss;
 
-TEST_F(shown_window, a_workflow_message_is_a_plain_box_owned_by_the_window) {
+TEST_F(ShownWindow, AWorkflowMessageIsAPlainBoxOwnedByTheWindow) {
   win32_message_port port([this] { return toolkit.message_owner(); });
   const seen_box seen = watch_and_dismiss([&] { port.show_message("升级成功！"); });
   ASSERT_TRUE(seen.found);
@@ -25,7 +25,7 @@ TEST_F(shown_window, a_workflow_message_is_a_plain_box_owned_by_the_window) {
   EXPECT_TRUE(::IsWindowEnabled(window())) << "and the window takes input again once it is dismissed";
 }
 
-TEST(message_boxes, without_a_window_on_the_screen_a_box_has_no_owner) {
+TEST(MessageBoxes, WithoutAWindowOnTheScreenABoxHasNoOwner) {
   win32_toolkit toolkit;
   win32_message_port port([&toolkit] { return toolkit.message_owner(); });
   const seen_box seen = watch_and_dismiss([&] { port.show_message("此程序必须置于Vantor主目录下运行!"); });
@@ -35,7 +35,7 @@ TEST(message_boxes, without_a_window_on_the_screen_a_box_has_no_owner) {
   EXPECT_EQ(seen.owner, nullptr);
 }
 
-TEST(message_boxes, the_fatal_report_has_the_stop_icon_and_keeps_its_line_breaks) {
+TEST(MessageBoxes, TheFatalReportHasTheStopIconAndKeepsItsLineBreaks) {
   const seen_box seen =
       watch_and_dismiss([] { show_fatal_report_box(nullptr, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"); });
   ASSERT_TRUE(seen.found);
@@ -51,13 +51,13 @@ struct style_row {
   UINT style;
 };
 
-class message_box_style_of : public ::testing::TestWithParam<style_row> {};
+class MessageBoxStyleOf : public ::testing::TestWithParam<style_row> {};
 
-TEST_P(message_box_style_of, is_ok_only_with_the_stop_icon_for_the_report) {
+TEST_P(MessageBoxStyleOf, IsOkOnlyWithTheStopIconForTheReport) {
   EXPECT_EQ(message_box_style(GetParam().fatal, GetParam().owner), GetParam().style);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, message_box_style_of,
+INSTANTIATE_TEST_SUITE_P(rows, MessageBoxStyleOf,
                          ::testing::Values(style_row{false, true, MB_OK}, style_row{false, false, MB_OK | MB_TASKMODAL},
                                            style_row{true, true, MB_OK | MB_ICONHAND},
                                            style_row{true, false, MB_OK | MB_ICONHAND | MB_TASKMODAL}));

@@ -57,9 +57,9 @@ std::vector<picture_row> picture_rows() {
   };
 }
 
-class picture : public shown_window, public ::testing::WithParamInterface<picture_row> {};
+class Picture : public ShownWindow, public ::testing::WithParamInterface<picture_row> {};
 
-TEST_P(picture, is_decoded_and_stretched_over_the_box_or_leaves_it_blank) {
+TEST_P(Picture, IsDecodedAndStretchedOverTheBoxOrLeavesItBlank) {
   const picture_row& row = GetParam();
   toolkit.units().set_picture("图片框1", row.bytes);
   win32_picture_box* box = toolkit.window()->picture_box("图片框1");
@@ -85,10 +85,10 @@ TEST_P(picture, is_decoded_and_stretched_over_the_box_or_leaves_it_blank) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, picture, ::testing::ValuesIn(picture_rows()),
+INSTANTIATE_TEST_SUITE_P(rows, Picture, ::testing::ValuesIn(picture_rows()),
                          [](const ::testing::TestParamInfo<picture_row>& row) { return row.param.name; });
 
-TEST_F(shown_window, stretches_width_and_height_apart) {
+TEST_F(ShownWindow, StretchesWidthAndHeightApart) {
   // A 4 × 2 picture, red left half and green right half, over the 304 ×
   // 208 box: the halves fill the box's halves; nothing keeps the aspect.
   toolkit.units().set_picture("图片框1", bitmap_file(4, 2, red, green));
@@ -99,7 +99,7 @@ TEST_F(shown_window, stretches_width_and_height_apart) {
   EXPECT_EQ(shot.at(box_place.right - 100, box_place.bottom - 3), RGB(0, 255, 0));
 }
 
-TEST_F(shown_window, plays_an_animated_gif) {
+TEST_F(ShownWindow, PlaysAnAnimatedGif) {
   toolkit.units().set_picture("图片框1", testing::two_frame_gif());
   win32_picture_box* box = toolkit.window()->picture_box("图片框1");
   ASSERT_EQ(box->frame_count(), 2u);

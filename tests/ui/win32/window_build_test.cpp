@@ -41,9 +41,9 @@ std::string expected_class(const unit_properties& properties) {
   return {};
 }
 
-class built_unit : public built_window, public ::testing::WithParamInterface<std::size_t> {};
+class BuiltUnit : public BuiltWindow, public ::testing::WithParamInterface<std::size_t> {};
 
-TEST_P(built_unit, is_a_child_of_its_class_at_its_stored_place) {
+TEST_P(BuiltUnit, IsAChildOfItsClassAtItsStoredPlace) {
   const unit_definition& stored = main_window_definition().units[GetParam()];
   HWND child = unit(stored.name);
   if (!stored.visible) {
@@ -64,13 +64,13 @@ TEST_P(built_unit, is_a_child_of_its_class_at_its_stored_place) {
   EXPECT_EQ((style_of(child) & WS_TABSTOP) != 0, stored.takes_focus);
 }
 
-INSTANTIATE_TEST_SUITE_P(main_window, built_unit,
+INSTANTIATE_TEST_SUITE_P(main_window, BuiltUnit,
                          ::testing::Range<std::size_t>(0, main_window_definition().units.size()),
                          [](const ::testing::TestParamInfo<std::size_t>& row) {
                            return "unit_" + std::to_string(row.param);
                          });
 
-TEST_F(built_window, is_hidden_with_its_caption_and_a_fixed_frame) {
+TEST_F(BuiltWindow, IsHiddenWithItsCaptionAndAFixedFrame) {
   EXPECT_FALSE(::IsWindowVisible(window()));
   EXPECT_EQ(text_of(window()), "Vantor动画升级 by Orlo");
   EXPECT_EQ(class_of(window()), "VantorPatcherWindow");
@@ -83,7 +83,7 @@ TEST_F(built_window, is_hidden_with_its_caption_and_a_fixed_frame) {
   EXPECT_EQ(::GetWindow(window(), GW_OWNER), nullptr);
 }
 
-TEST_F(built_window, keeps_only_move_and_close_in_its_system_menu) {
+TEST_F(BuiltWindow, KeepsOnlyMoveAndCloseInItsSystemMenu) {
   HMENU menu = ::GetSystemMenu(window(), FALSE);
   ASSERT_NE(menu, nullptr);
   const auto has = [menu](UINT command) { return ::GetMenuState(menu, command, MF_BYCOMMAND) != 0xFFFFFFFF; };
@@ -95,14 +95,14 @@ TEST_F(built_window, keeps_only_move_and_close_in_its_system_menu) {
   }
 }
 
-TEST_F(built_window, carries_the_program_icon_and_the_button_face) {
+TEST_F(BuiltWindow, CarriesTheProgramIconAndTheButtonFace) {
   EXPECT_NE(::SendMessageW(window(), WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(::SendMessageW(window(), WM_GETICON, ICON_SMALL, 0), 0);
   EXPECT_NE(::GetClassLongPtrW(window(), GCLP_HICON), 0u);
   EXPECT_EQ(::GetClassLongPtrW(window(), GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
 }
 
-TEST_F(built_window, stacks_the_first_stored_unit_on_top) {
+TEST_F(BuiltWindow, StacksTheFirstStoredUnitOnTop) {
   std::vector<HWND> top_to_bottom;
   for (HWND child = ::GetWindow(window(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
     top_to_bottom.push_back(child);
@@ -114,7 +114,7 @@ TEST_F(built_window, stacks_the_first_stored_unit_on_top) {
   EXPECT_EQ(top_to_bottom, stored);
 }
 
-TEST_F(built_window, shows_its_texts) {
+TEST_F(BuiltWindow, ShowsItsTexts) {
   EXPECT_EQ(text_of(unit("标签2")), "https://orlo.example.com/vantor/");
   EXPECT_EQ(toolkit.units().caption("标签2"), homepage_address);
   EXPECT_EQ(text_of(unit("标签1")), "动画信息");
@@ -136,9 +136,9 @@ TEST_F(built_window, shows_its_texts) {
 // Each kind of box shows a text by the one rule of every desktop (the same
 // table as the Qt window's): the description (several lines) and the
 // summary (one line), which keeps line-end characters as they are.
-class edit_box_content : public built_window, public ::testing::WithParamInterface<testing_rows::edit_box_row> {};
+class EditBoxContent : public BuiltWindow, public ::testing::WithParamInterface<testing_rows::edit_box_row> {};
 
-TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
+TEST_P(EditBoxContent, ShowsTheLinesTheRuleGives) {
   const testing_rows::edit_box_row& row = GetParam();
   const std::string_view name = row.multi_line ? "编辑框1" : "编辑框2";
   toolkit.units().set_content(name, row.text);
@@ -149,12 +149,12 @@ TEST_P(edit_box_content, shows_the_lines_the_rule_gives) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, edit_box_content, ::testing::ValuesIn(testing_rows::edit_box_rows()),
+INSTANTIATE_TEST_SUITE_P(rows, EditBoxContent, ::testing::ValuesIn(testing_rows::edit_box_rows()),
                          [](const ::testing::TestParamInfo<testing_rows::edit_box_row>& row) {
                            return row.param.name;
                          });
 
-TEST_F(built_window, puts_new_contents_in_the_edit_boxes_with_the_caret_at_the_start) {
+TEST_F(BuiltWindow, PutsNewContentsInTheEditBoxesWithTheCaretAtTheStart) {
   toolkit.units().set_content("编辑框1", "第一行\n第二行\r\n第三行");
   toolkit.units().set_content("编辑框2", "总帧数=39， 起始帧=17061， 结束帧=17100");
   HWND description = unit("编辑框1");
@@ -180,9 +180,9 @@ struct style_row {
 
 void PrintTo(const style_row& row, std::ostream* out) { *out << row.unit; }
 
-class unit_style : public built_window, public ::testing::WithParamInterface<style_row> {};
+class UnitStyle : public BuiltWindow, public ::testing::WithParamInterface<style_row> {};
 
-TEST_P(unit_style, has_its_styles) {
+TEST_P(UnitStyle, HasItsStyles) {
   HWND child = unit(GetParam().unit);
   EXPECT_EQ(style_of(child) & GetParam().present, GetParam().present);
   EXPECT_EQ(style_of(child) & GetParam().absent, 0u);
@@ -193,7 +193,7 @@ TEST_P(unit_style, has_its_styles) {
 constexpr DWORD never_in_an_edit_box = ES_NOHIDESEL | ES_READONLY | ES_PASSWORD | ES_NUMBER | WS_DISABLED;
 
 INSTANTIATE_TEST_SUITE_P(
-    rows, unit_style,
+    rows, UnitStyle,
     ::testing::Values(
         // The description: wrapping lines, Enter starts a new one, a
         // vertical scroll bar, sunken.
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
         style_row{"按钮2", BS_MULTILINE, BS_DEFPUSHBUTTON | WS_DISABLED, 0, 0}),
     [](const ::testing::TestParamInfo<style_row>& row) { return "unit_" + std::to_string(row.index); });
 
-TEST_F(built_window, gives_the_buttons_the_plain_push_button_style) {
+TEST_F(BuiltWindow, GivesTheButtonsThePlainPushButtonStyle) {
   for (const char* name : {"按钮1", "按钮2"}) {
     EXPECT_EQ(style_of(unit(name)) & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << name;
     EXPECT_TRUE(::SendMessageW(unit(name), WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) << name << " is no default";
@@ -222,9 +222,9 @@ struct label_font_row {
 
 void PrintTo(const label_font_row& row, std::ostream* out) { *out << row.unit; }
 
-class label_font : public built_window, public ::testing::WithParamInterface<label_font_row> {};
+class LabelFont : public BuiltWindow, public ::testing::WithParamInterface<label_font_row> {};
 
-TEST_P(label_font, is_bold_at_its_character_height_in_the_default_face_with_every_glyph) {
+TEST_P(LabelFont, IsBoldAtItsCharacterHeightInTheDefaultFaceWithEveryGlyph) {
   auto* font = reinterpret_cast<HFONT>(::SendMessageW(unit(GetParam().unit), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
   LOGFONTW record{};
@@ -247,14 +247,14 @@ TEST_P(label_font, is_bold_at_its_character_height_in_the_default_face_with_ever
   EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, label_font,
+INSTANTIATE_TEST_SUITE_P(rows, LabelFont,
                          ::testing::Values(label_font_row{"标签2", -12, L"https://orlo.example.com/vantor/"},
                                            label_font_row{"标签1", -16, L"动画信息"}),
                          [](const ::testing::TestParamInfo<label_font_row>& row) {
                            return "label_" + std::to_string(row.index);
                          });
 
-TEST_F(built_window, gives_edit_boxes_and_buttons_the_default_gui_font) {
+TEST_F(BuiltWindow, GivesEditBoxesAndButtonsTheDefaultGuiFont) {
   for (const char* name : {"编辑框1", "编辑框2", "按钮1", "按钮2"}) {
     EXPECT_EQ(reinterpret_cast<HGDIOBJ>(::SendMessageW(unit(name), WM_GETFONT, 0, 0)),
               ::GetStockObject(DEFAULT_GUI_FONT))
@@ -269,9 +269,9 @@ struct edit_colour_row {
 
 void PrintTo(const edit_colour_row& row, std::ostream* out) { *out << row.unit; }
 
-class edit_colours : public built_window, public ::testing::WithParamInterface<edit_colour_row> {};
+class EditColours : public BuiltWindow, public ::testing::WithParamInterface<edit_colour_row> {};
 
-TEST_P(edit_colours, are_black_on_the_stored_background) {
+TEST_P(EditColours, AreBlackOnTheStoredBackground) {
   HDC dc = ::CreateCompatibleDC(nullptr);
   const auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(window(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                                              reinterpret_cast<LPARAM>(unit(GetParam().unit))));
@@ -285,7 +285,7 @@ TEST_P(edit_colours, are_black_on_the_stored_background) {
   ::DeleteDC(dc);
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, edit_colours,
+INSTANTIATE_TEST_SUITE_P(rows, EditColours,
                          ::testing::Values(edit_colour_row{"编辑框1", RGB(0, 255, 0)},
                                            edit_colour_row{"编辑框2", RGB(255, 128, 192)}),
                          [](const ::testing::TestParamInfo<edit_colour_row>& row) {
@@ -299,22 +299,22 @@ struct pointer_row {
 
 void PrintTo(const pointer_row& row, std::ostream* out) { *out << row.unit; }
 
-class label_pointer : public built_window, public ::testing::WithParamInterface<pointer_row> {};
+class LabelPointer : public BuiltWindow, public ::testing::WithParamInterface<pointer_row> {};
 
-TEST_P(label_pointer, is_set_over_the_label) {
+TEST_P(LabelPointer, IsSetOverTheLabel) {
   HWND label = unit(GetParam().unit);
   ::SetCursor(nullptr);
   EXPECT_TRUE(::SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, GetParam().shape));
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, label_pointer,
+INSTANTIATE_TEST_SUITE_P(rows, LabelPointer,
                          ::testing::Values(pointer_row{"标签2", IDC_HAND}, pointer_row{"标签1", IDC_ARROW}),
                          [](const ::testing::TestParamInfo<pointer_row>& row) {
                            return "label_" + std::to_string(row.index);
                          });
 
-TEST_F(shown_window, is_centred_at_the_stored_outer_size_by_the_integer_rule) {
+TEST_F(ShownWindow, IsCentredAtTheStoredOuterSizeByTheIntegerRule) {
   RECT outer{};
   ::GetWindowRect(window(), &outer);
   EXPECT_EQ(outer.right - outer.left, 749);
@@ -336,7 +336,7 @@ TEST_F(shown_window, is_centred_at_the_stored_outer_size_by_the_integer_rule) {
   EXPECT_GE(client.bottom, needed.height);
 }
 
-TEST_F(shown_window, paints_every_unit_in_its_colours) {
+TEST_F(ShownWindow, PaintsEveryUnitInItsColours) {
   const testing::capture shot = testing::capture_client(toolkit, window());
   ASSERT_GE(shot.width, 736);
   ASSERT_GE(shot.height, 304);
@@ -369,7 +369,7 @@ TEST_F(shown_window, paints_every_unit_in_its_colours) {
   }
 }
 
-TEST_F(shown_window, on_the_screen_is_749_by_341_with_its_boxes_where_they_belong) {
+TEST_F(ShownWindow, OnTheScreenIs749By341WithItsBoxesWhereTheyBelong) {
   const testing::capture shot = testing::capture_on_screen(toolkit, window());
   EXPECT_EQ(shot.width, 749);
   EXPECT_EQ(shot.height, 341);

@@ -30,7 +30,7 @@ inline std::ostream& operator<<(std::ostream& out, const raised_event& e) {
              << e.args.key_state << ")";
 }
 
-class built_window : public ::testing::Test {
+class BuiltWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(toolkit.build_window(
@@ -50,10 +50,10 @@ class built_window : public ::testing::Test {
   int closes = 0;
 };
 
-class shown_window : public built_window {
+class shown_window : public BuiltWindow {
  protected:
   void SetUp() override {
-    built_window::SetUp();
+    BuiltWindow::SetUp();
     if (HasFatalFailure()) return;
     toolkit.show_window();
     settle(toolkit);

@@ -18,13 +18,13 @@ using testing::press_key;
 using testing::raised_event;
 using testing::shown_window;
 
-TEST_F(shown_window, starts_with_the_focus_on_the_upgrade_button) { EXPECT_EQ(focused(), "按钮2"); }
+TEST_F(ShownWindow, StartsWithTheFocusOnTheUpgradeButton) { EXPECT_EQ(focused(), "按钮2"); }
 
 using testing_rows::tab_press;
 
-class tab_key : public shown_window, public ::testing::WithParamInterface<tab_press> {};
+class TabKey : public ShownWindow, public ::testing::WithParamInterface<tab_press> {};
 
-TEST_P(tab_key, walks_the_focus_order_with_wrap_around) {
+TEST_P(TabKey, WalksTheFocusOrderWithWrapAround) {
   ::SetFocus(unit(GetParam().from));
   ASSERT_EQ(focused(), GetParam().from);
   const std::string before = testing::text_of(unit("编辑框1"));
@@ -34,12 +34,12 @@ TEST_P(tab_key, walks_the_focus_order_with_wrap_around) {
   EXPECT_TRUE(events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, tab_key, ::testing::ValuesIn(testing_rows::main_window_tab_rows()),
+INSTANTIATE_TEST_SUITE_P(rows, TabKey, ::testing::ValuesIn(testing_rows::main_window_tab_rows()),
                          [](const ::testing::TestParamInfo<tab_press>& row) {
                            return "row_" + std::to_string(row.index);
                          });
 
-TEST_F(shown_window, tab_moves_nothing_while_the_window_itself_has_the_focus) {
+TEST_F(ShownWindow, TabMovesNothingWhileTheWindowItselfHasTheFocus) {
   ::SetFocus(window());
   press_key(toolkit, VK_TAB);
   EXPECT_EQ(::GetFocus(), window());
@@ -47,9 +47,9 @@ TEST_F(shown_window, tab_moves_nothing_while_the_window_itself_has_the_focus) {
   EXPECT_EQ(::GetFocus(), window());
 }
 
-class escape_key : public shown_window, public ::testing::WithParamInterface<const char*> {};
+class EscapeKey : public ShownWindow, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(escape_key, closes_the_window_wherever_the_focus_is) {
+TEST_P(EscapeKey, ClosesTheWindowWhereverTheFocusIs) {
   ::SetFocus(unit(GetParam()));
   press_key(toolkit, VK_ESCAPE);
   EXPECT_EQ(closes, 1);
@@ -57,19 +57,19 @@ TEST_P(escape_key, closes_the_window_wherever_the_focus_is) {
   EXPECT_TRUE(events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, escape_key, ::testing::Values("按钮2", "按钮1", "编辑框1", "编辑框2"),
+INSTANTIATE_TEST_SUITE_P(rows, EscapeKey, ::testing::Values("按钮2", "按钮1", "编辑框1", "编辑框2"),
                          [](const ::testing::TestParamInfo<const char*>& row) {
                            return "focus_" + std::to_string(row.index);
                          });
 
-TEST_F(shown_window, the_close_box_closes_it_the_same_way) {
+TEST_F(ShownWindow, TheCloseBoxClosesItTheSameWay) {
   ::SendMessageW(window(), WM_SYSCOMMAND, SC_CLOSE, 0);
   testing::settle(toolkit);
   EXPECT_EQ(closes, 1);
   EXPECT_FALSE(::IsWindowVisible(window()));
 }
 
-TEST_F(shown_window, enter_and_f1_start_nothing_and_move_no_focus) {
+TEST_F(ShownWindow, EnterAndF1StartNothingAndMoveNoFocus) {
   for (const char* name : {"按钮2", "按钮1", "编辑框2"}) {
     ::SetFocus(unit(name));
     const std::string before = testing::text_of(unit(name));
@@ -83,7 +83,7 @@ TEST_F(shown_window, enter_and_f1_start_nothing_and_move_no_focus) {
   EXPECT_TRUE(::IsWindowVisible(window()));
 }
 
-TEST_F(shown_window, enter_in_the_description_starts_a_new_line) {
+TEST_F(ShownWindow, EnterInTheDescriptionStartsANewLine) {
   HWND description = unit("编辑框1");
   ::SetFocus(description);
   const LRESULT lines = ::SendMessageW(description, EM_GETLINECOUNT, 0, 0);
@@ -93,7 +93,7 @@ TEST_F(shown_window, enter_in_the_description_starts_a_new_line) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST_F(shown_window, space_clicks_the_focused_button) {
+TEST_F(ShownWindow, SpaceClicksTheFocusedButton) {
   press_key(toolkit, VK_SPACE);
   ::SetFocus(unit("按钮1"));
   press_key(toolkit, VK_SPACE);
@@ -101,14 +101,14 @@ TEST_F(shown_window, space_clicks_the_focused_button) {
             (std::vector<raised_event>{{"按钮2", unit_event::clicked, {}}, {"按钮1", unit_event::clicked, {}}}));
 }
 
-TEST_F(shown_window, mouse_clicks_on_the_buttons_raise_their_events) {
+TEST_F(ShownWindow, MouseClicksOnTheButtonsRaiseTheirEvents) {
   testing::click_at(toolkit, unit("按钮1"), {20, 20});
   testing::click_at(toolkit, unit("按钮2"), {20, 20});
   EXPECT_EQ(events,
             (std::vector<raised_event>{{"按钮1", unit_event::clicked, {}}, {"按钮2", unit_event::clicked, {}}}));
 }
 
-TEST_F(shown_window, gives_the_focus_back_on_reactivation) {
+TEST_F(ShownWindow, GivesTheFocusBackOnReactivation) {
   ::SetFocus(unit("编辑框1"));
   HWND other = ::CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
@@ -133,9 +133,9 @@ struct link_release {
 
 void PrintTo(const link_release& row, std::ostream* out) { *out << row.name; }
 
-class link_label : public shown_window, public ::testing::WithParamInterface<link_release> {};
+class LinkLabel : public ShownWindow, public ::testing::WithParamInterface<link_release> {};
 
-TEST_P(link_label, passes_position_and_key_state_on_left_button_release) {
+TEST_P(LinkLabel, PassesPositionAndKeyStateOnLeftButtonRelease) {
   // Ctrl and Shift come with the message, Alt from the key state.
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
@@ -148,19 +148,19 @@ TEST_P(link_label, passes_position_and_key_state_on_left_button_release) {
             (std::vector<raised_event>{{"标签2", unit_event::left_button_released, {17, 9, GetParam().key_state}}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(rows, link_label,
+INSTANTIATE_TEST_SUITE_P(rows, LinkLabel,
                          ::testing::Values(link_release{"plain", 0, false, 0},
                                            link_release{"ctrl", MK_CONTROL, false, 1},
                                            link_release{"shift", MK_SHIFT, false, 2}, link_release{"alt", 0, true, 4},
                                            link_release{"ctrl_shift_alt", MK_CONTROL | MK_SHIFT, true, 7}),
                          [](const ::testing::TestParamInfo<link_release>& row) { return row.param.name; });
 
-TEST_F(shown_window, a_real_click_on_the_link_raises_its_release_with_the_keys_held) {
+TEST_F(ShownWindow, ARealClickOnTheLinkRaisesItsReleaseWithTheKeysHeld) {
   testing::click_at(toolkit, unit("标签2"), {30, 8}, {.ctrl = true, .shift = true});
   EXPECT_EQ(events, (std::vector<raised_event>{{"标签2", unit_event::left_button_released, {30, 8, 3}}}));
 }
 
-TEST_F(shown_window, the_title_label_and_other_buttons_raise_nothing) {
+TEST_F(ShownWindow, TheTitleLabelAndOtherButtonsRaiseNothing) {
   testing::click_at(toolkit, unit("标签1"), {10, 10});
   ::SendMessageW(unit("标签2"), WM_RBUTTONUP, 0, MAKELPARAM(10, 5));
   ::SendMessageW(unit("标签2"), WM_MBUTTONUP, 0, MAKELPARAM(10, 5));
