@@ -6,12 +6,15 @@
 #include "app/cli/patch_command.h"
 #include "platform/system_error.h"
 #include "services/run_lock.h"
+#include "support/player_texts.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 using testing::bytes_of;
 using testing::put_file;
@@ -47,7 +50,7 @@ struct usage_case {
   const char* name;
   std::vector<std::string> words;
   int status;
-  const char* out_contains;
+  std::string out_contains;
   const char* err_contains;
   friend void PrintTo(const usage_case& c, std::ostream* os) { *os << c.name; }
 };
@@ -72,19 +75,19 @@ INSTANTIATE_TEST_SUITE_P(
         usage_case{"two_commands", {"upgrade", "restore"}, 2, "", "more than one command"},
         usage_case{"game_without_folder", {"upgrade", "--game"}, 2, "", "--game needs a folder"},
         usage_case{"game_twice", {"--game", "a", "--game=b", "status"}, 2, "", "--game given twice"},
-        usage_case{"not_a_game_folder", {"--game", "/", "status"}, 2, "此程序必须置于Vantor主目录下运行!\n", ""}),
+        usage_case{"not_a_game_folder", {"--game", "/", "status"}, 2, texts::printed({texts::not_in_game_folder}), ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
   testing::game_folder game;
   auto result = run({"--game", game.root(), "upgrade"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "升级成功！\n");
+  EXPECT_EQ(result.out, texts::printed({texts::upgraded}));
   result = run({"upgrade", "--game=" + game.root()});
   EXPECT_EQ(result.status, 0);  // again, from the backup
   result = run({"--game", game.root(), "restore"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "复原成功!\n");
+  EXPECT_EQ(result.out, texts::printed({texts::restored}));
 
   fs::remove(testing::native_path(game.backup()));
   auto damaged = testing::small_stock().bundle;
@@ -92,11 +95,11 @@ TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
   put_file(game.bundle(), damaged);
   result = run({"--game", game.root(), "upgrade"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "动画文件被修改过，非原版\n升级失败！\n");
+  EXPECT_EQ(result.out, texts::printed({texts::bundle_modified, texts::not_upgraded}));
   fs::remove_all(testing::native_path(game.path("pmodel")));
   result = run({"--game", game.root(), "restore"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "复原失败！\n");
+  EXPECT_EQ(result.out, texts::printed({texts::not_restored}));
 }
 
 struct status_case {
@@ -216,7 +219,7 @@ struct reason_case {
   const char* command;
   std::function<void(testing::game_folder&)> arrange;
   std::function<std::unique_ptr<testing::fault_injector>()> fault;
-  const char* out;
+  std::string out;
   const char* err;
   friend void PrintTo(const reason_case& c, std::ostream* os) { *os << c.name; }
 };
@@ -242,18 +245,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         reason_case{"package_incomplete", "upgrade",
                     [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/p0.pos"))); }, nullptr,
-                    "升级失败！\n", "reason: updatefile/p0.pos is missing or empty\n"},
+                    texts::printed({texts::not_upgraded}), "reason: updatefile/p0.pos is missing or empty\n"},
         reason_case{"bundle_in_use", "upgrade", nullptr,
-                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); }, "升级失败！\n",
+                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); }, texts::printed({texts::not_upgraded}),
                     "reason: Common/character.amb is in use by another program\n"},
         reason_case{"disk_full", "upgrade", nullptr,
-                    [] { return failing(platform::operation::write, "备份", os_error::no_space); }, "升级失败！\n",
+                    [] { return failing(platform::operation::write, "备份", os_error::no_space); }, texts::printed({texts::not_upgraded}),
                     "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
         reason_case{"read_only_file_system", "restore", nullptr,
                     [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
-                    "复原失败！\n", "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
+                    texts::printed({texts::not_restored}), "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
         reason_case{"no_model_folder", "restore",
-                    [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr, "复原失败！\n",
+                    [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr, texts::printed({texts::not_restored}),
                     "reason: pmodel/P0.POS is missing\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -263,7 +266,7 @@ TEST(CommandLine, ASecondRunAtTheSameTimeSaysSo) {
   ASSERT_TRUE(held.ok());
   const auto result = run({"--game", game.root(), "upgrade"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "升级失败！\n");
+  EXPECT_EQ(result.out, texts::printed({texts::not_upgraded}));
   EXPECT_EQ(result.err, "reason: another run is working on this game folder\n");
 }
 

@@ -6,10 +6,13 @@
 #include "demo_folder.h"
 #include "formats/demo_bundle.h"
 #include "services/digest.h"
+#include "support/player_texts.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 namespace fs = std::filesystem;
 
@@ -43,13 +46,13 @@ TEST(DemoFolder, IsWrittenOnceAndWorksWithTheDemoIdentityOnly) {
 
   std::string out;
   EXPECT_EQ(patch(folder, "upgrade", game_stock_identity, out), 1);  // the real build refuses it
-  EXPECT_EQ(out, "动画文件被修改过，非原版\n升级失败！\n");
+  EXPECT_EQ(out, texts::printed({texts::bundle_modified, texts::not_upgraded}));
   EXPECT_FALSE(fs::exists(folder + "/pmodel")) << "a refused upgrade unpacked the model package";
   EXPECT_EQ(patch(folder, "upgrade", demo_stock_identity, out), 0);
-  EXPECT_EQ(out, "升级成功！\n");
+  EXPECT_EQ(out, texts::printed({texts::upgraded}));
   EXPECT_TRUE(fs::exists(folder + "/pmodel/mesh/hero.msh"));
   EXPECT_EQ(patch(folder, "restore", demo_stock_identity, out), 0);
-  EXPECT_EQ(out, "复原成功!\n");
+  EXPECT_EQ(out, texts::printed({texts::restored}));
   EXPECT_EQ(patch(folder, "upgrade", demo_stock_identity, out), 0);
 }
 

@@ -17,10 +17,13 @@
 #include "formats/demo_bundle.h"
 #include "formats/restore_payloads.h"
 #include "services/little_endian.h"
+#include "support/player_texts.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 namespace fs = std::filesystem;
 using testing::file_bytes;
@@ -122,7 +125,7 @@ TEST_P(RunsAtOnce, NeverTearTheBundleAndReportWhatTheyDid) {
     const finished_run a = finish(first), b = finish(second);
     for (const auto& [run, command] : {std::pair{a, GetParam().first}, std::pair{b, GetParam().second}}) {
       const bool upgrade = std::string(command) == "upgrade";
-      expect_told_the_truth(run, upgrade ? "升级成功！" : "复原成功!", upgrade ? "升级失败！" : "复原失败！");
+      expect_told_the_truth(run, upgrade ? texts::upgraded : texts::restored, upgrade ? texts::not_upgraded : texts::not_restored);
     }
     const installed now = read_installed(game);
     // Whole, and one complete installation: the result of whichever

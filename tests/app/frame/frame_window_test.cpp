@@ -13,6 +13,7 @@
 
 #include "app/frame/program_frame.h"
 #include "frame_driver.h"
+#include "support/player_texts.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
@@ -21,6 +22,8 @@
 
 namespace vantor {
 namespace {
+
+namespace texts = testing::texts;
 
 namespace fs = std::filesystem;
 
@@ -77,18 +80,18 @@ TEST_F(FrameInGameFolder, FillsTheWindowFromTheUpdatePackageBeforeShowingIt) {
 TEST_F(FrameInGameFolder, SpaceOnTheFirstFocusUpgradesAndReportsIt) {
   ASSERT_EQ(driver->focused(), "按钮2");
   driver->press(testing::key::space);
-  EXPECT_EQ(messages.messages, (std::vector<std::string>{"升级成功！"}));
+  EXPECT_EQ(messages.messages, (std::vector<std::string>{texts::upgraded}));
   EXPECT_GT(bundle_size(), stock_size);
   EXPECT_TRUE(fs::exists(testing::native_path(game.backup())));
 }
 
 TEST_F(FrameInGameFolder, UpgradeAndRestoreButtonsRunTheCommands) {
   driver->click("按钮2", 20, 20);
-  ASSERT_EQ(messages.messages, (std::vector<std::string>{"升级成功！"}));
+  ASSERT_EQ(messages.messages, (std::vector<std::string>{texts::upgraded}));
   EXPECT_TRUE(fs::exists(testing::native_path(game.backup())));
   EXPECT_GT(bundle_size(), stock_size);
   driver->click("按钮1", 20, 20);
-  EXPECT_EQ(messages.messages, (std::vector<std::string>{"升级成功！", "复原成功!"}));
+  EXPECT_EQ(messages.messages, (std::vector<std::string>{texts::upgraded, texts::restored}));
   EXPECT_EQ(bundle_size(), stock_size);
 }
 
