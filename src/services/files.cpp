@@ -47,12 +47,14 @@ status file_reader::read_exactly(std::span<std::uint8_t> buffer) {
   return {};
 }
 
-outcome<byte_string> read_whole_file(std::string_view path) {
+outcome<byte_string> read_whole_file(std::string_view path) { return read_whole_file(path, largest_whole_file); }
+
+outcome<byte_string> read_whole_file(std::string_view path, std::int64_t largest) {
   auto in = file_reader::open(path);
   if (!in) return in.error();
   const auto size = in->size();
   if (!size) return size.error();
-  if (*size > largest_whole_file) return failure{file_error::too_large, in->path()};
+  if (*size > std::min(largest, largest_whole_file)) return failure{file_error::too_large, in->path()};
   byte_string bytes(static_cast<std::size_t>(std::max<std::int64_t>(*size, 0)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {

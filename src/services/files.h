@@ -20,6 +20,9 @@ namespace vantor {
 /// empty, names nothing or a folder, cannot be read, or is 2^31 bytes or
 /// longer.
 outcome<byte_string> read_whole_file(std::string_view path);
+/// The same for a file that may be no larger than `largest` bytes: a larger
+/// one is too_large and is not read at all.
+outcome<byte_string> read_whole_file(std::string_view path, std::int64_t largest);
 
 /// A regular file open for reading, piece by piece.
 class file_reader {

@@ -12,6 +12,10 @@
 
 namespace vantor {
 
+namespace {
+constexpr std::int64_t largest_cover = std::int64_t{64} << 20;
+}  // namespace
+
 patch_session::patch_session(session_ports ports, stock_identity identity) : ports_(ports), identity_(identity) {}
 
 text frame_summary(std::int32_t new_frame_count, std::int32_t stock_count) {
@@ -47,7 +51,9 @@ bool patch_session::start_session(std::string_view run_folder) {
 
   if (ports_.view != nullptr) {
     patcher_view& view = *ports_.view;
-    view.show_cover(read_whole_file(updates + std::string(update_cover)).value_or({}));
+    // A cover larger than any picture of the window's size is not read: the
+    // picture box stays blank, as for a picture it cannot show.
+    view.show_cover(read_whole_file(updates + std::string(update_cover), largest_cover).value_or({}));
     view.show_description(
         decode_description(to_text(read_whole_file(updates + std::string(update_description)).value_or({}))));
     view.show_frame_summary(frame_summary(state_.new_frames.count, identity_.stock_count));

@@ -92,6 +92,23 @@ TEST(StartSession, MissingPackageFilesLeaveEmptyUnits) {
   EXPECT_EQ(fake.description, "");
 }
 
+// A cover larger than any picture the window shows is never read: reading a
+// file of gigabytes whole would end the program for want of memory.
+TEST(StartSession, ACoverOver64MegabytesIsNotReadAndShowsNothing) {
+  constexpr std::uintmax_t limit = std::uintmax_t{64} << 20;
+  for (const std::uintmax_t size : {limit, limit + 1, std::uintmax_t{3} << 30}) {
+    SCOPED_TRACE(size);
+    testing::game_folder game;
+    std::filesystem::resize_file(testing::native_path(game.path("updatefile/封面图片.jpg")), size);  // sparse
+    testing::fake_ports fake;
+    patch_session session(fake.ports(), testing::small_stock().identity());
+    ASSERT_TRUE(session.start_session(game.root()));
+    ASSERT_TRUE(fake.cover.has_value());
+    EXPECT_EQ(fake.cover->size(), size == limit ? limit : 0u);
+    EXPECT_EQ(fake.summary, "总帧数=39， 起始帧=17061， 结束帧=17100");
+  }
+}
+
 TEST(OpenHomepage, OpensTheAddressTheViewShows) {
   testing::fake_ports fake;
   fake.homepage = "https://orlo.example.com/vantor/";
