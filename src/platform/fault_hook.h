@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/outcome.h"
+#include "platform/system_error.h"
 
 namespace vantor::platform {
 

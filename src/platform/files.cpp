@@ -65,7 +65,7 @@ status remove_resolved(const std::string& path) {
     const status removed = remove_resolved(join_path(path, name));
     if (!removed && result) result = removed;
   }
-  if (const auto refusal = hook_calls::refused(operation::remove, path)) return *refusal;
+  if (const auto refusal = hook_calls::refused(operation::remove, path)) return result ? status(*refusal) : result;
   if (status gone = native::remove_folder(path); !gone && result) result = gone;
   return result;
 }

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/staged_file.h"
 
 namespace vantor {

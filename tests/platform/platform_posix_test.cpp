@@ -4,7 +4,9 @@
 #include <unistd.h>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/fault_hook.h"
+#include "platform/files.h"
 #include "support/fault_injector.h"
 #include "support/temp_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "support/temp_folder.h"
 
 namespace vantor {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/text.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 #include "services/values.h"
 
 namespace vantor::testing {

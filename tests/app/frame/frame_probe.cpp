@@ -16,7 +16,7 @@
 
 #include "app/gui/run_patcher_window.h"
 #include "formats/demo_bundle.h"
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 #include "ui/window_definition.h"
 #include "workflow/ports.h"
 

@@ -16,7 +16,8 @@
 #include <string_view>
 
 #include "app/win32/run_patcher_window.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/fault_hook.h"
 #include "support/game_folder.h"
 #include "ui/win32/win32_window.h"
 #include "ui/window_definition.h"
