@@ -27,7 +27,9 @@ std::string looked_up(std::string_view path, path_lookup lookup) {
 }
 
 // A folder's calls that take "" as the current folder.
-std::string folder_or_current(std::string_view path) { return resolve_path(path.empty() ? std::string_view(".") : path); }
+std::string folder_or_current(std::string_view path) {
+  return resolve_path(path.empty() ? std::string_view(".") : path);
+}
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

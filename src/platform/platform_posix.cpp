@@ -412,5 +412,4 @@ void reset_floating_point() {
   ::fedisableexcept(FE_ALL_EXCEPT);
 }
 
-
 }  // namespace vantor::platform

@@ -309,9 +309,8 @@ status native::remove_file(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   const bool linked_folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  if (!with_retries([&] {
-        return (linked_folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str())) != 0;
-      }))
+  if (!with_retries(
+          [&] { return (linked_folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str())) != 0; }))
     return from_last_error(path);
   return {};
 }
@@ -551,6 +550,5 @@ void reset_floating_point() {
   unsigned int ignored = 0;
   _controlfp_s(&ignored, _MCW_EM, _MCW_EM);
 }
-
 
 }  // namespace vantor::platform

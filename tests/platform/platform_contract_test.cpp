@@ -116,12 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
                       os_error::exists},
         contract_case{"copy_empty_path", [](auto& d) { return platform::copy_file("", d / "copy"); },
                       os_error::not_found},
-        contract_case{"remove_entry_full_folder", [](auto& d) { return platform::remove_entry(d / "full"); },
-                      succeeds},
+        contract_case{"remove_entry_full_folder", [](auto& d) { return platform::remove_entry(d / "full"); }, succeeds},
         contract_case{"remove_entry_missing", [](auto& d) { return platform::remove_entry(d / "missing"); },
                       os_error::not_found},
-        contract_case{"remove_entry_empty_path", [](auto&) { return platform::remove_entry(""); },
-                      os_error::not_found},
+        contract_case{"remove_entry_empty_path", [](auto&) { return platform::remove_entry(""); }, os_error::not_found},
         contract_case{"create_folder", [](auto& d) { return platform::create_folder(d / "new"); }, succeeds},
         contract_case{"create_folder_over_file", [](auto& d) { return platform::create_folder(d / "file"); },
                       os_error::exists},
@@ -167,8 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
         contract_case{"set_file_times",
                       [](auto& d) { return platform::set_file_times(d / "file", {1000000000, 0}, {1000000000, 0}); },
                       succeeds},
-        contract_case{"set_file_times_missing",
-                      [](auto& d) { return platform::set_file_times(d / "missing", {}, {}); }, os_error::not_found},
+        contract_case{"set_file_times_missing", [](auto& d) { return platform::set_file_times(d / "missing", {}, {}); },
+                      os_error::not_found},
         contract_case{"set_file_times_empty_path", [](auto&) { return platform::set_file_times("", {}, {}); },
                       os_error::not_found},
         contract_case{"check_folder_file", [](auto& d) { return platform::check_folder(d / "file"); },
@@ -224,7 +222,12 @@ std::vector<hook_case> hook_cases() {
   using op = platform::operation;
   char byte = 0;
   return {
-      {"open", op::open, [](auto& d, arming arm) { arm(); return open_as(d / "file", open_mode::replace); }, file_kept},
+      {"open", op::open,
+       [](auto& d, arming arm) {
+         arm();
+         return open_as(d / "file", open_mode::replace);
+       },
+       file_kept},
       {"read", op::read,
        [](auto& d, arming arm) {
          return on_open_file(d, open_mode::read, arm, [](platform::file& f) {
@@ -254,40 +257,94 @@ std::vector<hook_case> hook_cases() {
          return on_open_file(d, open_mode::write_existing, arm, [](platform::file& f) { return f.flush(); });
        },
        file_kept},
-      {"flush_folder", op::flush, [](auto& d, arming arm) { arm(); return platform::flush_folder(d.path()); },
+      {"flush_folder", op::flush,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::flush_folder(d.path());
+       },
        no_check},
       {"close", op::close,
        [](auto& d, arming arm) {
          return on_open_file(d, open_mode::read, arm, [](platform::file& f) { return f.close(); });
        },
        file_kept},
-      {"rename", op::rename, [](auto& d, arming arm) { arm(); return platform::rename_over(d / "file", d / "new"); },
+      {"rename", op::rename,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::rename_over(d / "file", d / "new");
+       },
        nothing_new},
-      {"remove_file", op::remove, [](auto& d, arming arm) { arm(); return platform::remove_file(d / "file"); },
+      {"remove_file", op::remove,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::remove_file(d / "file");
+       },
        file_kept},
-      {"remove_entry", op::remove, [](auto& d, arming arm) { arm(); return platform::remove_entry(d / "full"); },
+      {"remove_entry", op::remove,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::remove_entry(d / "full");
+       },
        [](auto& d) { return testing::exists(d / "full/inside"); }},
-      {"remove_folder", op::remove, [](auto& d, arming arm) { arm(); return platform::remove_folder(d / "empty"); },
+      {"remove_folder", op::remove,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::remove_folder(d / "empty");
+       },
        [](auto& d) { return testing::exists(d / "empty"); }},
-      {"copy", op::copy, [](auto& d, arming arm) { arm(); return platform::copy_file(d / "file", d / "new"); },
+      {"copy", op::copy,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::copy_file(d / "file", d / "new");
+       },
        nothing_new},
       {"create_folder", op::create_folder,
-       [](auto& d, arming arm) { arm(); return platform::create_folder(d / "new"); }, nothing_new},
+       [](auto& d, arming arm) {
+         arm();
+         return platform::create_folder(d / "new");
+       },
+       nothing_new},
       {"create_folder_exact", op::create_folder,
-       [](auto& d, arming arm) { arm(); return platform::create_folder(d / "new", platform::path_lookup::exact); },
+       [](auto& d, arming arm) {
+         arm();
+         return platform::create_folder(d / "new", platform::path_lookup::exact);
+       },
        nothing_new},
       {"open_address", op::open_address,
-       [](auto&, arming arm) { arm(); return platform::open_address("https://orlo.example.com/vantor/"); }, no_check},
-      {"flush_tree", op::flush_tree, [](auto& d, arming arm) { arm(); return platform::flush_tree(d.path()); },
+       [](auto&, arming arm) {
+         arm();
+         return platform::open_address("https://orlo.example.com/vantor/");
+       },
+       no_check},
+      {"flush_tree", op::flush_tree,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::flush_tree(d.path());
+       },
        no_check},
       {"free_space", op::free_space,
-       [](auto& d, arming arm) { arm(); return as_status(platform::free_space(d.path())); }, no_check},
+       [](auto& d, arming arm) {
+         arm();
+         return as_status(platform::free_space(d.path()));
+       },
+       no_check},
       {"set_writable", op::set_writable,
-       [](auto& d, arming arm) { arm(); return platform::set_writable(d / "file", false); }, file_kept},
+       [](auto& d, arming arm) {
+         arm();
+         return platform::set_writable(d / "file", false);
+       },
+       file_kept},
       {"set_file_times", op::set_file_times,
-       [](auto& d, arming arm) { arm(); return platform::set_file_times(d / "file", {}, {}); }, file_kept},
+       [](auto& d, arming arm) {
+         arm();
+         return platform::set_file_times(d / "file", {}, {});
+       },
+       file_kept},
       {"lock_folder", op::lock_folder,
-       [](auto& d, arming arm) { arm(); return as_status(platform::lock_folder(d.path(), no_wait)); },
+       [](auto& d, arming arm) {
+         arm();
+         return as_status(platform::lock_folder(d.path(), no_wait));
+       },
        [](auto& d) { return platform::lock_folder(d.path(), no_wait).ok(); }},
   };
 }

@@ -85,10 +85,12 @@ TEST(NewFolderTrees, ExactCallsTakeThePathAsGivenAndListNothing) {
     const auto again = platform::open_file(dir / taken, platform::open_mode::create_new, platform::path_lookup::exact);
     ASSERT_FALSE(again.ok()) << taken;
     EXPECT_EQ(again.error().kind, os_error::exists) << taken;
-    EXPECT_EQ(platform::create_folder(dir / taken, platform::path_lookup::exact).error().kind, os_error::exists) << taken;
+    EXPECT_EQ(platform::create_folder(dir / taken, platform::path_lookup::exact).error().kind, os_error::exists)
+        << taken;
   }
   EXPECT_EQ(testing::file_bytes(dir / "outside.txt"), bytes_of("keep"));
-  EXPECT_EQ(platform::create_folder(dir / "missing/sub", platform::path_lookup::exact).error().kind, os_error::not_found);
+  EXPECT_EQ(platform::create_folder(dir / "missing/sub", platform::path_lookup::exact).error().kind,
+            os_error::not_found);
 
   // The letter-case lookup lists a folder for a name that is not there.
   (void)platform::resolve_path(dir / "MISSING.txt");
@@ -122,7 +124,9 @@ TEST(NewFolderTrees, FlushTreeAndFreeSpaceSayWhyTheyFail) {
   EXPECT_EQ(platform::flush_tree(dir / "tree").error().kind, os_error::io_error);
   EXPECT_EQ(platform::free_space(dir / "tree").error().kind, os_error::io_error);
   EXPECT_EQ(platform::create_folder(dir / "new", platform::path_lookup::exact).error().kind, os_error::io_error);
-  EXPECT_EQ(platform::open_file(dir / "new.txt", platform::open_mode::create_new, platform::path_lookup::exact).error().kind, os_error::io_error);
+  EXPECT_EQ(
+      platform::open_file(dir / "new.txt", platform::open_mode::create_new, platform::path_lookup::exact).error().kind,
+      os_error::io_error);
   EXPECT_FALSE(testing::exists(dir / "new"));
   EXPECT_FALSE(testing::exists(dir / "new.txt"));
 }
@@ -193,7 +197,6 @@ TEST(PlatformFiles, AFolderThatCannotBeOpenedForFlushingCountsAsFlushed) {
   // The way a folder without read permission answers, as a normal user.
   EXPECT_TRUE(platform::flush_folder(dir / "no-such-folder").ok());
 }
-
 
 TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
   temp_folder dir;

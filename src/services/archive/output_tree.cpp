@@ -1,5 +1,5 @@
-#include "platform/system_error.h"
 #include "services/archive/output_tree.h"
+#include "platform/system_error.h"
 
 #include <utility>
 
