@@ -11,6 +11,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/desktop.h"
 #include "platform/fault_hook.h"
@@ -360,6 +361,85 @@ TEST(FaultHookAsked, EveryOperationHasARow) {
   for (int value = 0; value <= static_cast<int>(platform::operation::lock_folder); ++value)
     EXPECT_TRUE(covered.count(static_cast<platform::operation>(value))) << "operation " << value;
 }
+
+// --- what the hook sees ------------------------------------------------------
+
+// A hook that writes down the operations it is asked about and fails none.
+class operation_recorder final : public platform::fault_hook {
+ public:
+  operation_recorder() { platform::set_fault_hook(this); }
+  ~operation_recorder() override { platform::set_fault_hook(nullptr); }
+  platform::fault before(platform::operation op, std::string_view, std::string_view) override {
+    seen.push_back(op);
+    return {};
+  }
+  std::vector<platform::operation> seen;
+};
+
+// The operations one call asks about, in order: the same list on every
+// system, so the fault sweep and the power-loss layer walk the same steps.
+struct sequence_case {
+  const char* name;
+  std::function<status(const temp_folder&)> run;
+  std::vector<platform::operation> asked;
+  friend std::ostream& operator<<(std::ostream& out, const sequence_case& c) { return out << c.name; }
+};
+
+class OperationsAsked : public ::testing::TestWithParam<sequence_case> {};
+
+TEST_P(OperationsAsked, AreTheSameOnEverySystem) {
+  const sequence_case& c = GetParam();
+  temp_folder dir;
+  arrange(dir);
+  operation_recorder recorder;
+  const status result = c.run(dir);
+  EXPECT_TRUE(result.ok()) << result.error();
+  EXPECT_EQ(recorder.seen, c.asked);
+}
+
+using op = platform::operation;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OperationsAsked,
+    ::testing::Values(sequence_case{"copy_is_one_step",
+                                    [](auto& d) { return platform::copy_file(d / "file", d / "copy"); },
+                                    {op::copy}},
+                      sequence_case{"removal_asks_for_each_entry_then_the_folder",
+                                    [](auto& d) { return platform::remove_entry(d / "full"); },
+                                    {op::remove, op::remove}},
+                      sequence_case{"flush_tree_is_one_step",
+                                    [](auto& d) { return platform::flush_tree(d.path()); },
+                                    {op::flush_tree}},
+                      sequence_case{"lock_is_one_step",
+                                    [](auto& d) { return as_status(platform::lock_folder(d.path(), no_wait)); },
+                                    {op::lock_folder}},
+                      sequence_case{"a_written_file",
+                                    [](auto& d) {
+                                      auto out = platform::open_file(d / "new", open_mode::create_new);
+                                      if (!out) return status(out.error());
+                                      if (status put = out->write("new", 3); !put) return put;
+                                      if (status flushed = out->flush(); !flushed) return flushed;
+                                      return out->close();
+                                    },
+                                    {op::open, op::write, op::flush, op::close}},
+                      sequence_case{"a_read_file",
+                                    [](auto& d) {
+                                      auto in = platform::open_file(d / "file", open_mode::read);
+                                      if (!in) return status(in.error());
+                                      if (auto size = in->size(); !size) return status(size.error());
+                                      if (status moved = in->seek(1); !moved) return moved;
+                                      char buffer[8];
+                                      if (auto got = in->read(buffer, sizeof buffer); !got) return status(got.error());
+                                      return in->close();
+                                    },
+                                    {op::open, op::size, op::seek, op::read, op::close}},
+                      sequence_case{"attributes",
+                                    [](auto& d) {
+                                      if (status made = platform::set_writable(d / "file", true); !made) return made;
+                                      return platform::set_file_times(d / "file", {1000000000, 0}, {1000000000, 0});
+                                    },
+                                    {op::set_writable, op::set_file_times}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor
