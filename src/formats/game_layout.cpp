@@ -1,6 +1,6 @@
 #include "formats/game_layout.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace vantor::layout {
 

@@ -1,4 +1,5 @@
-// Win32 implementation of the platform layer.
+// The Win32 half of the platform layer: the native primitives under the
+// front door (platform/native.h), and the process, desktop and text calls.
 //
 // The program's texts are UTF-8; every path and text crosses to the wide
 // (UTF-16) calls here, so Chinese names work whatever the system's code
@@ -19,11 +20,17 @@
 #include <algorithm>
 #include <cfenv>
 #include <chrono>
+#include <optional>
+#include <string>
 #include <thread>
 #include <utility>
 
-#include "platform/platform.h"
-#include "platform/platform_shared.h"
+#include "platform/desktop.h"
+#include "platform/files.h"
+#include "platform/native.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/utf16.h"
 
 namespace vantor::platform {
 
@@ -31,22 +38,9 @@ const char path_separator = '\\';
 
 namespace {
 
-std::wstring widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
-  return text;
-}
+// Every text crosses to the wide calls through the one conversion.
+std::wstring widen(std::string_view text) { return to_utf16(text); }
+std::string narrow(std::wstring_view wide) { return from_utf16(wide); }
 
 // A path for the wide calls: backslashes only, and long absolute paths
 // made into \\?\ paths (which the system takes literally, so they are made
@@ -172,37 +166,103 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
 
 bool is_separator(char c) { return c == '\\' || c == '/'; }
 
-std::string parent_folder(std::string_view path) {
-  const auto last = path.find_last_of("\\/");
-  if (last == std::string_view::npos) return {};
-  if (last == 0) return std::string(path.substr(0, 1));
-  if (last == 2 && path[1] == ':') return std::string(path.substr(0, 3));  // C:\ keeps its separator
-  return std::string(path.substr(0, last));
+// Windows folders ignore letter case themselves.
+const bool native::names_keep_letter_case = false;
+const bool native::paths_have_drives = true;
+
+// --- open files ---------------------------------------------------------------
+
+outcome<native::handle> native::open(const std::string& path, open_mode mode) {
+  outcome<HANDLE> opened = failure{os_error::other, path};
+  switch (mode) {
+    case open_mode::read:
+      // Others may read along, but not write, while the program reads.
+      opened = open_regular(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, true);
+      break;
+    case open_mode::write_existing:
+      opened = open_regular(path, GENERIC_WRITE, 0, OPEN_EXISTING, false);
+      break;
+    case open_mode::replace:
+      opened = open_regular(path, GENERIC_WRITE, 0, OPEN_ALWAYS, false);
+      if (opened && !::SetEndOfFile(*opened)) {
+        const failure why = from_last_error(path);
+        ::CloseHandle(*opened);
+        return why;
+      }
+      break;
+    case open_mode::create_new:
+      // A new file nobody else may open while it is written.
+      opened = open_regular(path, GENERIC_WRITE, 0, CREATE_NEW, false);
+      break;
+  }
+  if (!opened) return opened.error();
+  return as_number(*opened);
 }
 
-// Windows folders ignore letter case themselves.
-std::string resolve_path(std::string_view path) { return std::string(path); }
+outcome<std::size_t> native::read(handle file, void* buffer, std::size_t size, const std::string& path) {
+  DWORD got = 0;
+  const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!::ReadFile(as_handle(file), buffer, want, &got, nullptr)) return from_last_error(path);
+  return static_cast<std::size_t>(got);
+}
 
-status check_folder(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  const DWORD attributes = attributes_of(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{os_error::not_a_file, std::string(path)};
+status native::write(handle file, const void* data, std::size_t size, const std::string& path) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD put = 0;
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!::WriteFile(as_handle(file), bytes, want, &put, nullptr)) return from_last_error(path);
+    if (put == 0) return failure{os_error::no_space, path};
+    bytes += put;
+    size -= put;
+  }
   return {};
 }
 
-entry_kind kind_of(std::string_view path) {
-  if (path.empty()) return entry_kind::none;
+status native::seek(handle file, std::int64_t offset, const std::string& path) {
+  LARGE_INTEGER distance{};
+  distance.QuadPart = offset;
+  if (!::SetFilePointerEx(as_handle(file), distance, nullptr, FILE_BEGIN)) return from_last_error(path);
+  return {};
+}
+
+outcome<std::int64_t> native::size(handle file, const std::string& path) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(as_handle(file), &size)) return from_last_error(path);
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+status native::flush(handle file, const std::string& path) {
+  if (!::FlushFileBuffers(as_handle(file))) return from_last_error(path);
+  return {};
+}
+
+status native::close(handle file, const std::string& path) {
+  if (!::CloseHandle(as_handle(file))) return from_last_error(path);
+  return {};
+}
+
+void native::close_quietly(handle file) { ::CloseHandle(as_handle(file)); }
+
+// --- entries ------------------------------------------------------------------
+
+outcome<entry_kind> native::look_at(const std::string& path) {
   const DWORD attributes = attributes_of(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return entry_kind::none;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return entry_kind::link;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return entry_kind::folder;
   if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return entry_kind::other;
   return entry_kind::file;
 }
 
-std::vector<std::string> list_folder(std::string_view folder) {
-  shared::note_listing(folder);
+status native::check_folder(const std::string& path) {
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{os_error::not_a_file, path};
+  return {};
+}
+
+std::vector<std::string> native::list_folder(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
   const HANDLE search = ::FindFirstFileW((system_path(folder) + L"\\*").c_str(), &found);
@@ -215,85 +275,7 @@ std::vector<std::string> list_folder(std::string_view folder) {
   return names;
 }
 
-// --- file -------------------------------------------------------------------
-
-outcome<std::size_t> file::read(void* buffer, std::size_t size) {
-  if (handle_ < 0) return fail(os_error::other);
-  if (const auto refusal = shared::refused(operation::read, path_)) return *refusal;
-  DWORD got = 0;
-  const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-  if (!::ReadFile(as_handle(handle_), buffer, want, &got, nullptr)) return from_last_error(path_);
-  return static_cast<std::size_t>(got);
-}
-
-
-status file::seek(std::int64_t offset) {
-  if (handle_ < 0) return fail(os_error::other);
-  LARGE_INTEGER distance{};
-  distance.QuadPart = offset;
-  if (!::SetFilePointerEx(as_handle(handle_), distance, nullptr, FILE_BEGIN)) return from_last_error(path_);
-  return {};
-}
-
-outcome<std::int64_t> file::size() {
-  if (handle_ < 0) return fail(os_error::other);
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(as_handle(handle_), &size)) return from_last_error(path_);
-  return static_cast<std::int64_t>(size.QuadPart);
-}
-
-status file::flush() {
-  if (handle_ < 0) return fail(os_error::other);
-  if (const auto refusal = shared::refused(operation::flush, path_)) return *refusal;
-  if (!::FlushFileBuffers(as_handle(handle_))) return from_last_error(path_);
-  return {};
-}
-
-status file::close() {
-  if (handle_ < 0) return fail(os_error::other);
-  const HANDLE handle = as_handle(std::exchange(handle_, -1));
-  if (const auto refusal = shared::refused(operation::close, path_)) {
-    ::CloseHandle(handle);
-    return *refusal;
-  }
-  if (!::CloseHandle(handle)) return from_last_error(path_);
-  return {};
-}
-
-outcome<file> open_file(std::string_view path, open_mode mode) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  std::string resolved(path);
-  if (const auto refusal = shared::refused(operation::open, resolved)) return *refusal;
-  outcome<HANDLE> handle = failure{os_error::other, resolved};
-  switch (mode) {
-    case open_mode::read:
-      // Others may read along, but not write, while the program reads.
-      handle = open_regular(resolved, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, true);
-      break;
-    case open_mode::write_existing:
-      handle = open_regular(resolved, GENERIC_WRITE, 0, OPEN_EXISTING, false);
-      break;
-    case open_mode::replace:
-      handle = open_regular(resolved, GENERIC_WRITE, 0, OPEN_ALWAYS, false);
-      if (handle && !::SetEndOfFile(*handle)) {
-        const failure why = from_last_error(resolved);
-        ::CloseHandle(*handle);
-        return why;
-      }
-      break;
-    case open_mode::create_new:
-      // A temporary file nobody else may open while it is written.
-      handle = open_regular(resolved, GENERIC_WRITE, 0, CREATE_NEW, false);
-      break;
-  }
-  if (!handle) return handle.error();
-  return file(as_number(*handle), std::move(resolved));
-}
-
-// --- whole entries ------------------------------------------------------------
-
-status rename_over(std::string_view from, std::string_view to) {
-  if (const auto refusal = shared::refused(operation::rename, from, to)) return *refusal;
+status native::rename_over(const std::string& from, const std::string& to) {
   const std::wstring source = system_path(from), target = system_path(to);
   // The target is replaced in one step, never deleted first; the rename
   // reaches the disk before the call returns.
@@ -309,177 +291,91 @@ status rename_over(std::string_view from, std::string_view to) {
   return {};
 }
 
-status remove_file(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  // DeleteFile answers "access denied" for a folder, which would be retried
-  // and then told as a refusal.
-  const DWORD attributes = attributes_of(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
-    return failure{os_error::not_a_file, std::string(path)};
-  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
+status native::remove_file(const std::string& path) {
   const std::wstring wide = system_path(path);
-  if (!with_retries([&] { return ::DeleteFileW(wide.c_str()) != 0; })) return from_last_error(path);
+  // A linked folder goes as a folder entry, without its target's contents.
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  const bool linked_folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                             (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!with_retries(
+          [&] { return (linked_folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str())) != 0; }))
+    return from_last_error(path);
   return {};
 }
 
-status copy_file(std::string_view from, std::string_view to) {
-  if (from.empty() || to.empty()) return failure{os_error::not_found, std::string(from)};
-  if (const auto refusal = shared::refused(operation::copy, from, to)) return *refusal;
-  auto in = open_file(from, open_mode::read);
-  if (!in) return in.error();
-  auto out = open_file(to, open_mode::create_new);
-  if (!out) return out.error();
-  std::vector<char> buffer(std::size_t{1} << 20);
-  while (true) {
-    const auto got = in->read(buffer.data(), buffer.size());
-    if (!got) return got.error();
-    if (*got == 0) break;
-    if (status written = out->write(buffer.data(), *got); !written) return written;
-  }
-  return out->close();
-}
-
-status remove_entry(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  const DWORD attributes = attributes_of(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+void native::allow_removal(const std::string& path) {
   const std::wstring wide = system_path(path);
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     ::SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return remove_file(path);
-  // A linked folder goes as the link; a real one with everything in it.
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    for (const auto& name : list_folder(path)) {
-      if (status removed = remove_entry(join_path(path, name)); !removed) return removed;
-    }
-  }
-  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
-  if (!with_retries([&] { return ::RemoveDirectoryW(wide.c_str()) != 0; })) return from_last_error(path);
-  return {};
 }
 
-status create_folder(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  if (const auto refusal = shared::refused(operation::create_folder, path)) return *refusal;
+status native::create_folder(const std::string& path) {
   if (!::CreateDirectoryW(system_path(path).c_str(), nullptr)) return from_last_error(path);
   return {};
 }
 
-status flush_folder(std::string_view path) {
-  if (const auto refusal = shared::refused(operation::flush, path.empty() ? std::string_view(".") : path))
-    return *refusal;
-  // Windows has no flush for a folder's entries that a program may call;
-  // renames are written through (MOVEFILE_WRITE_THROUGH) instead. A flush
-  // that cannot be tried counts as done.
+status native::remove_folder(const std::string& path) {
+  const std::wstring wide = system_path(path);
+  if (!with_retries([&] { return ::RemoveDirectoryW(wide.c_str()) != 0; })) return from_last_error(path);
   return {};
 }
 
-// --- new folder trees -----------------------------------------------------------
+// Windows has no flush for a folder's entries that a program may call;
+// renames are written through (MOVEFILE_WRITE_THROUGH) instead. A flush
+// that cannot be tried counts as done.
+status native::flush_folder(const std::string&) { return {}; }
 
-outcome<file> create_file_exactly(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  std::string exact(path);
-  if (const auto refusal = shared::refused(operation::open, exact)) return *refusal;
-  const HANDLE handle =
-      ::CreateFileW(system_path(exact).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return from_last_error(exact);
-  return file(as_number(handle), std::move(exact));
-}
-
-status create_folder_exactly(std::string_view path) { return create_folder(path); }
-
-status remove_folder(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  const DWORD attributes = attributes_of(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return failure{os_error::not_a_file, std::string(path)};
-  if (const auto refusal = shared::refused(operation::remove, path)) return *refusal;
-  if (!::RemoveDirectoryW(system_path(path).c_str())) return from_last_error(path);
+status native::flush_file_at(const std::string& path) {
+  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  const bool flushed = ::FlushFileBuffers(handle) != 0;
+  const failure why = from_last_error(path);
+  ::CloseHandle(handle);
+  if (!flushed) return why;
   return {};
 }
 
-namespace {
+// No call flushes a whole volume for a program without administrator
+// rights: the front door flushes each file below.
+std::optional<status> native::flush_file_system(const std::string&) { return std::nullopt; }
 
-// Flushes every file below a folder; folders themselves cannot be flushed.
-status flush_files_below(std::string_view folder) {
-  for (const auto& name : list_folder(folder)) {
-    const std::string path = join_path(folder, name);
-    const DWORD attributes = attributes_of(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      if (status flushed = flush_files_below(path); !flushed) return flushed;
-      continue;
-    }
-    const HANDLE handle = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
-    const bool flushed = ::FlushFileBuffers(handle) != 0;
-    const failure why = from_last_error(path);
-    ::CloseHandle(handle);
-    if (!flushed) return why;
-  }
-  return {};
-}
-
-}  // namespace
-
-status flush_tree(std::string_view folder) {
-  if (const auto refusal = shared::refused(operation::flush_tree, folder)) return *refusal;
-  return flush_files_below(folder);
-}
-
-outcome<std::uint64_t> free_space(std::string_view path) {
-  if (const auto refusal = shared::refused(operation::free_space, path)) return *refusal;
-  // The nearest folder that is there: the path may name one still to be made.
-  std::string existing(path.empty() ? std::string_view(".") : path);
-  while (attributes_of(existing) == INVALID_FILE_ATTRIBUTES && !parent_folder(existing).empty() &&
-         parent_folder(existing) != existing)
-    existing = parent_folder(existing);
+outcome<std::uint64_t> native::free_space(const std::string& path) {
   ULARGE_INTEGER available{};
-  if (!::GetDiskFreeSpaceExW(system_path(existing).c_str(), &available, nullptr, nullptr))
-    return from_last_error(existing);
+  if (!::GetDiskFreeSpaceExW(system_path(path).c_str(), &available, nullptr, nullptr)) return from_last_error(path);
   return static_cast<std::uint64_t>(available.QuadPart);
 }
-
-// --- the run lock ---------------------------------------------------------------
 
 namespace {
 constexpr std::string_view lock_file_name = "vantor-patcher.lock";
 }  // namespace
 
-outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait) {
-  // A lock file opened without sharing: a second opener is refused while the
-  // first holds it, and the system deletes it when the handle closes, also
-  // when the process ends without closing it.
-  const std::string lock_path = join_path(path, lock_file_name);
-  const std::wstring wide = system_path(lock_path);
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  while (true) {
-    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) return folder_lock(as_number(handle));
-    const DWORD code = ::GetLastError();
-    const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
-    if (!held) return failure{kind_from_error(code), lock_path, static_cast<std::int32_t>(code)};
-    if (std::chrono::steady_clock::now() >= deadline) return failure{os_error::busy, {}};
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+// A lock file opened without sharing: a second opener is refused while the
+// first holds it, and the system deletes it when the handle closes, also
+// when the process ends without closing it.
+outcome<native::handle> native::try_lock(const std::string& folder) {
+  const std::string lock_path = join_path(folder, lock_file_name);
+  const HANDLE opened = ::CreateFileW(system_path(lock_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (opened != INVALID_HANDLE_VALUE) return as_number(opened);
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED) return failure{os_error::busy, {}};
+  return failure{kind_from_error(code), lock_path, static_cast<std::int32_t>(code)};
 }
 
-status set_writable(std::string_view path, bool writable) {
+status native::set_writable(const std::string& path, bool writable) {
   const std::wstring wide = system_path(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return failure{os_error::not_a_file, std::string(path)};
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return failure{os_error::not_a_file, path};
   const DWORD changed =
       writable ? (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) : (attributes | FILE_ATTRIBUTE_READONLY);
   if (!::SetFileAttributesW(wide.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed)) return from_last_error(path);
   return {};
 }
 
-status set_file_times(std::string_view path, file_time access, file_time modification) {
+status native::set_file_times(const std::string& path, file_time access, file_time modification) {
   const HANDLE handle = ::CreateFileW(system_path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
@@ -566,9 +462,7 @@ bool write_text(std::FILE* stream, std::string_view text) {
   return std::ferror(stream) == 0;
 }
 
-status open_address(std::string_view address) {
-  if (address.empty()) return failure{os_error::not_found, {}};
-  if (const auto refusal = shared::refused(operation::open_address, address)) return *refusal;
+status native::open_address(const std::string& address) {
   // The shell opens the address with the player's browser, as the file
   // browser would for "explorer.exe <address>".
   const auto result = reinterpret_cast<std::intptr_t>(
@@ -644,22 +538,5 @@ void reset_floating_point() {
   unsigned int ignored = 0;
   _controlfp_s(&ignored, _MCW_EM, _MCW_EM);
 }
-
-namespace shared {
-void close_handle(std::intptr_t handle) { ::CloseHandle(as_handle(handle)); }
-
-status write_all(std::intptr_t handle, const void* data, std::size_t size, const std::string& path) {
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    DWORD put = 0;
-    const auto want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    if (!::WriteFile(as_handle(handle), bytes, want, &put, nullptr)) return from_last_error(path);
-    if (put == 0) return failure{os_error::no_space, path};
-    bytes += put;
-    size -= put;
-  }
-  return {};
-}
-}  // namespace shared
 
 }  // namespace vantor::platform

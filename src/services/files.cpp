@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "services/digest.h"
 #include "services/file_error.h"
 

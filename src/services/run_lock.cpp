@@ -1,6 +1,6 @@
 #include "services/run_lock.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace vantor {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace vantor {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/staged_file.h"
 
 namespace vantor {
@@ -61,24 +61,9 @@ void remove_stale_temporary_folder(std::string_view target) {
 status remove_folder_tree(std::string_view path) {
   if (path.empty()) return failure{os_error::not_found, {}};
   const std::string resolved = platform::resolve_path(path);
-  switch (platform::kind_of(resolved)) {
-    case platform::entry_kind::none:
-      return {};
-    case platform::entry_kind::folder:
-      break;
-    case platform::entry_kind::file:
-    case platform::entry_kind::link:
-    case platform::entry_kind::other:
-      return platform::remove_entry(resolved);  // a link to a folder too, without following it
-  }
-  status result;
-  for (const auto& name : platform::list_folder(resolved)) {
-    const status removed = remove_folder_tree(platform::join_path(resolved, name));
-    if (!removed && result) result = removed;
-  }
-  const status gone = platform::remove_folder(resolved);
-  if (!gone && result) result = gone;
-  return result;
+  if (platform::kind_of(resolved) == platform::entry_kind::none) return {};
+  // A link is removed itself, a folder with everything in it.
+  return platform::remove_entry(resolved);
 }
 
 }  // namespace vantor

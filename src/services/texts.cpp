@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace vantor {
 

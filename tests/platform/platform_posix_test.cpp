@@ -4,7 +4,9 @@
 #include <unistd.h>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/fault_hook.h"
+#include "platform/files.h"
 #include "support/fault_injector.h"
 #include "support/listing_counter.h"
 #include "support/temp_folder.h"
@@ -61,24 +63,26 @@ TEST(NewFolderTrees, ExactCallsTakeThePathAsGivenAndListNothing) {
   listing_counter counter;
 
   // A name that differs in letter case is another name here.
-  auto made = platform::create_file_exactly(dir / "mesh.txt");
+  auto made = platform::open_file(dir / "mesh.txt", platform::open_mode::create_new, platform::path_lookup::exact);
   ASSERT_TRUE(made.ok());
   ASSERT_TRUE(made->write("new", 3).ok());
   ASSERT_TRUE(made->close().ok());
-  EXPECT_TRUE(platform::create_folder_exactly(dir / "sub").ok());
+  EXPECT_TRUE(platform::create_folder(dir / "sub", platform::path_lookup::exact).ok());
   EXPECT_EQ(counter.listings, 0);
   EXPECT_EQ(testing::file_bytes(dir / "Mesh.txt"), bytes_of("old"));
   EXPECT_EQ(testing::file_bytes(dir / "mesh.txt"), bytes_of("new"));
 
   // Nothing that stands at the path is opened, followed or replaced.
   for (const char* taken : {"mesh.txt", "link", "sub"}) {
-    const auto again = platform::create_file_exactly(dir / taken);
+    const auto again = platform::open_file(dir / taken, platform::open_mode::create_new, platform::path_lookup::exact);
     ASSERT_FALSE(again.ok()) << taken;
     EXPECT_EQ(again.error().kind, os_error::exists) << taken;
-    EXPECT_EQ(platform::create_folder_exactly(dir / taken).error().kind, os_error::exists) << taken;
+    EXPECT_EQ(platform::create_folder(dir / taken, platform::path_lookup::exact).error().kind, os_error::exists)
+        << taken;
   }
   EXPECT_EQ(testing::file_bytes(dir / "outside.txt"), bytes_of("keep"));
-  EXPECT_EQ(platform::create_folder_exactly(dir / "missing/sub").error().kind, os_error::not_found);
+  EXPECT_EQ(platform::create_folder(dir / "missing/sub", platform::path_lookup::exact).error().kind,
+            os_error::not_found);
 
   // The letter-case lookup lists a folder for a name that is not there.
   (void)platform::resolve_path(dir / "MISSING.txt");
@@ -111,8 +115,10 @@ TEST(NewFolderTrees, FlushTreeAndFreeSpaceSayWhyTheyFail) {
   testing::fault_injector fault(testing::fault_injector::any(), 1, false, os_error::io_error);
   EXPECT_EQ(platform::flush_tree(dir / "tree").error().kind, os_error::io_error);
   EXPECT_EQ(platform::free_space(dir / "tree").error().kind, os_error::io_error);
-  EXPECT_EQ(platform::create_folder_exactly(dir / "new").error().kind, os_error::io_error);
-  EXPECT_EQ(platform::create_file_exactly(dir / "new.txt").error().kind, os_error::io_error);
+  EXPECT_EQ(platform::create_folder(dir / "new", platform::path_lookup::exact).error().kind, os_error::io_error);
+  EXPECT_EQ(
+      platform::open_file(dir / "new.txt", platform::open_mode::create_new, platform::path_lookup::exact).error().kind,
+      os_error::io_error);
   EXPECT_FALSE(testing::exists(dir / "new"));
   EXPECT_FALSE(testing::exists(dir / "new.txt"));
 }
@@ -183,7 +189,6 @@ TEST(PlatformFiles, AFolderThatCannotBeOpenedForFlushingCountsAsFlushed) {
   // The way a folder without read permission answers, as a normal user.
   EXPECT_TRUE(platform::flush_folder(dir / "no-such-folder").ok());
 }
-
 
 TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
   temp_folder dir;

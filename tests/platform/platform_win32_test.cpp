@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/text.h"
 #include "support/native_path.h"
 #include "support/temp_folder.h"
 
@@ -66,6 +68,15 @@ TEST(Win32Files, AFolderIsNotAFile) {
   EXPECT_TRUE(platform::check_folder(dir / "folder").ok());
 }
 
+
+// The read-only mark keeps DeleteFile away; a whole removal clears it first.
+TEST(Win32Files, RemovingATreeTakesReadOnlyFilesToo) {
+  temp_folder dir;
+  put_file(dir / "tree/sub/locked.bin", bytes_of("locked"));
+  ASSERT_TRUE(platform::set_writable(dir / "tree/sub/locked.bin", false).ok());
+  EXPECT_TRUE(platform::remove_entry(dir / "tree").ok());
+  EXPECT_EQ(platform::kind_of(dir / "tree"), platform::entry_kind::none);
+}
 
 TEST(Win32Texts, GbkDecodesAndBrokenBytesBecomeReplacementCharacters) {
   EXPECT_EQ(platform::decode_gb18030("v0.5\xCB\xB5\xC3\xF7"), "v0.5说明");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 #include "services/files.h"
 #include "services/staged_file.h"
 #include "support/fault_injector.h"

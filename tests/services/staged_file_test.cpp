@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
+#include "platform/files.h"
 #include "services/staged_file.h"
 #include "support/fault_injector.h"
 #include "support/temp_folder.h"

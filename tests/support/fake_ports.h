@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 #include "workflow/ports.h"
 
 namespace vantor::testing {

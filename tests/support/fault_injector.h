@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 
 namespace vantor::testing {
 

@@ -73,13 +73,39 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     return {os_error::io_error};
   }
   const std::string target = generic_path(path);
-  if (op == platform::operation::flush && target.starts_with(root_)) {
-    if (fs::is_directory(native_path(target)))
-      remember_folder(target);
-    else
-      remember_file(target);
+  if (!target.starts_with(root_)) return {};
+  // Every operation is a moment the machine can stop at; only the flushes
+  // make anything durable. A switch without default, so an operation added
+  // to the platform layer is weighed here too.
+  switch (op) {
+    case platform::operation::flush:
+      if (fs::is_directory(native_path(target)))
+        remember_folder(target);
+      else
+        remember_file(target);
+      break;
+    case platform::operation::flush_tree:
+      remember_tree(target);
+      break;
+    case platform::operation::open:
+    case platform::operation::read:
+    case platform::operation::write:
+    case platform::operation::close:
+    case platform::operation::rename:
+    case platform::operation::remove:
+    case platform::operation::copy:
+    case platform::operation::create_folder:
+    case platform::operation::open_address:
+    case platform::operation::free_space:
+    case platform::operation::seek:
+    case platform::operation::size:
+    case platform::operation::lock_folder:
+      break;
+    // File times and the read-only mark are no bytes the reboot compares.
+    case platform::operation::set_writable:
+    case platform::operation::set_file_times:
+      break;
   }
-  if (op == platform::operation::flush_tree && target.starts_with(root_)) remember_tree(target);
   return {};
 }
 

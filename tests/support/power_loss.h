@@ -1,7 +1,8 @@
 #pragma once
-// Simulated power loss. The hook watches every file operation under a game
-// folder and remembers what a real disk would have made durable: a file's
-// bytes when it is flushed, a folder's entries when the folder is flushed,
+// Simulated power loss. The hook watches every platform operation (see
+// platform/fault_hook.h) under a game folder and remembers what a real disk
+// would have made durable: a file's bytes when it is flushed, a folder's
+// entries when the folder is flushed,
 // and both for everything below a folder when its whole tree is flushed.
 // Folders are known by their inode, so a folder renamed after its entries
 // were made durable keeps them under its new name.
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
 #include "services/values.h"
 
 namespace vantor::testing {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/little_endian.h"
 
 namespace vantor {

@@ -4,7 +4,7 @@
 
 #include "app/cli/patch_command.h"
 #include "formats/demo_bundle.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   // UTF-8 arguments on every system (Windows hands them over in UTF-16).

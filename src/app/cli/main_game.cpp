@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/cli/patch_command.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   // UTF-8 arguments on every system (Windows hands them over in UTF-16).

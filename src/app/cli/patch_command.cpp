@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/cli/console_messages.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
 #include "services/files.h"
 #include "platform/outcome.h"
 #include "workflow/session.h"

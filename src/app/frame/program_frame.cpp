@@ -5,7 +5,7 @@
 
 #include "app/frame/allocation_failure.h"
 #include "app/frame/fatal_report.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "services/files.h"
 #include "ui/window_view.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/archive/archive_error.h"
 #include "services/archive/archive_paths.h"
 #include "services/archive/archive_reader.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/bytes.h"
 
 namespace vantor {

@@ -1,6 +1,7 @@
 #include "services/archive/archive_paths.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/text.h"
 #include "services/texts.h"
 
 namespace vantor {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "services/archive/archive_entry.h"
 #include "platform/outcome.h"
 

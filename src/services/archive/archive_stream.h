@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace vantor {
 

@@ -1,5 +1,5 @@
-#include "platform/system_error.h"
 #include "services/archive/output_tree.h"
+#include "platform/system_error.h"
 
 #include <utility>
 
@@ -58,7 +58,7 @@ outcome<std::size_t> output_tree::folder_in(std::size_t folder, std::string_view
     return found;
   }
   std::string path = platform::join_path(nodes_[folder].path, name);
-  if (status created = platform::create_folder_exactly(path); !created) return created.error();
+  if (status created = platform::create_folder(path, platform::path_lookup::exact); !created) return created.error();
   return add(folder, name, node{std::move(path), kind::folder, true, {}});
 }
 
@@ -86,7 +86,7 @@ outcome<platform::file> output_tree::open_file(std::span<const std::string_view>
   const std::size_t found = find(folder, name);
   if (found == none) {
     std::string path = platform::join_path(nodes_[folder].path, name);
-    auto created = platform::create_file_exactly(path);
+    auto created = platform::open_file(path, platform::open_mode::create_new, platform::path_lookup::exact);
     if (created) add(folder, name, node{std::move(path), kind::file, true, {}});
     return created;
   }

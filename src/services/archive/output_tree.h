@@ -18,7 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/outcome.h"
 
 namespace vantor {

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "app/cli/patch_command.h"
-#include "platform/platform.h"
+#include "platform/fault_hook.h"
+#include "platform/process.h"
 
 namespace vantor::testing {
 

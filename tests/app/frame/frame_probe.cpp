@@ -15,7 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/fault_hook.h"
 #include "probe_toolkit.h"
 #include "ui/window_definition.h"
 

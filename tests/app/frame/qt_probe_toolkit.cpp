@@ -7,7 +7,7 @@
 
 #include "app/gui/run_patcher_window.h"
 #include "formats/demo_bundle.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "probe_toolkit.h"
 
 namespace vantor::probe {

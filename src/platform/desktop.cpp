@@ -1,0 +1,19 @@
+// The desktop's front door: the checks and the fault hook before the
+// system's opener.
+
+#include "platform/desktop.h"
+
+#include <string>
+
+#include "platform/hook_calls.h"
+#include "platform/native.h"
+
+namespace vantor::platform {
+
+status open_address(std::string_view address) {
+  if (address.empty()) return failure{os_error::not_found, {}};
+  if (const auto refusal = hook_calls::refused(operation::open_address, address)) return *refusal;
+  return native::open_address(std::string(address));
+}
+
+}  // namespace vantor::platform

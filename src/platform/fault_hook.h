@@ -1,0 +1,56 @@
+#pragma once
+// The fault switch, for tests only: the program never sets a hook. Every
+// operation of the platform layer that can fail asks the hook first, in one
+// place (platform/files.cpp and the desktop's opener); a failure makes that
+// operation fail as if the system had refused it.
+
+#include <optional>
+#include <string_view>
+
+#include "platform/outcome.h"
+#include "platform/system_error.h"
+
+namespace vantor::platform {
+
+/// The operations the hook is asked about, the same on every system.
+enum class operation {
+  open,
+  read,
+  write,
+  flush,
+  close,
+  rename,
+  remove,
+  copy,
+  create_folder,
+  open_address,
+  flush_tree,
+  free_space,
+  seek,
+  size,
+  set_writable,
+  set_file_times,
+  lock_folder,
+};
+
+/// What the hook asks of one operation.
+struct fault {
+  std::optional<failure_kind> error;  ///< none lets the operation run
+  bool partial = false;               ///< for a write: write half the bytes, then fail
+};
+
+class fault_hook {
+ public:
+  virtual ~fault_hook() = default;
+  /// Called before each operation with its path, and the target path of a
+  /// rename or copy.
+  virtual fault before(operation op, std::string_view path, std::string_view other_path) = 0;
+  /// Told of each folder listing (list_folder, and the letter-case lookup's
+  /// own), which cannot be made to fail; lets tests count them.
+  virtual void folder_listed(std::string_view /*folder*/) {}
+};
+
+/// Installs a hook (nullptr removes it).
+void set_fault_hook(fault_hook* hook);
+
+}  // namespace vantor::platform

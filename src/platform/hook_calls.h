@@ -1,0 +1,21 @@
+#pragma once
+// How the platform layer's front door asks the fault hook, inside the
+// platform layer only.
+
+#include <optional>
+#include <string_view>
+
+#include "platform/fault_hook.h"
+
+namespace vantor::platform::hook_calls {
+
+/// Asks the test hook, if any, about one operation.
+fault ask(operation op, std::string_view path, std::string_view other = {});
+
+/// The hook's refusal of an operation that writes no partial result.
+std::optional<failure> refused(operation op, std::string_view path, std::string_view other = {});
+
+/// Tells the hook of a folder listing.
+void note_listing(std::string_view folder);
+
+}  // namespace vantor::platform::hook_calls

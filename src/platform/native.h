@@ -1,0 +1,78 @@
+#pragma once
+// The native primitives under platform/files.cpp, inside the platform layer
+// only. platform_posix.cpp and platform_win32.cpp each define all of them
+// with the system's own calls, and nothing more: no fault hook, no
+// letter-case lookup, no argument checks, no loops over folders. Paths
+// arrive resolved and non-empty.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace vantor::platform::native {
+
+/// A file's or lock's system handle (a descriptor or a HANDLE).
+using handle = std::intptr_t;
+
+/// Whether the file system tells names apart by letter case, so that
+/// resolve_path has work to do.
+extern const bool names_keep_letter_case;
+/// Whether a path may start with a drive ("C:\"), whose separator belongs
+/// to the drive.
+extern const bool paths_have_drives;
+
+/// Opens a regular file; anything else is refused as not_a_file.
+outcome<handle> open(const std::string& path, open_mode mode);
+outcome<std::size_t> read(handle file, void* buffer, std::size_t size, const std::string& path);
+/// Writes all bytes, retrying short writes.
+status write(handle file, const void* data, std::size_t size, const std::string& path);
+status seek(handle file, std::int64_t offset, const std::string& path);
+outcome<std::int64_t> size(handle file, const std::string& path);
+status flush(handle file, const std::string& path);
+status close(handle file, const std::string& path);
+/// Closes without a word: for a destructor or a path that already failed.
+void close_quietly(handle file);
+
+/// The entry at the path, links not followed; the system's reason when it
+/// cannot be looked at (not_found when nothing is there).
+outcome<entry_kind> look_at(const std::string& path);
+/// Whether the path names a folder, links followed.
+status check_folder(const std::string& path);
+/// Names in a folder without "." and ".."; empty when it cannot be read.
+std::vector<std::string> list_folder(const std::string& folder);
+
+/// Renames over the target in one step.
+status rename_over(const std::string& from, const std::string& to);
+/// Removes a file or link (on Windows a linked folder too).
+status remove_file(const std::string& path);
+/// Clears what would keep an entry from being removed (Windows' read-only
+/// attribute); nothing where removal depends on the folder alone.
+void allow_removal(const std::string& path);
+status create_folder(const std::string& path);
+/// Removes an empty folder.
+status remove_folder(const std::string& path);
+/// Makes a folder's entries durable; counts as done where that cannot be
+/// tried.
+status flush_folder(const std::string& folder);
+/// Opens an existing file and makes its contents durable.
+status flush_file_at(const std::string& path);
+/// Makes a whole file system durable in one call, where the system has one;
+/// nothing where it has not (then the tree is walked).
+std::optional<status> flush_file_system(const std::string& folder);
+outcome<std::uint64_t> free_space(const std::string& path);
+
+/// One try at a folder's lock: busy (with no path) while another process
+/// holds it.
+outcome<handle> try_lock(const std::string& folder);
+
+status set_writable(const std::string& path, bool writable);
+status set_file_times(const std::string& path, file_time access, file_time modification);
+
+/// Hands an address to the desktop's opener without waiting for it.
+status open_address(const std::string& address);
+
+}  // namespace vantor::platform::native
