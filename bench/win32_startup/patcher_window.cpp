@@ -8,8 +8,8 @@
 
 #include "app/win32/run_patcher_window.h"
 #include "formats/demo_bundle.h"
-#include "shown_clock.h"
 #include "platform/utf16.h"
+#include "shown_clock.h"
 #include "ui/win32/win32_window.h"
 
 namespace {

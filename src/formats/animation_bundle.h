@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "formats/stock_identity.h"
-#include "services/files.h"
 #include "platform/outcome.h"
+#include "services/files.h"
 
 namespace vantor {
 

@@ -278,7 +278,7 @@ status copy_file(std::string_view from, std::string_view to) {
     }
   }
   native::close_quietly(*in);
-  const status closed = native::close(*out, target);
+  status closed = native::close(*out, target);
   if (!copied) return copied;
   return closed;
 }

@@ -16,8 +16,8 @@ std::string describe(const failure& why, std::string_view folder) {
   sentence += describe(why.kind);
   // The system said no more than its code: pass that on for whoever helps.
   if (why.kind == os_error::other && why.native_code != 0)
-    sentence += " (system error " + std::to_string(why.native_code) + ": " +
-                platform::native_error_text(why.native_code) + ")";
+    sentence +=
+        " (system error " + std::to_string(why.native_code) + ": " + platform::native_error_text(why.native_code) + ")";
   return sentence;
 }
 

@@ -383,7 +383,9 @@ std::string native_error_text(std::int32_t code) { return std::strerror(code); }
 std::string decode_gb18030(std::string_view bytes) {
   constexpr std::string_view replacement_character = "\xEF\xBF\xBD";
   iconv_t converter = ::iconv_open("UTF-8", "GB18030");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(replacement_character);
+  // iconv_open says it failed with (iconv_t)-1 and sets errno.
+  if (converter == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr): the system's own marker
+    return std::string(replacement_character);
   std::string out;
   out.reserve(bytes.size() * 3 / 2 + 4);
   char buffer[4096];

@@ -11,16 +11,16 @@
 namespace vantor {
 
 enum class os_error : std::uint8_t {
-  not_found,     ///< nothing at the path, or a folder on the way is missing
-  exists,        ///< something is already at a path that must be new
-  not_a_file,    ///< a folder, link, device or pipe where a file belongs
-  no_space,      ///< the disk or a size limit is full
-  no_permission, ///< access denied, or a read-only file system
-  in_use,        ///< another program holds the file (Windows sharing)
-  io_error,      ///< the device failed
-  name_refused,  ///< the name cannot be used on this system (too long, invalid)
-  busy,          ///< another process holds the lock asked for
-  other,         ///< anything the system did not say more about
+  not_found,      ///< nothing at the path, or a folder on the way is missing
+  exists,         ///< something is already at a path that must be new
+  not_a_file,     ///< a folder, link, device or pipe where a file belongs
+  no_space,       ///< the disk or a size limit is full
+  no_permission,  ///< access denied, or a read-only file system
+  in_use,         ///< another program holds the file (Windows sharing)
+  io_error,       ///< the device failed
+  name_refused,   ///< the name cannot be used on this system (too long, invalid)
+  busy,           ///< another process holds the lock asked for
+  other,          ///< anything the system did not say more about
 };
 
 const failure_category& category_of(os_error);

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "services/bytes.h"
 #include "platform/outcome.h"
+#include "services/bytes.h"
 #include "services/values.h"
 
 namespace vantor {

@@ -45,7 +45,7 @@ class staged_entry {
 
   std::string target_;
   std::string temporary_;
-  bool pending_ = true;   ///< the temporary entry is there and ours to commit or remove
+  bool pending_ = true;  ///< the temporary entry is there and ours to commit or remove
   bool in_place_ = false;
 
  private:

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "services/bytes.h"
 #include "platform/outcome.h"
+#include "services/bytes.h"
 #include "services/staged_entry.h"
 
 namespace vantor {

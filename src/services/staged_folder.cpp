@@ -42,8 +42,8 @@ status staged_folder::withdraw() {
   if (!in_place_) return {};
   if (status renamed = platform::rename_over(target_, temporary_); !renamed) return renamed;
   in_place_ = false;
-  const status flushed = platform::flush_folder(platform::parent_folder(target_));
-  const status removed = remove_folder_tree(temporary_);
+  status flushed = platform::flush_folder(platform::parent_folder(target_));
+  status removed = remove_folder_tree(temporary_);
   if (!flushed) return flushed;
   return removed;
 }

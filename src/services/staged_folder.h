@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "services/bytes.h"
 #include "platform/outcome.h"
+#include "services/bytes.h"
 #include "services/staged_entry.h"
 
 namespace vantor {

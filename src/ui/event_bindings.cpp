@@ -15,8 +15,8 @@ std::optional<session_command> bound_command(const window_definition& window, st
   return std::nullopt;
 }
 
-bool raise_bound_event(const window_definition& window, const event_sink& sink, std::string_view unit,
-                       unit_event event, const event_args& args) {
+bool raise_bound_event(const window_definition& window, const event_sink& sink, std::string_view unit, unit_event event,
+                       const event_args& args) {
   if (!sink || !bound_command(window, unit, event)) return false;
   sink(unit, event, args);
   return true;

@@ -33,8 +33,8 @@ using event_sink = std::function<void(std::string_view unit, unit_event event, c
 
 /// Hands a unit's event to sink when the table binds it to a command: the
 /// one place that decides which events go on. False when it did not.
-bool raise_bound_event(const window_definition& window, const event_sink& sink, std::string_view unit,
-                       unit_event event, const event_args& args = {});
+bool raise_bound_event(const window_definition& window, const event_sink& sink, std::string_view unit, unit_event event,
+                       const event_args& args = {});
 
 /// Runs a command on the session. False only when start_session refused.
 bool run_command(session_commands& session, session_command command, std::string_view run_folder);

@@ -35,13 +35,16 @@ frame_copy copy_new_frames(const std::string& path, const frame_package& shown, 
   return {};
 }
 
-bundle_proof refused(source_verdict verdict, failure why) { return bundle_proof{verdict, std::move(why), std::nullopt}; }
+bundle_proof refused(source_verdict verdict, failure why) {
+  return bundle_proof{verdict, std::move(why), std::nullopt};
+}
 
 }  // namespace
 
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
                             overlapping_work& meanwhile) {
-  if (!file_exists(source.path)) return refused(source_verdict::missing, failure{os_error::not_found, text(source.path)});
+  if (!file_exists(source.path))
+    return refused(source_verdict::missing, failure{os_error::not_found, text(source.path)});
   // The backup is read only as a regular file of its own: read through a link
   // it could be the live bundle itself, and the stock bytes would then be
   // nowhere once the live bundle is replaced.

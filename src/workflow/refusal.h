@@ -11,11 +11,11 @@
 namespace vantor {
 
 enum class refusal : std::uint8_t {
-  missing_or_empty,  ///< a file the command needs is missing or holds nothing
-  modified,          ///< a bundle is not the stock one
-  bad_frame_count,   ///< the frame package's count does not fit its frames
-  changed,           ///< a file changed since the program read it
-  read_back_differs, ///< a file just written does not read back as written
+  missing_or_empty,   ///< a file the command needs is missing or holds nothing
+  modified,           ///< a bundle is not the stock one
+  bad_frame_count,    ///< the frame package's count does not fit its frames
+  changed,            ///< a file changed since the program read it
+  read_back_differs,  ///< a file just written does not read back as written
 };
 
 const failure_category& category_of(refusal);

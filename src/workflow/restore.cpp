@@ -163,4 +163,3 @@ bool patch_session::run_restore() {
 }
 
 }  // namespace vantor
-

@@ -99,9 +99,7 @@ game_status read_status(const patch_session& session) {
       status.model = model_state::present;
       break;
     case entry_type::none:
-      status.model = file_exists(state.model_package)
-                         ? model_state::missing_with_package
-                         : model_state::missing;
+      status.model = file_exists(state.model_package) ? model_state::missing_with_package : model_state::missing;
       break;
     default:
       // A link to a folder is where the upgrade installs, as the game reads it.

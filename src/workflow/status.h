@@ -20,7 +20,7 @@ enum class model_state { present, present_through_link, not_a_folder, missing_wi
 struct game_status {
   text game_folder;
   bundle_state live = bundle_state::missing;
-  std::int32_t live_frame_count = 0;  ///< the frame count field of an upgraded live bundle
+  std::int32_t live_frame_count = 0;   ///< the frame count field of an upgraded live bundle
   std::optional<failure> live_unread;  ///< why an unreadable live bundle could not be read
   bundle_state backup = bundle_state::missing;
   std::optional<failure> backup_unread;

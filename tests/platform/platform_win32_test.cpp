@@ -68,7 +68,6 @@ TEST(Win32Files, AFolderIsNotAFile) {
   EXPECT_TRUE(platform::check_folder(dir / "folder").ok());
 }
 
-
 // The read-only mark keeps DeleteFile away; a whole removal clears it first.
 TEST(Win32Files, RemovingATreeTakesReadOnlyFilesToo) {
   temp_folder dir;

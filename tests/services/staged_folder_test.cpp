@@ -1,8 +1,8 @@
 // A new folder built beside its target and put in place by one rename, and
 // the removal of folder trees.
 
-#include "platform/system_error.h"
 #include "services/staged_folder.h"
+#include "platform/system_error.h"
 
 #include <gtest/gtest.h>
 

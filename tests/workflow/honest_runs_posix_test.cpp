@@ -162,16 +162,15 @@ void link_backup_to(testing::game_folder& game, const std::string& target) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BackupEntry,
-    ::testing::Values(
-        backup_entry_case{"link_to_the_live_bundle", [](auto& g) { link_backup_to(g, g.bundle()); }},
-        backup_entry_case{"link_to_a_stock_copy",
-                          [](auto& g) {
-                            put_file(g.path("elsewhere.amb"), testing::small_stock().bundle);
-                            link_backup_to(g, g.path("elsewhere.amb"));
-                          }},
-        backup_entry_case{"dangling_link", [](auto& g) { link_backup_to(g, g.path("nothing")); }},
-        backup_entry_case{"link_to_a_folder", [](auto& g) { link_backup_to(g, g.path("pmodel")); }},
-        backup_entry_case{"pipe", [](auto& g) { make_fifo(g.backup()); }}),
+    ::testing::Values(backup_entry_case{"link_to_the_live_bundle", [](auto& g) { link_backup_to(g, g.bundle()); }},
+                      backup_entry_case{"link_to_a_stock_copy",
+                                        [](auto& g) {
+                                          put_file(g.path("elsewhere.amb"), testing::small_stock().bundle);
+                                          link_backup_to(g, g.path("elsewhere.amb"));
+                                        }},
+                      backup_entry_case{"dangling_link", [](auto& g) { link_backup_to(g, g.path("nothing")); }},
+                      backup_entry_case{"link_to_a_folder", [](auto& g) { link_backup_to(g, g.path("pmodel")); }},
+                      backup_entry_case{"pipe", [](auto& g) { make_fifo(g.backup()); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // A model folder reached through a link is where the upgrade installs; status

@@ -116,13 +116,13 @@ byte_string with_flipped_byte(byte_string bytes) {
   return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RestoreRecovers,
-                         ::testing::Values(recovered_case{"damaged_backup_upgraded_bundle", with_flipped_byte(stock()), true},
-                                           recovered_case{"truncated_backup_upgraded_bundle",
-                                                          testing::first_bytes(stock(), 100), true},
-                                           recovered_case{"empty_backup_stock_bundle", {}, false},
-                                           recovered_case{"damaged_backup_stock_bundle", with_flipped_byte(stock()), false}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, RestoreRecovers,
+    ::testing::Values(recovered_case{"damaged_backup_upgraded_bundle", with_flipped_byte(stock()), true},
+                      recovered_case{"truncated_backup_upgraded_bundle", testing::first_bytes(stock(), 100), true},
+                      recovered_case{"empty_backup_stock_bundle", {}, false},
+                      recovered_case{"damaged_backup_stock_bundle", with_flipped_byte(stock()), false}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Another program rewrites the backup while the restore reads it: the
 // restore proves the very bytes it copies, so it can never put anything but
@@ -138,9 +138,9 @@ class backup_rewriter final : public platform::fault_hook {
   backup_rewriter& operator=(const backup_rewriter&) = delete;
 
   platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
-    const bool reads = op == platform::operation::open || op == platform::operation::read || op == platform::operation::copy;
-    if (reads &&
-        testing::generic_path(path) == testing::generic_path(backup_) && ++seen_ == at_read_) {
+    const bool reads =
+        op == platform::operation::open || op == platform::operation::read || op == platform::operation::copy;
+    if (reads && testing::generic_path(path) == testing::generic_path(backup_) && ++seen_ == at_read_) {
       // Windows refuses the write while the restore holds the backup open,
       // which protects it too; elsewhere the bytes change under the reader.
       try {

@@ -6,8 +6,8 @@
 
 #include "app/cli/console_messages.h"
 #include "platform/desktop.h"
-#include "services/files.h"
 #include "platform/outcome.h"
+#include "services/files.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
 

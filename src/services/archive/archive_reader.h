@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/files.h"
-#include "services/archive/archive_entry.h"
 #include "platform/outcome.h"
+#include "services/archive/archive_entry.h"
 
 namespace vantor {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/utf16.h"
 #include "ui/event_bindings.h"
 #include "ui/win32/win32_layout.h"
-#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 
 namespace vantor {

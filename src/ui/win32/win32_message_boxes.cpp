@@ -27,8 +27,6 @@ void win32_message_port::show_message(std::string_view message) {
   show_box(owner_ ? owner_() : nullptr, message_box_title, message, false);
 }
 
-void show_fatal_report_box(HWND owner, std::string_view report) {
-  show_box(owner, fatal_report_title, report, true);
-}
+void show_fatal_report_box(HWND owner, std::string_view report) { show_box(owner, fatal_report_title, report, true); }
 
 }  // namespace vantor

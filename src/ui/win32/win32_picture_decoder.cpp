@@ -216,7 +216,6 @@ UINT chosen_frame(IWICBitmapDecoder& decoder, picture_format format) {
 
 }  // namespace
 
-
 decoded_picture decode_picture(std::span<const std::uint8_t> bytes, picture_format format, std::int32_t width,
                                std::int32_t height) {
   decoded_picture picture{width, height, {}};

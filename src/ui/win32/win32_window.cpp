@@ -3,12 +3,12 @@
 #include <type_traits>
 #include <variant>
 
+#include "platform/utf16.h"
 #include "ui/edit_box_text.h"
 #include "ui/focus_order.h"
 #include "ui/win32/win32_caption_label.h"
 #include "ui/win32/win32_layout.h"
 #include "ui/win32/win32_picture_box.h"
-#include "platform/utf16.h"
 #include "ui/win32/win32_text.h"
 #include "ui/window_geometry.h"
 

@@ -13,8 +13,8 @@
 
 #include "ui/event_bindings.h"
 #include "ui/unit_registry.h"
-#include "ui/win32/win32_window_object.h"
 #include "ui/unit_surface.h"
+#include "ui/win32/win32_window_object.h"
 #include "ui/window_definition.h"
 
 namespace vantor {

@@ -6,10 +6,10 @@
 #include "app/cli/patch_command.h"
 #include "platform/system_error.h"
 #include "services/run_lock.h"
-#include "support/player_texts.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
+#include "support/player_texts.h"
 
 namespace vantor {
 namespace {
@@ -242,22 +242,25 @@ std::unique_ptr<testing::fault_injector> failing(platform::operation op, const c
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FailureReasons,
-    ::testing::Values(
-        reason_case{"package_incomplete", "upgrade",
-                    [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/p0.pos"))); }, nullptr,
-                    texts::printed({texts::not_upgraded}), "reason: updatefile/p0.pos is missing or empty\n"},
-        reason_case{"bundle_in_use", "upgrade", nullptr,
-                    [] { return failing(platform::operation::open, "character.amb", os_error::in_use); }, texts::printed({texts::not_upgraded}),
-                    "reason: Common/character.amb is in use by another program\n"},
-        reason_case{"disk_full", "upgrade", nullptr,
-                    [] { return failing(platform::operation::write, "备份", os_error::no_space); }, texts::printed({texts::not_upgraded}),
-                    "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
-        reason_case{"read_only_file_system", "restore", nullptr,
-                    [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
-                    texts::printed({texts::not_restored}), "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
-        reason_case{"no_model_folder", "restore",
-                    [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr, texts::printed({texts::not_restored}),
-                    "reason: pmodel/P0.POS is missing\n"}),
+    ::testing::Values(reason_case{"package_incomplete", "upgrade",
+                                  [](auto& g) { fs::remove(testing::native_path(g.path("updatefile/p0.pos"))); },
+                                  nullptr, texts::printed({texts::not_upgraded}),
+                                  "reason: updatefile/p0.pos is missing or empty\n"},
+                      reason_case{"bundle_in_use", "upgrade", nullptr,
+                                  [] { return failing(platform::operation::open, "character.amb", os_error::in_use); },
+                                  texts::printed({texts::not_upgraded}),
+                                  "reason: Common/character.amb is in use by another program\n"},
+                      reason_case{"disk_full", "upgrade", nullptr,
+                                  [] { return failing(platform::operation::write, "备份", os_error::no_space); },
+                                  texts::printed({texts::not_upgraded}),
+                                  "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
+                      reason_case{"read_only_file_system", "restore", nullptr,
+                                  [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
+                                  texts::printed({texts::not_restored}),
+                                  "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
+                      reason_case{"no_model_folder", "restore",
+                                  [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr,
+                                  texts::printed({texts::not_restored}), "reason: pmodel/P0.POS is missing\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CommandLine, ASecondRunAtTheSameTimeSaysSo) {

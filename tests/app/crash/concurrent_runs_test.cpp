@@ -125,7 +125,8 @@ TEST_P(RunsAtOnce, NeverTearTheBundleAndReportWhatTheyDid) {
     const finished_run a = finish(first), b = finish(second);
     for (const auto& [run, command] : {std::pair{a, GetParam().first}, std::pair{b, GetParam().second}}) {
       const bool upgrade = std::string(command) == "upgrade";
-      expect_told_the_truth(run, upgrade ? texts::upgraded : texts::restored, upgrade ? texts::not_upgraded : texts::not_restored);
+      expect_told_the_truth(run, upgrade ? texts::upgraded : texts::restored,
+                            upgrade ? texts::not_upgraded : texts::not_restored);
     }
     const installed now = read_installed(game);
     // Whole, and one complete installation: the result of whichever

@@ -13,11 +13,11 @@
 
 #include "app/frame/program_frame.h"
 #include "frame_driver.h"
-#include "support/player_texts.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/picture_bytes.h"
+#include "support/player_texts.h"
 #include "ui/edit_box_text.h"
 
 namespace vantor {

@@ -40,7 +40,9 @@ class qt_frame_driver final : public frame_driver {
     return shown.pixelColor(x, y).rgb() & 0xFFFFFFu;
   }
 
-  std::string focused() const override { return std::string(toolkit_.window()->unit_name(QApplication::focusWidget())); }
+  std::string focused() const override {
+    return std::string(toolkit_.window()->unit_name(QApplication::focusWidget()));
+  }
   void focus(std::string_view unit) override { widget(unit)->setFocus(Qt::OtherFocusReason); }
   void press(key pressed) override {
     QTest::keyClick(QApplication::focusWidget(), pressed == key::space ? Qt::Key_Space : Qt::Key_Return);

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/native_path.h"
 #include "platform/utf16.h"
+#include "support/native_path.h"
 
 namespace vantor {
 namespace {

@@ -226,8 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
                         .fault =
                             [] {
                               return std::make_unique<fault_injector>(
-                                  fault_injector::on(platform::operation::write, "b.bin"), 1, false,
-                                  os_error::no_space, true);
+                                  fault_injector::on(platform::operation::write, "b.bin"), 1, false, os_error::no_space,
+                                  true);
                             },
                         .verify = expect_size("out/b.bin", 20000)},
         extraction_case{.title = "WrongChecksumStored",

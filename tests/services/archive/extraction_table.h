@@ -57,12 +57,12 @@ inline std::vector<std::string> listing(const testing::temp_folder& dir) {
 
 struct extraction_case {
   const char* title = "";
-  std::vector<zip_item> items{};  // written to pack.zip unless empty
-  patch damage{};                 // applied to the written archive
-  arrangement arrange{};          // what stands on disk before
+  std::vector<zip_item> items{};             // written to pack.zip unless empty
+  patch damage{};                            // applied to the written archive
+  arrangement arrange{};                     // what stands on disk before
   std::optional<failure_kind> fails_with{};  // none: every entry extracted
-  std::vector<std::string> listing{};  // afterwards, see listing()
-  const char* archive = "pack.zip";    // "" passes an empty path
+  std::vector<std::string> listing{};        // afterwards, see listing()
+  const char* archive = "pack.zip";          // "" passes an empty path
   const char* target = "out";
   std::function<std::unique_ptr<testing::fault_injector>()> fault{};
   arrangement verify{};  // further checks afterwards

@@ -10,7 +10,7 @@ namespace vantor {
 namespace {
 
 using testing::seen_box;
-using testing::shown_window;
+using testing::ShownWindow;
 using testing::watch_and_dismiss;
 
 TEST_F(ShownWindow, AWorkflowMessageIsAPlainBoxOwnedByTheWindow) {

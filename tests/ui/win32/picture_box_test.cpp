@@ -19,7 +19,7 @@ namespace {
 using testing::bitmap_file;
 using testing::icon_file;
 using testing::rgb;
-using testing::shown_window;
+using testing::ShownWindow;
 
 constexpr rgb red{255, 0, 0};
 constexpr rgb blue{0, 0, 255};

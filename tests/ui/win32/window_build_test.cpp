@@ -17,9 +17,9 @@
 namespace vantor {
 namespace {
 
-using testing::built_window;
+using testing::BuiltWindow;
 using testing::class_of;
-using testing::shown_window;
+using testing::ShownWindow;
 using testing::text_of;
 
 DWORD style_of(HWND window) { return static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)); }

@@ -50,7 +50,7 @@ class BuiltWindow : public ::testing::Test {
   int closes = 0;
 };
 
-class shown_window : public BuiltWindow {
+class ShownWindow : public BuiltWindow {
  protected:
   void SetUp() override {
     BuiltWindow::SetUp();

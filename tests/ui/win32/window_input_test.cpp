@@ -16,7 +16,7 @@ namespace {
 
 using testing::press_key;
 using testing::raised_event;
-using testing::shown_window;
+using testing::ShownWindow;
 
 TEST_F(ShownWindow, StartsWithTheFocusOnTheUpgradeButton) { EXPECT_EQ(focused(), "按钮2"); }
 
