@@ -190,7 +190,7 @@ outcome<entry_kind> native::look_at(const std::string& path) {
 status native::check_folder(const std::string& path) {
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return from_errno(path);
-  if (!S_ISDIR(info.st_mode)) return failure{os_error::not_a_file, path};
+  if (!S_ISDIR(info.st_mode)) return failure{os_error::not_a_folder, path};
   return {};
 }
 

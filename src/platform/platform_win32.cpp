@@ -258,7 +258,7 @@ outcome<entry_kind> native::look_at(const std::string& path) {
 status native::check_folder(const std::string& path) {
   const DWORD attributes = attributes_of(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{os_error::not_a_file, path};
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return failure{os_error::not_a_folder, path};
   return {};
 }
 

@@ -15,6 +15,8 @@ class system_category final : public failure_category {
         return "is in the way";
       case os_error::not_a_file:
         return "is not a regular file";
+      case os_error::not_a_folder:
+        return "is not a folder";
       case os_error::no_space:
         return "cannot be written: the disk is full";
       case os_error::no_permission:

@@ -14,6 +14,7 @@ enum class os_error : std::uint8_t {
   not_found,      ///< nothing at the path, or a folder on the way is missing
   exists,         ///< something is already at a path that must be new
   not_a_file,     ///< a folder, link, device or pipe where a file belongs
+  not_a_folder,   ///< a file or anything else where a folder belongs
   no_space,       ///< the disk or a size limit is full
   no_permission,  ///< access denied, or a read-only file system
   in_use,         ///< another program holds the file (Windows sharing)

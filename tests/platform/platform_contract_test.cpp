@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
         contract_case{"set_file_times_empty_path", [](auto&) { return platform::set_file_times("", {}, {}); },
                       os_error::not_found},
         contract_case{"check_folder_file", [](auto& d) { return platform::check_folder(d / "file"); },
-                      os_error::not_a_file},
+                      os_error::not_a_folder},
         contract_case{"check_folder_missing", [](auto& d) { return platform::check_folder(d / "missing"); },
                       os_error::not_found},
         contract_case{"open_address_empty", [](auto&) { return platform::open_address(""); }, os_error::not_found}),

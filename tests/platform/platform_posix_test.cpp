@@ -194,7 +194,7 @@ TEST(PlatformFiles, CheckFolderSaysWhyAPathIsNoFolder) {
   temp_folder dir;
   put_file(dir / "file", bytes_of("x"));
   EXPECT_TRUE(platform::check_folder(dir.path()).ok());
-  EXPECT_EQ(platform::check_folder(dir / "file").error().kind, os_error::not_a_file);
+  EXPECT_EQ(platform::check_folder(dir / "file").error().kind, os_error::not_a_folder);
   EXPECT_EQ(platform::check_folder(dir / "missing").error().kind, os_error::not_found);
   EXPECT_EQ(platform::check_folder("/" + std::string(5000, 'a')).error().kind, os_error::name_refused);
 }

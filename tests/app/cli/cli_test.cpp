@@ -102,6 +102,14 @@ TEST(CommandLine, UpgradeRestoreAndTheirMessages) {
   EXPECT_EQ(result.out, texts::printed({texts::not_restored}));
 }
 
+TEST(CommandLine, AGameFolderThatIsAFileIsNotAFolder) {
+  testing::game_folder game;
+  const auto result = run({"--game", game.path("Vantor.exe"), "status"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("Vantor.exe is not a folder"), std::string::npos) << result.err;
+}
+
 struct status_case {
   const char* name;
   std::function<void(testing::game_folder&)> arrange;
