@@ -50,7 +50,7 @@ status staged_folder::withdraw() {
 
 bool has_stale_temporary_folder(std::string_view target) {
   const std::string temporary = platform::resolve_path(target) + std::string(temporary_suffix);
-  return platform::kind_of(temporary) == platform::entry_kind::folder;
+  return platform::kind_of(temporary) != platform::entry_kind::none;
 }
 
 void remove_stale_temporary_folder(std::string_view target) {

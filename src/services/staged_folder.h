@@ -46,12 +46,13 @@ class staged_folder : public staged_entry {
   staged_folder(std::string target, std::string temporary);
 };
 
-/// Removes the temporary folder an interrupted run left beside target
-/// (target + temporary_suffix) with everything in it; called at the start
-/// of a command, like remove_stale_temporaries. Only a folder is removed: a
-/// symbolic link there is neither followed nor removed.
+/// Removes whatever stands at the temporary folder's name beside target
+/// (target + temporary_suffix): the folder an interrupted run left, with
+/// everything in it, or a file, pipe or link there (a link itself, never
+/// what it points at). Called at the start of a command, like
+/// remove_stale_temporaries; the name is the program's own.
 void remove_stale_temporary_folder(std::string_view target);
-/// Whether such a folder is there (what remove_stale_temporary_folder would
+/// Whether anything is there (what remove_stale_temporary_folder would
 /// remove).
 bool has_stale_temporary_folder(std::string_view target);
 

@@ -2,6 +2,7 @@
 // link (POSIX links).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -43,7 +44,7 @@ TEST(RemoveFolderTree, RemovesEverythingBelowAndFollowsNoLink) {
   EXPECT_EQ(file_bytes(dir / "outside/keep.txt"), bytes_of("keep"));
 }
 
-TEST(RemoveStaleTemporaryFolder, RemovesOnlyAFolderLeftBesideTheTarget) {
+TEST(RemoveStaleTemporaryFolder, RemovesWhateverStandsAtItsNameAndNothingBeyond) {
   temp_folder dir;
   put_tree_with_links(dir, "pmodel.vantor-tmp");
   put_folder(dir / "pmodel");
@@ -53,10 +54,19 @@ TEST(RemoveStaleTemporaryFolder, RemovesOnlyAFolderLeftBesideTheTarget) {
   EXPECT_EQ(file_bytes(dir / "pmodel/P0.POS"), bytes_of("pose"));
   EXPECT_EQ(file_bytes(dir / "outside/keep.txt"), bytes_of("keep"));
 
+  // A link goes itself, never what it points at; a pipe goes without being
+  // opened.
   fs::create_directory_symlink(dir / "outside", dir / "pmodel.vantor-tmp");
+  EXPECT_TRUE(has_stale_temporary_folder(dir / "pmodel"));
   remove_stale_temporary_folder(dir / "pmodel");
-  EXPECT_TRUE(fs::is_symlink(dir / "pmodel.vantor-tmp"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "pmodel.vantor-tmp")));
   EXPECT_EQ(file_bytes(dir / "outside/keep.txt"), bytes_of("keep"));
+
+  ASSERT_EQ(::mkfifo((dir / "pmodel.vantor-tmp").c_str(), 0644), 0);
+  EXPECT_TRUE(has_stale_temporary_folder(dir / "pmodel"));
+  remove_stale_temporary_folder(dir / "pmodel");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "pmodel.vantor-tmp")));
+  EXPECT_EQ(file_bytes(dir / "pmodel/P0.POS"), bytes_of("pose"));
 }
 
 }  // namespace
