@@ -8,7 +8,34 @@ void installation::add(staged_file file, on_rollback rollback) { steps_.push_bac
 
 void installation::add(staged_folder folder) { steps_.push_back(step{std::move(folder), on_rollback::restore_old}); }
 
+outcome<std::vector<std::optional<installation::undo>>> installation::secure_old_files() const {
+  std::vector<std::optional<undo>> plans(steps_.size());
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    const auto* file = std::get_if<staged_file>(&steps_[i].item);
+    if (file == nullptr) continue;
+    const std::string& target = file->target_path();
+    const entry_type found = entry_type_of(target);
+    if (steps_[i].rollback == on_rollback::restore_old) {
+      undo before{target, std::nullopt};
+      if (found == entry_type::file) {
+        // A file whose bytes cannot be read could not be given back: it is
+        // not replaced at all.
+        auto old = read_whole_file(target);
+        if (!old) return old.error();
+        before.old_bytes = std::move(*old);
+      }
+      plans[i] = std::move(before);
+    } else if (steps_[i].rollback == on_rollback::remove_if_new && found == entry_type::none) {
+      plans[i] = undo{target, std::nullopt};
+    }
+  }
+  return plans;
+}
+
 status installation::commit_all() {
+  // What a roll-back would need is secured before anything is replaced.
+  auto plans = secure_old_files();
+  if (!plans) return plans.error();
   std::vector<undo> done;
   for (std::size_t i = 0; i < steps_.size(); ++i) {
     step& current = steps_[i];
@@ -22,14 +49,7 @@ status installation::commit_all() {
       auto& file = std::get<staged_file>(current.item);
       // Recorded before the commit, so a failed rename is undone along with
       // the earlier ones (rewriting the old bytes changes nothing then).
-      if (current.rollback == on_rollback::restore_old) {
-        undo before{file.target_path(), std::nullopt};
-        if (is_regular_file(before.target)) before.old_bytes = read_whole_file(before.target).value_or({});
-        done.push_back(std::move(before));
-      } else if (current.rollback == on_rollback::remove_if_new &&
-                 entry_type_of(file.target_path()) == entry_type::none) {
-        done.push_back(undo{file.target_path(), std::nullopt});
-      }
+      if ((*plans)[i]) done.push_back(std::move(*(*plans)[i]));
       committed = file.commit();
       in_place = file.in_place();
     }

@@ -45,6 +45,9 @@ class installation {
     std::optional<byte_string> old_bytes;  // none: the file did not exist
     staged_folder* folder = nullptr;       // a new folder put in place
   };
+  /// What the roll-back of each step would need: the old bytes of each file
+  /// to be restored, read now; fails when one cannot be read whole.
+  outcome<std::vector<std::optional<undo>>> secure_old_files() const;
   void roll_back(const std::vector<undo>& done);
   std::vector<step> steps_;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/system_error.h"
 #include "services/bytes.h"
+#include "support/fake_ports.h"
 #include "support/fault_injector.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
@@ -226,6 +227,46 @@ TEST(Upgrade, StaleTemporariesFromAnInterruptedRunAreCleanedUp) {
   expect_upgraded(game);
   EXPECT_FALSE(fs::exists(testing::native_path(game.bundle() + ".vantor-tmp")));
   EXPECT_FALSE(fs::exists(testing::native_path(game.pose() + ".vantor-tmp")));
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A file the command replaces is read first, so that a failure later can
+// give it back; one that cannot be read is not replaced at all, and the
+// command says why before it changes anything.
+TEST(Installation, AnOldFileThatCannotBeReadIsNotReplaced) {
+  for (const auto run : {testing::command::upgrade, testing::command::restore}) {
+    for (const char* relative : {"pmodel/P0.POS", "Common/character.act"}) {
+      SCOPED_TRACE(::testing::Message() << relative << (run == testing::command::upgrade ? ", upgrade" : ", restore"));
+      testing::game_folder game;
+      const std::string held = testing::generic_path(game.path(relative));
+      const auto before = game.snapshot();
+      testing::fake_ports fake;
+      patch_session session(fake.without_view(), testing::small_stock().identity());
+      ASSERT_TRUE(session.start_session(game.root()));
+      {
+        testing::fault_injector refused(
+            [&](platform::operation op, std::string_view path) {
+              return op == platform::operation::open && testing::generic_path(path) == held;
+            },
+            1, false, os_error::no_permission);
+        if (run == testing::command::upgrade)
+          EXPECT_FALSE(session.on_upgrade_clicked());
+        else
+          EXPECT_FALSE(session.on_restore_clicked());
+      }
+      ASSERT_FALSE(session.reasons().empty());
+      EXPECT_EQ(testing::generic_path(describe(session.reasons().back(), game.root())),
+                std::string(relative) + " may not be read or written (permission denied)");
+      EXPECT_EQ(game.snapshot(), before);
+      EXPECT_EQ(testing::click(game, run).back(),
+                run == testing::command::upgrade ? texts::upgraded : texts::restored);
+    }
+  }
 }
 
 }  // namespace
