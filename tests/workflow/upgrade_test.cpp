@@ -263,8 +263,7 @@ TEST(Installation, AnOldFileThatCannotBeReadIsNotReplaced) {
       EXPECT_EQ(testing::generic_path(describe(session.reasons().back(), game.root())),
                 std::string(relative) + " may not be read or written (permission denied)");
       EXPECT_EQ(game.snapshot(), before);
-      EXPECT_EQ(testing::click(game, run).back(),
-                run == testing::command::upgrade ? texts::upgraded : texts::restored);
+      EXPECT_EQ(testing::click(game, run).back(), run == testing::command::upgrade ? texts::upgraded : texts::restored);
     }
   }
 }
