@@ -31,6 +31,10 @@ enum class operation {
   set_writable,
   set_file_times,
   lock_folder,
+  permissions,
+  set_permissions,
+  read_link,
+  make_link,
 };
 
 /// What the hook asks of one operation.

@@ -362,6 +362,34 @@ status set_writable(std::string_view path, bool writable) {
   return native::set_writable(resolved, writable);
 }
 
+outcome<file_permissions> permissions_of(std::string_view path) {
+  if (path.empty()) return no_path();
+  const std::string resolved = resolve_path(path);
+  if (const auto refusal = hook_calls::refused(operation::permissions, resolved)) return *refusal;
+  return native::permissions_of(resolved);
+}
+
+status set_permissions(std::string_view path, file_permissions permissions) {
+  if (path.empty()) return no_path();
+  const std::string resolved = resolve_path(path);
+  if (const auto refusal = hook_calls::refused(operation::set_permissions, resolved)) return *refusal;
+  return native::set_permissions(resolved, permissions);
+}
+
+outcome<std::string> read_link(std::string_view path) {
+  if (path.empty()) return no_path();
+  const std::string resolved = resolve_path(path);
+  if (const auto refusal = hook_calls::refused(operation::read_link, resolved)) return *refusal;
+  return native::read_link(resolved);
+}
+
+status make_link(std::string_view link_text, std::string_view path) {
+  if (path.empty() || link_text.empty()) return no_path();
+  const std::string resolved = resolve_path(path);
+  if (const auto refusal = hook_calls::refused(operation::make_link, resolved)) return *refusal;
+  return native::make_link(std::string(link_text), resolved);
+}
+
 status set_file_times(std::string_view path, file_time access, file_time modification) {
   if (path.empty()) return no_path();
   const std::string resolved = resolve_path(path);

@@ -168,6 +168,24 @@ outcome<folder_lock> lock_folder(std::string_view path, std::chrono::millisecond
 
 /// Gives the owner write permission, or takes every write permission away.
 status set_writable(std::string_view path, bool writable);
+
+/// A file's permissions as the system keeps them: the mode bits on POSIX,
+/// the read-only, hidden and system attributes on Windows. Only meaningful
+/// to set_permissions on the same system.
+struct file_permissions {
+  std::uint32_t bits = 0;
+};
+/// The permissions of a regular file (links not followed).
+outcome<file_permissions> permissions_of(std::string_view path);
+/// Gives a regular file the permissions read from another (or the same).
+status set_permissions(std::string_view path, file_permissions permissions);
+
+/// What a symbolic link holds (where it points), read from the link itself.
+/// not_a_file for anything but a link.
+outcome<std::string> read_link(std::string_view path);
+/// Makes a symbolic link holding link_text at the path; fails when anything
+/// is there already.
+status make_link(std::string_view link_text, std::string_view path);
 /// Sets the last-access and last-write times, in seconds and nanoseconds
 /// since 1970-01-01 UTC.
 struct file_time {

@@ -70,6 +70,10 @@ outcome<std::uint64_t> free_space(const std::string& path);
 outcome<handle> try_lock(const std::string& folder);
 
 status set_writable(const std::string& path, bool writable);
+outcome<file_permissions> permissions_of(const std::string& path);
+status set_permissions(const std::string& path, file_permissions permissions);
+outcome<std::string> read_link(const std::string& path);
+status make_link(const std::string& link_text, const std::string& path);
 status set_file_times(const std::string& path, file_time access, file_time modification);
 
 /// Hands an address to the desktop's opener without waiting for it.

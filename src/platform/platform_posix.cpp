@@ -295,6 +295,40 @@ status native::set_writable(const std::string& path, bool writable) {
   return {};
 }
 
+outcome<file_permissions> native::permissions_of(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return from_errno(path);
+  if (!S_ISREG(info.st_mode)) return failure{os_error::not_a_file, path};
+  return file_permissions{static_cast<std::uint32_t>(info.st_mode & 07777)};
+}
+
+status native::set_permissions(const std::string& path, file_permissions permissions) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return from_errno(path);
+  if (!S_ISREG(info.st_mode)) return failure{os_error::not_a_file, path};  // never a link's target
+  if (::chmod(path.c_str(), static_cast<mode_t>(permissions.bits & 07777)) != 0) return from_errno(path);
+  return {};
+}
+
+outcome<std::string> native::read_link(const std::string& path) {
+  std::string text(256, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+    if (length < 0) return errno == EINVAL ? failure{os_error::not_a_file, path} : from_errno(path);
+    // A text that fills the buffer may have been cut short.
+    if (static_cast<std::size_t>(length) < text.size()) {
+      text.resize(static_cast<std::size_t>(length));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
+}
+
+status native::make_link(const std::string& link_text, const std::string& path) {
+  if (::symlink(link_text.c_str(), path.c_str()) != 0) return from_errno(path);
+  return {};
+}
+
 status native::set_file_times(const std::string& path, file_time access, file_time modification) {
   const timespec times[2] = {{static_cast<time_t>(access.seconds), access.nanoseconds},
                              {static_cast<time_t>(modification.seconds), modification.nanoseconds}};

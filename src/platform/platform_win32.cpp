@@ -20,10 +20,12 @@
 #include <algorithm>
 #include <cfenv>
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/desktop.h"
 #include "platform/files.h"
@@ -373,6 +375,96 @@ status native::set_writable(const std::string& path, bool writable) {
       writable ? (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) : (attributes | FILE_ATTRIBUTE_READONLY);
   if (!::SetFileAttributesW(wide.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed)) return from_last_error(path);
   return {};
+}
+
+// The attributes a player or another tool may have chosen for a file.
+constexpr DWORD kept_attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+outcome<file_permissions> native::permissions_of(const std::string& path) {
+  const DWORD attributes = attributes_of(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return failure{os_error::not_a_file, path};
+  return file_permissions{attributes & kept_attributes};
+}
+
+status native::set_permissions(const std::string& path, file_permissions permissions) {
+  const std::wstring wide = system_path(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return from_last_error(path);
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return failure{os_error::not_a_file, path};
+  const DWORD changed = (attributes & ~kept_attributes) | (permissions.bits & kept_attributes);
+  if (!::SetFileAttributesW(wide.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed)) return from_last_error(path);
+  return {};
+}
+
+namespace {
+
+// The layout of a symbolic link's or junction's reparse data (ntifs.h,
+// which MinGW's headers do not offer).
+struct link_reparse_data {
+  ULONG tag;
+  USHORT data_length;
+  USHORT reserved;
+  USHORT substitute_offset;
+  USHORT substitute_length;
+  USHORT print_offset;
+  USHORT print_length;
+};
+constexpr ULONG relative_link_flag = 1;  // SYMLINK_FLAG_RELATIVE
+
+}  // namespace
+
+outcome<std::string> native::read_link(const std::string& path) {
+  const HANDLE handle =
+      ::CreateFileW(system_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  std::vector<std::uint8_t> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD got = 0;
+  const BOOL read = ::DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                                      static_cast<DWORD>(buffer.size()), &got, nullptr);
+  const DWORD code = ::GetLastError();
+  ::CloseHandle(handle);
+  if (!read) {
+    if (code == ERROR_NOT_A_REPARSE_POINT) return failure{os_error::not_a_file, path};
+    ::SetLastError(code);
+    return from_last_error(path);
+  }
+  link_reparse_data head{};
+  if (got < sizeof head) return failure{os_error::not_a_file, path};
+  std::memcpy(&head, buffer.data(), sizeof head);
+  // A symbolic link's names follow a flags field; a junction's follow at once.
+  std::size_t names = sizeof head;
+  if (head.tag == IO_REPARSE_TAG_SYMLINK)
+    names += sizeof(ULONG);
+  else if (head.tag != IO_REPARSE_TAG_MOUNT_POINT)
+    return failure{os_error::not_a_file, path};
+  if (names + head.substitute_offset + head.substitute_length > got) return failure{os_error::not_a_file, path};
+  std::wstring target(head.substitute_length / sizeof(wchar_t), L'\0');
+  std::memcpy(target.data(), buffer.data() + names + head.substitute_offset, head.substitute_length);
+  ULONG flags = 0;
+  if (head.tag == IO_REPARSE_TAG_SYMLINK) std::memcpy(&flags, buffer.data() + sizeof head, sizeof flags);
+  // An absolute target is kept in the system's \??\ form; made plain again,
+  // CreateSymbolicLinkW takes it back as it was.
+  if ((flags & relative_link_flag) == 0 && target.starts_with(L"\\??\\")) target.erase(0, 4);
+  return narrow(target);
+}
+
+status native::make_link(const std::string& link_text, const std::string& path) {
+  // Whether the link names a folder decides its kind on Windows; the target
+  // is looked at from the link's own folder when the text is relative.
+  const std::string folder = parent_folder(path);
+  const bool absolute = link_text.size() > 1 && (link_text[1] == ':' || is_separator(link_text[0]));
+  const DWORD target_attributes = attributes_of(absolute || folder.empty() ? link_text : join_path(folder, link_text));
+  DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+  if (target_attributes != INVALID_FILE_ATTRIBUTES && (target_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
+  std::wstring text = widen(link_text);
+  std::replace(text.begin(), text.end(), L'/', L'\\');
+  if (::CreateSymbolicLinkW(system_path(path).c_str(), text.c_str(), flags)) return {};
+  return from_last_error(path);
 }
 
 status native::set_file_times(const std::string& path, file_time access, file_time modification) {

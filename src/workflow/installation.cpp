@@ -14,19 +14,14 @@ outcome<std::vector<std::optional<installation::undo>>> installation::secure_old
     const auto* file = std::get_if<staged_file>(&steps_[i].item);
     if (file == nullptr) continue;
     const std::string& target = file->target_path();
-    const entry_type found = entry_type_of(target);
     if (steps_[i].rollback == on_rollback::restore_old) {
-      undo before{target, std::nullopt};
-      if (found == entry_type::file) {
-        // A file whose bytes cannot be read could not be given back: it is
-        // not replaced at all.
-        auto old = read_whole_file(target);
-        if (!old) return old.error();
-        before.old_bytes = std::move(*old);
-      }
-      plans[i] = std::move(before);
-    } else if (steps_[i].rollback == on_rollback::remove_if_new && found == entry_type::none) {
-      plans[i] = undo{target, std::nullopt};
+      // What cannot be saved whole could not be given back: it is not
+      // replaced at all.
+      auto saved = saved_entry::take(target);
+      if (!saved) return saved.error();
+      plans[i] = undo{std::move(*saved)};
+    } else if (steps_[i].rollback == on_rollback::remove_if_new && entry_type_of(target) == entry_type::none) {
+      plans[i] = undo{saved_entry::nothing_at(target)};
     }
   }
   return plans;
@@ -44,7 +39,7 @@ status installation::commit_all() {
     if (auto* folder = std::get_if<staged_folder>(&current.item)) {
       committed = folder->commit();
       in_place = folder->in_place();
-      if (in_place) done.push_back(undo{folder->target_path(), std::nullopt, folder});
+      if (in_place) done.push_back(undo{std::nullopt, folder});
     } else {
       auto& file = std::get<staged_file>(current.item);
       // Recorded before the commit, so a failed rename is undone along with
@@ -69,10 +64,8 @@ void installation::roll_back(const std::vector<undo>& done) {
   for (auto it = done.rbegin(); it != done.rend(); ++it) {
     if (it->folder != nullptr)
       (void)it->folder->withdraw();
-    else if (it->old_bytes)
-      (void)replace_file_atomically(it->target, *it->old_bytes);
     else
-      (void)remove_file(it->target);
+      (void)it->old->put_back();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/outcome.h"
+#include "services/saved_entry.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "services/values.h"
@@ -15,7 +16,7 @@ namespace vantor {
 /// What a file put in place becomes when a later step fails.
 enum class on_rollback {
   leave,          ///< stays (the last file, whose replacement ends the set)
-  restore_old,    ///< gets the old file's bytes back, or goes when there was none
+  restore_old,    ///< gets back what was there (a file, a link), or goes when there was nothing
   remove_if_new,  ///< goes when there was no file before; else stays (a backup over a damaged one)
 };
 
@@ -26,6 +27,9 @@ enum class on_rollback {
 /// leaves the game as it was; only when the last file's folder flush fails is
 /// the set left complete (and reported as failed). Only small files should
 /// be restored (their old bytes are held in memory); add the large one last.
+/// What a roll-back would need is read before anything is replaced: an old
+/// file that cannot be read whole (or anything but a file or a link where a
+/// file is restored) stops the set before it begins.
 /// A new folder is one rename too, and always undone: when a later step
 /// fails, it is taken away again.
 class installation {
@@ -41,12 +45,10 @@ class installation {
     on_rollback rollback;
   };
   struct undo {
-    std::string target;
-    std::optional<byte_string> old_bytes;  // none: the file did not exist
-    staged_folder* folder = nullptr;       // a new folder put in place
+    std::optional<saved_entry> old;   ///< what a file step replaced
+    staged_folder* folder = nullptr;  ///< a new folder put in place
   };
-  /// What the roll-back of each step would need: the old bytes of each file
-  /// to be restored, read now; fails when one cannot be read whole.
+  /// What the roll-back of each step would need, read now.
   outcome<std::vector<std::optional<undo>>> secure_old_files() const;
   void roll_back(const std::vector<undo>& done);
   std::vector<step> steps_;

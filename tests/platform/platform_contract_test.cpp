@@ -170,6 +170,20 @@ INSTANTIATE_TEST_SUITE_P(
                       os_error::not_found},
         contract_case{"set_file_times_empty_path", [](auto&) { return platform::set_file_times("", {}, {}); },
                       os_error::not_found},
+        contract_case{"permissions_of", [](auto& d) { return as_status(platform::permissions_of(d / "file")); },
+                      succeeds},
+        contract_case{"permissions_of_missing",
+                      [](auto& d) { return as_status(platform::permissions_of(d / "missing")); }, os_error::not_found},
+        contract_case{"permissions_of_folder", [](auto& d) { return as_status(platform::permissions_of(d / "empty")); },
+                      os_error::not_a_file},
+        contract_case{"set_permissions_missing", [](auto& d) { return platform::set_permissions(d / "missing", {}); },
+                      os_error::not_found},
+        contract_case{"read_link_file", [](auto& d) { return as_status(platform::read_link(d / "file")); },
+                      os_error::not_a_file},
+        contract_case{"read_link_missing", [](auto& d) { return as_status(platform::read_link(d / "missing")); },
+                      os_error::not_found},
+        contract_case{"make_link_over_a_file", [](auto& d) { return platform::make_link("other", d / "file"); },
+                      os_error::exists},
         contract_case{"check_folder_file", [](auto& d) { return platform::check_folder(d / "file"); },
                       os_error::not_a_folder},
         contract_case{"check_folder_missing", [](auto& d) { return platform::check_folder(d / "missing"); },
@@ -341,6 +355,30 @@ std::vector<hook_case> hook_cases() {
          return platform::set_file_times(d / "file", {}, {});
        },
        file_kept},
+      {"permissions", op::permissions,
+       [](auto& d, arming arm) {
+         arm();
+         return as_status(platform::permissions_of(d / "file"));
+       },
+       file_kept},
+      {"set_permissions", op::set_permissions,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::set_permissions(d / "file", {});
+       },
+       file_kept},
+      {"read_link", op::read_link,
+       [](auto& d, arming arm) {
+         arm();
+         return as_status(platform::read_link(d / "file"));
+       },
+       file_kept},
+      {"make_link", op::make_link,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::make_link("file", d / "new");
+       },
+       nothing_new},
       {"lock_folder", op::lock_folder,
        [](auto& d, arming arm) {
          arm();
@@ -358,7 +396,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FaultHookAsked, ::testing::ValuesIn(hook_cases()
 TEST(FaultHookAsked, EveryOperationHasARow) {
   std::set<platform::operation> covered;
   for (const auto& row : hook_cases()) covered.insert(row.op);
-  for (int value = 0; value <= static_cast<int>(platform::operation::lock_folder); ++value)
+  for (int value = 0; value <= static_cast<int>(platform::operation::make_link); ++value)
     EXPECT_TRUE(covered.count(static_cast<platform::operation>(value))) << "operation " << value;
 }
 

@@ -100,10 +100,14 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     case platform::operation::seek:
     case platform::operation::size:
     case platform::operation::lock_folder:
+    case platform::operation::permissions:
+    case platform::operation::read_link:
+    case platform::operation::make_link:  // a new entry: durable with its folder
       break;
-    // File times and the read-only mark are no bytes the reboot compares.
+    // File times and permissions are no bytes the reboot compares.
     case platform::operation::set_writable:
     case platform::operation::set_file_times:
+    case platform::operation::set_permissions:
       break;
   }
   return {};
