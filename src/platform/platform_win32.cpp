@@ -455,6 +455,7 @@ outcome<std::string> native::read_link(const std::string& path) {
 status native::make_link(const std::string& link_text, const std::string& path) {
   // Whether the link names a folder decides its kind on Windows; the target
   // is looked at from the link's own folder when the text is relative.
+  if (attributes_of(path) != INVALID_FILE_ATTRIBUTES) return failure{os_error::exists, path};
   const std::string folder = parent_folder(path);
   const bool absolute = link_text.size() > 1 && (link_text[1] == ':' || is_separator(link_text[0]));
   const DWORD target_attributes = attributes_of(absolute || folder.empty() ? link_text : join_path(folder, link_text));
@@ -463,8 +464,12 @@ status native::make_link(const std::string& link_text, const std::string& path) 
     flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
   std::wstring text = widen(link_text);
   std::replace(text.begin(), text.end(), L'/', L'\\');
-  if (::CreateSymbolicLinkW(system_path(path).c_str(), text.c_str(), flags)) return {};
-  return from_last_error(path);
+  if (!::CreateSymbolicLinkW(system_path(path).c_str(), text.c_str(), flags)) return from_last_error(path);
+  // Some systems (Wine among them) answer success without making a link.
+  const DWORD made = attributes_of(path);
+  if (made == INVALID_FILE_ATTRIBUTES || (made & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return failure{os_error::other, path, static_cast<std::int32_t>(ERROR_NOT_SUPPORTED)};
+  return {};
 }
 
 status native::set_file_times(const std::string& path, file_time access, file_time modification) {
