@@ -151,19 +151,57 @@ struct crash_case {
   const char* command;
   int upgrades_before;
   bool without_backup = false;  ///< the player deleted the backup before the run
+  bool linked = false;          ///< the pose and action files are links to the player's own copies
   friend void PrintTo(const crash_case& c, std::ostream* os) { *os << c.name; }
 };
 
 class KilledAtEveryOperation : public ::testing::TestWithParam<crash_case> {};
+
+// The game before the run: upgraded as often as asked, the backup gone, or
+// the pose and action files moved to a folder of the player's and linked.
+void arrange(const std::string& game, const crash_case& c) {
+  write_demo(game);
+  for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(game, "upgrade", 0).status, 0);
+  if (c.without_backup) fs::remove(game + "/Common/原始动画备份.amb");
+  if (c.linked) {
+    fs::create_directory(game + "-own");
+    for (const char* file : {"/pmodel/P0.POS", "/Common/character.act"}) {
+      if (!fs::exists(game + file)) continue;  // a first upgrade unpacks the model folder
+      const std::string own = game + "-own/" + fs::path(file).filename().string();
+      fs::rename(game + file, own);
+      fs::create_symlink(own, game + file);
+    }
+  }
+}
+
+tree own_files(const std::string& game) {
+  tree own;
+  if (!fs::exists(game + "-own")) return own;
+  for (const auto& entry : fs::directory_iterator(game + "-own"))
+    own[entry.path().filename().string()] = file_bytes(entry.path().string());
+  return own;
+}
+
+// Whatever the run did, the player's own copies behind the links are as
+// they were, and the stock bytes are in a regular file of the game.
+void expect_own_files_kept(const std::string& game, const crash_case& c, const tree& own_before) {
+  if (c.linked) {
+    EXPECT_EQ(own_files(game), own_before) << "a link was followed";
+  }
+  const byte_string stock = make_demo_stock_bundle();
+  const std::string bundle = game + "/Common/character.amb", backup = game + "/Common/原始动画备份.amb";
+  const bool in_bundle = fs::is_regular_file(fs::symlink_status(bundle)) &&
+                         testing::first_bytes(file_bytes(bundle), demo_bundle_length) == stock;
+  const bool in_backup = fs::is_regular_file(fs::symlink_status(backup)) && file_bytes(backup) == stock;
+  EXPECT_TRUE(in_bundle || in_backup) << "no regular file holds the stock bytes";
+}
 
 TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
   const auto& c = GetParam();
   testing::temp_folder dir;
   // The end state every run must reach, from a run without a crash.
   const std::string reference = dir / "reference";
-  write_demo(reference);
-  for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(reference, "upgrade", 0).status, 0);
-  if (c.without_backup) fs::remove(reference + "/Common/原始动画备份.amb");
+  arrange(reference, c);
   const byte_string old_bundle = file_bytes(reference + "/Common/character.amb");
   const tree old_model = model_folder(reference);
   const long operations = count_operations(reference, c.command);
@@ -176,10 +214,10 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
   for (long k = 1; k <= operations; ++k) {
     SCOPED_TRACE(::testing::Message() << "killed at operation " << k << " of " << operations);
     const std::string game = dir / ("game" + std::to_string(k));
-    write_demo(game);
-    for (int i = 0; i < c.upgrades_before; ++i) ASSERT_EQ(patch(game, "upgrade", 0).status, 0);
-    if (c.without_backup) fs::remove(game + "/Common/原始动画备份.amb");
+    arrange(game, c);
+    const tree own_before = own_files(game);
     EXPECT_TRUE(patch(game, c.command, k).killed);
+    expect_own_files_kept(game, c, own_before);
     if (c.without_backup) {
       // Only the upgraded live bundle holds the stock bytes: it stays whole,
       // and the restore, run again, puts the stock bundle back.
@@ -203,7 +241,9 @@ TEST_P(KilledAtEveryOperation, LeavesTheGameRecoverable) {
     // After a restore the next upgrade reinstalls what was there before it.
     EXPECT_EQ(after.bundle, std::string(c.command) == "upgrade" ? new_bundle : old_bundle);
     EXPECT_EQ(after.backup, make_demo_stock_bundle());
+    expect_own_files_kept(game, c, own_before);
     fs::remove_all(game);
+    fs::remove_all(game + "-own");
     if (::testing::Test::HasFailure()) return;
   }
 }
@@ -212,7 +252,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, KilledAtEveryOperation,
                          ::testing::Values(crash_case{"first_upgrade", "upgrade", 0},
                                            crash_case{"second_upgrade", "upgrade", 1},
                                            crash_case{"restore", "restore", 1},
-                                           crash_case{"restore_without_backup", "restore", 1, true}),
+                                           crash_case{"restore_without_backup", "restore", 1, true},
+                                           crash_case{"linked_first_upgrade", "upgrade", 0, false, true},
+                                           crash_case{"linked_restore", "restore", 1, false, true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // Kills at random moments rather than at file operations: in the middle of
