@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/system_error.h"
@@ -32,8 +33,8 @@ void expect_upgraded(const testing::game_folder& game) {
 // game does.
 class held_open {
  public:
-  explicit held_open(const std::string& path)
-      : handle_(::CreateFileW(testing::native_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  explicit held_open(const std::string& path, DWORD share = FILE_SHARE_READ)
+      : handle_(::CreateFileW(testing::native_path(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~held_open() {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
@@ -66,6 +67,58 @@ TEST(WindowsGame, ABundleTheGameHoldsOpenFailsTheUpgradeCleanly) {
   EXPECT_TRUE(session.on_upgrade_clicked()) << "once the game has let go";
   expect_upgraded(game);
 }
+
+// Another program holding one of the game's files, sharing it for reading
+// or not at all: the command fails with the file named as in use, never
+// calls a file it could not read "modified", changes nothing, and succeeds
+// once the holder lets go.
+struct holder_case {
+  const char* name;
+  testing::command run;
+  const char* held;  ///< relative to the game folder
+  DWORD share;
+  friend void PrintTo(const holder_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class HeldByAnotherProgram : public ::testing::TestWithParam<holder_case> {};
+
+TEST_P(HeldByAnotherProgram, FailsCleanlyAndNamesTheFile) {
+  const holder_case& c = GetParam();
+  testing::game_folder game;
+  if (c.run == testing::command::restore) {
+    ASSERT_EQ(testing::click(game, testing::command::upgrade).back(), texts::upgraded);
+  }
+  const auto before = game.snapshot();
+  const std::string failed = c.run == testing::command::upgrade ? texts::not_upgraded : texts::not_restored;
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  {
+    held_open holder(game.path(c.held), c.share);
+    ASSERT_TRUE(holder.ok());
+    EXPECT_FALSE(c.run == testing::command::upgrade ? session.on_upgrade_clicked() : session.on_restore_clicked());
+    EXPECT_EQ(fake.messages, std::vector<std::string>{failed});
+    ASSERT_FALSE(session.reasons().empty());
+    EXPECT_EQ(session.reasons().back().kind, os_error::in_use) << describe(session.reasons().back(), game.root());
+    std::string named = c.held;
+    std::replace(named.begin(), named.end(), '/', '\\');
+    EXPECT_EQ(describe(session.reasons().back(), game.root()), named + " is in use by another program");
+  }
+  EXPECT_EQ(game.snapshot(), before);
+  EXPECT_EQ(testing::click(game, c.run).back(), c.run == testing::command::upgrade ? texts::upgraded : texts::restored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HeldByAnotherProgram,
+    ::testing::Values(
+        holder_case{"upgrade_bundle_unshared", testing::command::upgrade, "Common/character.amb", 0},
+        holder_case{"upgrade_pose_read_shared", testing::command::upgrade, "pmodel/P0.POS", FILE_SHARE_READ},
+        holder_case{"upgrade_pose_unshared", testing::command::upgrade, "pmodel/P0.POS", 0},
+        holder_case{"upgrade_action_unshared", testing::command::upgrade, "Common/character.act", 0},
+        holder_case{"restore_bundle_read_shared", testing::command::restore, "Common/character.amb", FILE_SHARE_READ},
+        holder_case{"restore_backup_unshared", testing::command::restore, "Common/原始动画备份.amb", 0},
+        holder_case{"restore_pose_unshared", testing::command::restore, "pmodel/P0.POS", 0}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct folder_case {
   const char* name;
