@@ -35,7 +35,11 @@ status staged_entry::commit() {
   if (!pending_) return failure{os_error::not_found, temporary_};
   if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
     discard();
-    return renamed;
+    // Told as a failure on the file the temporary stands for, which is the
+    // one the player knows (and the one another program holds).
+    failure why = renamed.error();
+    why.path = target_;
+    return why;
   }
   pending_ = false;
   in_place_ = true;

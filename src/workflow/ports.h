@@ -30,6 +30,10 @@ class message_port {
   /// Shows a message (title "信息：", one OK button) and returns when the
   /// user has dismissed it.
   virtual void show_message(std::string_view message) = 0;
+  /// Tells the player why a command failed, just before its closing
+  /// message: a box like show_message's. A port that gives reasons its own
+  /// way (the command line prints them in English) leaves it out.
+  virtual void show_reason(std::string_view reason) { show_message(reason); }
 };
 
 class program_port {

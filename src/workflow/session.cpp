@@ -84,6 +84,7 @@ std::vector<failure> patch_session::package_problems() const {
 
 std::optional<run_lock> patch_session::begin_command() {
   reasons_.clear();
+  bundle_box_shown_ = false;
   auto lock = run_lock::take(state_.run_folder, lock_wait_);
   if (!lock) {
     note(lock.error());

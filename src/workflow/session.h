@@ -71,6 +71,11 @@ class patch_session final : public session_commands {
 
  private:
   void note(failure why) { reasons_.push_back(std::move(why)); }
+  /// After a failed command, the box that tells the player why (before the
+  /// command's closing message), from the last reason noted.
+  void tell_why(bool upgrade);
+  /// About how many bytes a command writes, for a full disk's box.
+  std::uint64_t space_needed(bool upgrade) const;
   /// Takes the game folder's lock and clears what an interrupted run left.
   std::optional<run_lock> begin_command();
   /// The upgrade's checks before anything is written: the update package is
@@ -84,6 +89,7 @@ class patch_session final : public session_commands {
   stock_identity identity_;
   workflow_state state_;
   std::vector<failure> reasons_;
+  bool bundle_box_shown_ = false;  ///< this command showed 动画文件被修改过，非原版
   std::chrono::milliseconds lock_wait_ = run_lock_wait;
 };
 

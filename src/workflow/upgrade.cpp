@@ -16,6 +16,7 @@ namespace vantor {
 
 bool patch_session::on_upgrade_clicked() {
   const bool upgraded = run_upgrade();
+  if (!upgraded) tell_why(true);
   ports_.messages.show_message(upgraded ? messages::upgrade_succeeded : messages::upgrade_failed);
   return upgraded;
 }
@@ -107,6 +108,7 @@ std::optional<prepared_bundle> patch_session::prove_source_bundle(overlapping_wo
         break;
       case source_verdict::modified:
         ports_.messages.show_message(messages::bundle_modified);
+        bundle_box_shown_ = true;
         note(*proof.reason);
         break;
       case source_verdict::package_changed:

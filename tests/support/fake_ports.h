@@ -18,7 +18,14 @@ class fake_ports final : public patcher_view, public message_port, public progra
   void show_description(std::string_view text) override { description = std::string(text); }
   void show_frame_summary(std::string_view text) override { summary = std::string(text); }
   text homepage_address() const override { return homepage; }
-  void show_message(std::string_view message) override { messages.emplace_back(message); }
+  void show_message(std::string_view message) override {
+    messages.emplace_back(message);
+    boxes.emplace_back(message);
+  }
+  void show_reason(std::string_view reason) override {
+    reason_boxes.emplace_back(reason);
+    boxes.emplace_back(reason);
+  }
   void end_program(std::int32_t exit_code) override { exit_codes.push_back(exit_code); }
 
   /// All three ports; without_view() for a session like the command line's.
@@ -29,7 +36,9 @@ class fake_ports final : public patcher_view, public message_port, public progra
   std::optional<std::string> description;
   std::optional<std::string> summary;
   std::string homepage = "https://orlo.example.com/vantor/";
-  std::vector<std::string> messages;
+  std::vector<std::string> messages;      ///< the window's own texts
+  std::vector<std::string> reason_boxes;  ///< why a command failed
+  std::vector<std::string> boxes;         ///< both, in the order shown
   std::vector<std::int32_t> exit_codes;
 };
 
