@@ -10,7 +10,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// After windows.h, which they need.
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -29,6 +29,7 @@
 #include "platform/files.h"
 #include "platform/native.h"
 #include "platform/process.h"
+#include "platform/system_library_win32.h"
 #include "platform/text.h"
 #include "platform/utf16.h"
 
@@ -395,6 +396,35 @@ status native::set_file_times(const std::string& path, file_time access, file_ti
   return {};
 }
 
+// --- DLLs ---------------------------------------------------------------------
+
+void load_dlls_from_system_folder_only() {
+  // SetDefaultDllDirectories exists from Windows 8 on, and on Windows 7 with
+  // its update KB2533623: looked up, so that the program starts without it.
+  using restrict_search_call = BOOL WINAPI(DWORD);
+  const auto restrict_search = reinterpret_cast<restrict_search_call*>(
+      reinterpret_cast<any_function>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (restrict_search != nullptr && restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0) return;
+  // Without it, at least the current folder leaves the search; the DLLs
+  // the program loads itself come by full path (system_function_address).
+  ::SetDllDirectoryW(L"");
+}
+
+any_function system_function_address(const wchar_t* library, const char* name) {
+  // The DLL and the DLLs it imports, from the system folder only.
+  HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    // A system without the search flags: the full path into the system
+    // folder, whose DLLs the loaded one then finds first.
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size())));
+    if (folder.empty()) return nullptr;
+    module = ::LoadLibraryExW((folder + L"\\" + library).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<any_function>(::GetProcAddress(module, name));
+}
+
 // --- process ------------------------------------------------------------------
 
 std::string executable_folder() {
@@ -436,8 +466,11 @@ status set_current_folder(std::string_view path) {
 }
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  // The shell splits the command line as every Windows program's runtime
+  // does.
+  static const auto split = system_function<decltype(::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
   int count = 0;
-  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  wchar_t** wide = split != nullptr ? split(::GetCommandLineW(), &count) : nullptr;
   if (wide == nullptr) return {argv, argv + argc};
   std::vector<std::string> arguments;
   for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
@@ -465,8 +498,10 @@ bool write_text(std::FILE* stream, std::string_view text) {
 status native::open_address(const std::string& address) {
   // The shell opens the address with the player's browser, as the file
   // browser would for "explorer.exe <address>".
+  static const auto shell_execute = system_function<decltype(::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shell_execute == nullptr) return failure{os_error::not_found, "explorer.exe"};
   const auto result = reinterpret_cast<std::intptr_t>(
-      ::ShellExecuteW(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      shell_execute(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result <= 32) return failure{os_error::not_found, "explorer.exe"};
   return {};
 }
