@@ -27,6 +27,7 @@
 
 #include "platform/desktop.h"
 #include "platform/files.h"
+#include "platform/hook_calls.h"
 #include "platform/native.h"
 #include "platform/process.h"
 #include "platform/system_library_win32.h"
@@ -136,6 +137,23 @@ bool target_in_use(const std::wstring& path) {
     return false;
   }
   return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool read_only(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Clears the read-only attribute of a file that has it; its attributes
+// before, or nothing when there was nothing to clear.
+std::optional<DWORD> clear_read_only(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return std::nullopt;
+  const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (!::SetFileAttributesW(path.c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared)) return std::nullopt;
+  return attributes;
 }
 
 // Opens a regular file on disk with the given access, sharing and
@@ -278,12 +296,25 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
 
 status native::rename_over(const std::string& from, const std::string& to) {
   const std::wstring source = system_path(from), target = system_path(to);
+  // Windows refuses to rename over a read-only file. A game file marked
+  // read-only (copied from a disc, or by another tool) is replaced all the
+  // same: the attribute is cleared on the target first. It is cleared on the
+  // source too, so the new file is left writable, never read-only, and the
+  // next upgrade or restore replaces it just as well.
+  const std::optional<DWORD> target_attributes = clear_read_only(target);
+  (void)clear_read_only(source);
   // The target is replaced in one step, never deleted first; the rename
   // reaches the disk before the call returns.
   if (!with_retries([&] {
+        if (hook_calls::read_only_refused() && read_only(target)) {
+          ::SetLastError(ERROR_ACCESS_DENIED);
+          return false;
+        }
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
       })) {
     failure why = from_last_error(to);
+    // A target that stays keeps its attributes.
+    if (target_attributes) ::SetFileAttributesW(target.c_str(), *target_attributes);
     // Windows answers "access denied" when another program has the target
     // open; a look at the target tells that apart from a real refusal.
     if (why.kind == os_error::no_permission && target_in_use(target)) why.kind = os_error::in_use;
@@ -298,6 +329,9 @@ status native::remove_file(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   const bool linked_folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  // Windows refuses to delete a read-only file: a game file marked so is
+  // removed all the same.
+  if (!linked_folder) (void)clear_read_only(wide);
   if (!with_retries(
           [&] { return (linked_folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str())) != 0; }))
     return from_last_error(path);
@@ -402,8 +436,8 @@ void load_dlls_from_system_folder_only() {
   // SetDefaultDllDirectories exists from Windows 8 on, and on Windows 7 with
   // its update KB2533623: looked up, so that the program starts without it.
   using restrict_search_call = BOOL WINAPI(DWORD);
-  const auto restrict_search = reinterpret_cast<restrict_search_call*>(
-      reinterpret_cast<any_function>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  const auto restrict_search = reinterpret_cast<restrict_search_call*>(reinterpret_cast<any_function>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
   if (restrict_search != nullptr && restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0) return;
   // Without it, at least the current folder leaves the search; the DLLs
   // the program loads itself come by full path (system_function_address).

@@ -227,7 +227,7 @@ decoded_picture decode_picture(std::span<const std::uint8_t> bytes, picture_form
   com_apartment apartment;
   com_ptr<IWICImagingFactory> factory;
   if (FAILED(com::create_object(imaging_factory_class, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                  reinterpret_cast<void**>(factory.put())))) {
+                                reinterpret_cast<void**>(factory.put())))) {
     return picture;
   }
   // A cursor file is an icon file with another type number and hot spots

@@ -79,8 +79,8 @@ started start(const fs::path& program, const std::wstring& arguments) {
   std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
   started run;
   const std::wstring folder = program.parent_path().wstring();
-  run.ok = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            folder.c_str(), &startup, &run.process) != 0;
+  run.ok = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder.c_str(),
+                            &startup, &run.process) != 0;
   return run;
 }
 
