@@ -31,6 +31,8 @@ void note_listing(std::string_view folder) {
   if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
 }
 
+bool read_only_refused() { return g_fault_hook != nullptr && g_fault_hook->read_only_refused(); }
+
 }  // namespace hook_calls
 
 }  // namespace vantor::platform

@@ -52,6 +52,12 @@ class fault_hook {
   /// Told of each folder listing (list_folder, and the letter-case lookup's
   /// own), which cannot be made to fail; lets tests count them.
   virtual void folder_listed(std::string_view /*folder*/) {}
+  /// Whether renaming over a read-only file is refused, as Windows refuses
+  /// it (access denied). Asked by the Windows rename itself, at the system
+  /// call: Wine running as root replaces a read-only file, so a test that
+  /// sets the attribute for real turns Windows' rule on here. Elsewhere
+  /// never asked.
+  virtual bool read_only_refused() { return false; }
 };
 
 /// Installs a hook (nullptr removes it).

@@ -18,4 +18,7 @@ std::optional<failure> refused(operation op, std::string_view path, std::string_
 /// Tells the hook of a folder listing.
 void note_listing(std::string_view folder);
 
+/// Whether the hook, if any, has a rename refuse a read-only target.
+bool read_only_refused();
+
 }  // namespace vantor::platform::hook_calls

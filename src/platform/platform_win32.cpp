@@ -10,7 +10,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// After windows.h, which they need.
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -29,8 +29,10 @@
 
 #include "platform/desktop.h"
 #include "platform/files.h"
+#include "platform/hook_calls.h"
 #include "platform/native.h"
 #include "platform/process.h"
+#include "platform/system_library_win32.h"
 #include "platform/text.h"
 #include "platform/utf16.h"
 
@@ -137,6 +139,23 @@ bool target_in_use(const std::wstring& path) {
     return false;
   }
   return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool read_only(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Clears the read-only attribute of a file that has it; its attributes
+// before, or nothing when there was nothing to clear.
+std::optional<DWORD> clear_read_only(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return std::nullopt;
+  const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (!::SetFileAttributesW(path.c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared)) return std::nullopt;
+  return attributes;
 }
 
 // Opens a regular file on disk with the given access, sharing and
@@ -279,12 +298,25 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
 
 status native::rename_over(const std::string& from, const std::string& to) {
   const std::wstring source = system_path(from), target = system_path(to);
+  // Windows refuses to rename over a read-only file. A game file marked
+  // read-only (copied from a disc, or by another tool) is replaced all the
+  // same: the attribute is cleared on the target first. It is cleared on the
+  // source too, so the new file is left writable, never read-only, and the
+  // next upgrade or restore replaces it just as well.
+  const std::optional<DWORD> target_attributes = clear_read_only(target);
+  (void)clear_read_only(source);
   // The target is replaced in one step, never deleted first; the rename
   // reaches the disk before the call returns.
   if (!with_retries([&] {
+        if (hook_calls::read_only_refused() && read_only(target)) {
+          ::SetLastError(ERROR_ACCESS_DENIED);
+          return false;
+        }
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
       })) {
     failure why = from_last_error(to);
+    // A target that stays keeps its attributes.
+    if (target_attributes) ::SetFileAttributesW(target.c_str(), *target_attributes);
     // Windows answers "access denied" when another program has the target
     // open; a look at the target tells that apart from a real refusal.
     if (why.kind == os_error::no_permission && target_in_use(target)) why.kind = os_error::in_use;
@@ -299,6 +331,9 @@ status native::remove_file(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   const bool linked_folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  // Windows refuses to delete a read-only file: a game file marked so is
+  // removed all the same.
+  if (!linked_folder) (void)clear_read_only(wide);
   if (!with_retries(
           [&] { return (linked_folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str())) != 0; }))
     return from_last_error(path);
@@ -492,6 +527,35 @@ status native::set_file_times(const std::string& path, file_time access, file_ti
   return {};
 }
 
+// --- DLLs ---------------------------------------------------------------------
+
+void load_dlls_from_system_folder_only() {
+  // SetDefaultDllDirectories exists from Windows 8 on, and on Windows 7 with
+  // its update KB2533623: looked up, so that the program starts without it.
+  using restrict_search_call = BOOL WINAPI(DWORD);
+  const auto restrict_search = reinterpret_cast<restrict_search_call*>(reinterpret_cast<any_function>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (restrict_search != nullptr && restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0) return;
+  // Without it, at least the current folder leaves the search; the DLLs
+  // the program loads itself come by full path (system_function_address).
+  ::SetDllDirectoryW(L"");
+}
+
+any_function system_function_address(const wchar_t* library, const char* name) {
+  // The DLL and the DLLs it imports, from the system folder only.
+  HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    // A system without the search flags: the full path into the system
+    // folder, whose DLLs the loaded one then finds first.
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size())));
+    if (folder.empty()) return nullptr;
+    module = ::LoadLibraryExW((folder + L"\\" + library).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<any_function>(::GetProcAddress(module, name));
+}
+
 // --- process ------------------------------------------------------------------
 
 std::string executable_folder() {
@@ -533,8 +597,11 @@ status set_current_folder(std::string_view path) {
 }
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  // The shell splits the command line as every Windows program's runtime
+  // does.
+  static const auto split = system_function<decltype(::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
   int count = 0;
-  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  wchar_t** wide = split != nullptr ? split(::GetCommandLineW(), &count) : nullptr;
   if (wide == nullptr) return {argv, argv + argc};
   std::vector<std::string> arguments;
   for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
@@ -562,8 +629,10 @@ bool write_text(std::FILE* stream, std::string_view text) {
 status native::open_address(const std::string& address) {
   // The shell opens the address with the player's browser, as the file
   // browser would for "explorer.exe <address>".
+  static const auto shell_execute = system_function<decltype(::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shell_execute == nullptr) return failure{os_error::not_found, "explorer.exe"};
   const auto result = reinterpret_cast<std::intptr_t>(
-      ::ShellExecuteW(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      shell_execute(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result <= 32) return failure{os_error::not_found, "explorer.exe"};
   return {};
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -17,6 +18,7 @@
 #include "platform/fault_hook.h"
 #include "platform/files.h"
 #include "support/fault_injector.h"
+#include "support/native_path.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -189,6 +191,64 @@ INSTANTIATE_TEST_SUITE_P(
         contract_case{"check_folder_missing", [](auto& d) { return platform::check_folder(d / "missing"); },
                       os_error::not_found},
         contract_case{"open_address_empty", [](auto&) { return platform::open_address(""); }, os_error::not_found}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// --- read-only files -------------------------------------------------------------
+
+// Windows' rule for a read-only file, which Wine running as root does not
+// keep for a rename: the rename over it is refused.
+class read_only_rule final : public platform::fault_hook {
+ public:
+  read_only_rule() { platform::set_fault_hook(this); }
+  ~read_only_rule() override { platform::set_fault_hook(nullptr); }
+  read_only_rule(const read_only_rule&) = delete;
+  read_only_rule& operator=(const read_only_rule&) = delete;
+  platform::fault before(platform::operation, std::string_view, std::string_view) override { return {}; }
+  bool read_only_refused() override { return true; }
+};
+
+bool writable(const std::string& path) {
+  const auto permissions = std::filesystem::status(testing::native_path(path)).permissions();
+  return (permissions & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+}
+
+struct read_only_case {
+  const char* name;
+  status (*run)(const temp_folder&);
+  const char* left_at_file;  ///< the bytes then at "file"; nullptr: no file there
+  friend std::ostream& operator<<(std::ostream& out, const read_only_case& c) { return out << c.name; }
+};
+
+class ReadOnlyFile : public ::testing::TestWithParam<read_only_case> {};
+
+// A game file marked read-only (copied from a disc, or by another tool) is
+// replaced or removed like any other, never reported as refused or in use,
+// and a file put in its place is writable.
+TEST_P(ReadOnlyFile, IsReplacedOrRemovedAndTheNewFileIsWritable) {
+  const read_only_case& c = GetParam();
+  temp_folder dir;
+  arrange(dir);
+  ASSERT_TRUE(platform::set_writable(dir / "file", false).ok());
+  ASSERT_FALSE(writable(dir / "file"));
+  const read_only_rule windows_rule;
+  const status result = c.run(dir);
+  ASSERT_TRUE(result.ok()) << result.error();
+  if (c.left_at_file == nullptr) {
+    EXPECT_FALSE(std::filesystem::exists(testing::native_path(dir / "file")));
+  } else {
+    EXPECT_EQ(testing::file_bytes(dir / "file"), bytes_of(c.left_at_file));
+    EXPECT_TRUE(writable(dir / "file"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadOnlyFile,
+    ::testing::Values(
+        read_only_case{"renamed_over",
+                       [](const temp_folder& d) { return platform::rename_over(d / "other", d / "file"); }, "other"},
+        read_only_case{"removed", [](const temp_folder& d) { return platform::remove_file(d / "file"); }, nullptr},
+        read_only_case{"removed_as_an_entry", [](const temp_folder& d) { return platform::remove_entry(d / "file"); },
+                       nullptr}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- the fault hook ------------------------------------------------------------

@@ -1,7 +1,6 @@
 #include "app/win32/win32_toolkit.h"
 
-#include <objbase.h>
-
+#include "ui/win32/win32_com.h"
 #include "ui/win32/win32_message_boxes.h"
 
 namespace vantor {
@@ -21,7 +20,7 @@ void win32_toolkit::run_message_loop() {
   // shell's opening of the homepage may go through it. Not earlier: it
   // takes a while to start, and nothing before the first paint needs it
   // (the pictures are decoded on threads of their own).
-  if (!com_started_) com_started_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  if (!com_started_) com_started_ = SUCCEEDED(com::start_on_thread(COINIT_APARTMENTTHREADED));
   quit_ = false;
   MSG message{};
   while (!quit_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) deliver(message);
@@ -45,7 +44,7 @@ void win32_toolkit::quit_message_loop() {
 
 win32_toolkit::~win32_toolkit() {
   window_.reset();
-  if (com_started_) ::CoUninitialize();
+  if (com_started_) com::end_on_thread();
 }
 
 HWND win32_toolkit::message_owner() const {

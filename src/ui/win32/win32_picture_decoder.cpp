@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/picture_stretch.h"
+#include "ui/win32/win32_com.h"
 
 namespace vantor {
 
@@ -49,9 +50,9 @@ class com_ptr {
 // keeps it as it was.
 class com_apartment {
  public:
-  com_apartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  com_apartment() : result_(com::start_on_thread(COINIT_APARTMENTTHREADED)) {}
   ~com_apartment() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
+    if (SUCCEEDED(result_)) com::end_on_thread();
   }
   com_apartment(const com_apartment&) = delete;
   com_apartment& operator=(const com_apartment&) = delete;
@@ -110,7 +111,7 @@ std::optional<std::uint32_t> metadata_number(IWICMetadataQueryReader* reader, co
     if (value.vt == VT_UI2) number = value.uiVal;
     if (value.vt == VT_UI4) number = value.ulVal;
   }
-  ::PropVariantClear(&value);
+  com::clear_value(&value);
   return number;
 }
 
@@ -225,7 +226,7 @@ decoded_picture decode_picture(std::span<const std::uint8_t> bytes, picture_form
   }
   com_apartment apartment;
   com_ptr<IWICImagingFactory> factory;
-  if (FAILED(::CoCreateInstance(imaging_factory_class, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  if (FAILED(com::create_object(imaging_factory_class, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.put())))) {
     return picture;
   }
