@@ -83,9 +83,11 @@ check_needed() { # PROGRAM ALLOWED...
     esac
   done
 }
+# shellcheck disable=SC2086
 for program in vantor-patch vantor-patch-demo; do
   check_needed "$linux/$program" $base_libraries
 done
+# shellcheck disable=SC2086
 for program in vantor-patcher vantor-patcher-demo; do
   check_needed "$linux/$program" $base_libraries $qt_libraries
 done
