@@ -7,17 +7,19 @@
   pack.py crlf IN OUT
   pack.py sums FOLDER ARCHIVE...
 
-Every entry gets the time EPOCH (seconds, the commit's time), the owner 0
-and the mode 0755 when its source is executable by its owner, 0644
-otherwise; entries are sorted by name and each folder is listed once before
-what it holds. Nothing of the machine that packs (user, time zone, umask,
-the order a folder lists its files in) reaches the archive.
+Every entry gets the time EPOCH (seconds, the commit's time); entries are
+sorted by name and each folder is listed once before what it holds. In the
+tar archive every entry has the owner 0 and the mode 0755 when its source
+is executable by its owner, 0644 otherwise. Nothing of the machine that
+packs (user, time zone, umask, the order a folder lists its files in)
+reaches the archive.
 
-ZIP names that are not ASCII are stored in GBK, without the UTF-8 flag, as
-Chinese Windows tools write them: the folder view of Windows 7 to 11 reads
-them in the system's code page (936 on a Chinese Windows). The Info-ZIP
-Unicode path field beside them gives the UTF-8 name to unzip, 7-Zip and
-the like everywhere else.
+The ZIP archive is for Windows and written as Chinese Windows tools write
+one: made on MS-DOS (FAT) with DOS attributes, and names that are not ASCII
+stored in GBK without the UTF-8 flag, which the folder view of Windows 7 to
+11 reads in the system's code page (936 on a Chinese Windows). The Info-ZIP
+Unicode path field beside each such name gives the UTF-8 name to unzip,
+7-Zip and the like everywhere else.
 """
 
 import gzip
@@ -64,7 +66,7 @@ def write_zip(out, epoch, pairs):
     body = io.BytesIO()
     directory = io.BytesIO()
     count = 0
-    for name, source, mode in entries_of(pairs):
+    for name, source, _ in entries_of(pairs):
         try:
             stored = name.encode("ascii")
             extra = b""
@@ -75,22 +77,22 @@ def write_zip(out, epoch, pairs):
             extra = struct.pack("<HH", 0x7075, len(field)) + field
         if source is None:
             data, packed, method = b"", b"", 0
-            attributes = ((stat.S_IFDIR | mode) << 16) | 0x10
+            attributes = 0x10  # FILE_ATTRIBUTE_DIRECTORY
         else:
             with open(source, "rb") as f:
                 data = f.read()
             squeezer = zlib.compressobj(9, zlib.DEFLATED, -15, 9)
             packed = squeezer.compress(data) + squeezer.flush()
             method = 8
-            attributes = (stat.S_IFREG | mode) << 16
+            attributes = 0x20  # FILE_ATTRIBUTE_ARCHIVE
         crc = zlib.crc32(data)
         offset = body.tell()
         # Local header: version 2.0 needed, no flags.
         body.write(struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, method, clock, date, crc,
                                len(packed), len(data), len(stored), len(extra)))
         body.write(stored + extra + packed)
-        # Central header: made on Unix (3) by version 2.0, so the modes count.
-        directory.write(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, (3 << 8) | 20, 20, 0, method,
+        # Central header: made on MS-DOS (0) by version 2.0.
+        directory.write(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, method,
                                     clock, date, crc, len(packed), len(data), len(stored), len(extra),
                                     0, 0, 0, attributes, offset))
         directory.write(stored + extra)
