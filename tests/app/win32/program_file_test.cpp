@@ -1,6 +1,7 @@
 // What the built Windows programs are as files: Windows programs without a
 // console, with the icon, the manifest (DPI awareness, no elevation) and a
-// version resource that names the product and the project's version.
+// version resource that names the product and the project's version; the
+// command-line programs carry the same version resource.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -33,20 +34,18 @@ std::string version_string(const std::vector<BYTE>& block, const wchar_t* field)
   return platform::from_utf16(static_cast<const wchar_t*>(value));
 }
 
-class WindowsProgram : public ::testing::TestWithParam<program_row> {};
-
-TEST_P(WindowsProgram, CarriesItsVersionAndProductNames) {
-  const std::wstring path = testing::native_path(GetParam().path).wstring();
+void expect_version_resource(const program_row& row) {
+  const std::wstring path = testing::native_path(row.path).wstring();
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
   ASSERT_GT(size, 0u);
   std::vector<BYTE> block(size);
   ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
   EXPECT_EQ(version_string(block, L"ProductName"), "Vantor patcher");
-  EXPECT_EQ(version_string(block, L"FileDescription"), GetParam().description);
+  EXPECT_EQ(version_string(block, L"FileDescription"), row.description);
   EXPECT_EQ(version_string(block, L"FileVersion"), VANTOR_VERSION);
   EXPECT_EQ(version_string(block, L"ProductVersion"), VANTOR_VERSION);
-  EXPECT_EQ(version_string(block, L"OriginalFilename"), GetParam().file_name);
+  EXPECT_EQ(version_string(block, L"OriginalFilename"), row.file_name);
   void* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", &fixed, &length));
@@ -55,6 +54,10 @@ TEST_P(WindowsProgram, CarriesItsVersionAndProductNames) {
   EXPECT_EQ(info->dwFileVersionMS, (DWORD{VANTOR_VERSION_MAJOR} << 16) | VANTOR_VERSION_MINOR);
   EXPECT_EQ(info->dwFileVersionLS, DWORD{VANTOR_VERSION_PATCH} << 16);
 }
+
+class WindowsProgram : public ::testing::TestWithParam<program_row> {};
+
+TEST_P(WindowsProgram, CarriesItsVersionAndProductNames) { expect_version_resource(GetParam()); }
 
 TEST_P(WindowsProgram, HasItsIconAndAManifestForDpiAwarenessWithoutElevation) {
   const std::wstring path = testing::native_path(GetParam().path).wstring();
@@ -92,6 +95,19 @@ INSTANTIATE_TEST_SUITE_P(programs, WindowsProgram,
                                            program_row{"demo", VANTOR_PATCHER_DEMO_PROGRAM,
                                                        "Vantor animation patch installer (demo game)",
                                                        "vantor-patcher-demo.exe"}),
+                         [](const ::testing::TestParamInfo<program_row>& row) { return row.param.name; });
+
+class CommandLineProgram : public ::testing::TestWithParam<program_row> {};
+
+TEST_P(CommandLineProgram, CarriesItsVersionAndProductNames) { expect_version_resource(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(programs, CommandLineProgram,
+                         ::testing::Values(program_row{"game", VANTOR_PATCH_PROGRAM,
+                                                       "Vantor animation patch installer (command line)",
+                                                       "vantor-patch.exe"},
+                                           program_row{"demo", VANTOR_PATCH_DEMO_PROGRAM,
+                                                       "Vantor animation patch installer (command line, demo game)",
+                                                       "vantor-patch-demo.exe"}),
                          [](const ::testing::TestParamInfo<program_row>& row) { return row.param.name; });
 
 }  // namespace
