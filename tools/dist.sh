@@ -105,9 +105,6 @@ for file in packaging/licenses/*.txt; do
   licences="$licences $file=LICENSES/$name"
   licences_crlf="$licences_crlf $stage/licenses-crlf/$name=LICENSES/$name"
 done
-if grep -q LICENCE-NOT-CHOSEN packaging/licenses/vantor-patcher.txt; then
-  echo "dist.sh: packaging/licenses/vantor-patcher.txt holds no licence yet" >&2
-fi
 guide="$stage/guide.txt=使用说明.txt"
 name=vantor-patcher-$version
 # shellcheck disable=SC2086
