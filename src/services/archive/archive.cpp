@@ -82,7 +82,6 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   }
   const std::string target = platform::resolve_path(target_folder);
   const failure damaged{archive_error::damaged, platform::resolve_path(archive_path)};
-  if (!check_zip_signature(archive_path)) return damaged;
   archive_handle archive = open_archive(archive_path);
   if (!archive) return damaged;
   const std::int64_t count = declared_entry_count(archive.get());
