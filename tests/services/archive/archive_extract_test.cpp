@@ -58,6 +58,7 @@ TEST_P(Extraction, GivesItsResultAndLeavesWhatItShould) {
   put_file(dir / "evil", sentinel_text);
   if (!row.items.empty()) write_zip(dir / "pack.zip", row.items);
   if (row.damage) patch_file(dir / "pack.zip", row.damage);
+  if (row.shape) patch_file(dir / "pack.zip", row.shape);
   if (row.arrange) row.arrange(dir);
   const std::string archive = *row.archive ? dir / row.archive : std::string();
   const std::string target = *row.target ? dir / row.target : std::string();
@@ -258,6 +259,115 @@ INSTANTIATE_TEST_SUITE_P(
                         .fails_with = os_error::other,
                         .listing = {"out/", "out/a.txt", "out/b.bin"},
                         .verify = expect_size("out/b.bin", 0)}),
+    title_of);
+
+// --- archives as different writers lay them out ----------------------------------
+
+// A folder, a deflated entry, a stored one and one with an extended time
+// stamp in its local extra field, which a ZIP64 block then follows.
+const std::vector<zip_item> every_kind = {folder_item("mesh/"), alpha, big_item("mesh/b.bin"), gamma_item,
+                                          timed_item()};
+const std::vector<std::string> every_kind_listing = {"out/",      "out/a.txt", "out/c.txt",
+                                                     "out/mesh/", "out/mesh/b.bin", "out/timed.txt"};
+
+const arrangement every_kind_whole = [](const temp_folder& dir) {
+  EXPECT_EQ(file_bytes(dir / "out/mesh/b.bin"), big_data);
+  EXPECT_EQ(file_bytes(dir / "out/c.txt"), bytes_of("gamma"));
+  const auto times = stored_times_of(dir / "out/timed.txt");
+  ASSERT_TRUE(times);
+  EXPECT_EQ(times->modification, 1000);
+};
+
+// The record of entry 1 gives all ones for its sizes, without the ZIP64
+// block that would hold them.
+const patch zip64_sizes_missing = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  put_le32(zip, r.central_header + central_size, 0xFFFFFFFF);
+  put_le32(zip, r.central_header + 20, 0xFFFFFFFF);
+});
+
+INSTANTIATE_TEST_SUITE_P(
+    WriterShapes, Extraction,
+    ::testing::Values(
+        extraction_case{.title = "Zip64LocalHeaders",  // Python's force_zip64
+                        .items = every_kind,
+                        .shape = reshape({.zip64_local = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "Zip64SizesOfSmallEntries",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_sizes = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "Zip64EndRecords",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_end = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "Zip64Everywhere",  // Info-ZIP's zip -fz, and offsets too
+                        .items = every_kind,
+                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true,
+                                          .zip64_end = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeTheZip",  // a ZIP appended to another file
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 5000}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeTheZipOffsetsFromTheFile",  // zip -A
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 5000, .offsets_from_file = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeAZip64",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true,
+                                          .zip64_end = true, .prefix = 70000, .trailing = 100}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesAfterTheZip",
+                        .items = every_kind,
+                        .shape = reshape({.trailing = 3000}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        // Damage is found in every shape, before anything is written where
+        // the records tell it.
+        extraction_case{.title = "Zip64SizesMissing",
+                        .items = every_kind,
+                        .damage = zip64_sizes_missing,
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64EndRecordLost",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_end = true, .zip64_end_lost = true}),
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64DamagedLocalHeader",
+                        .items = every_kind,
+                        .damage = break_local_signature(2),
+                        .shape = reshape({.zip64_sizes = true, .zip64_end = true, .prefix = 100}),
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64WrongChecksum",
+                        .items = every_kind,
+                        .damage = wrong_checksum(2),
+                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_end = true}),
+                        .fails_with = archive_error::damaged,
+                        .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"}},
+        extraction_case{.title = "Zip64DataLongerThanDeclared",
+                        .items = every_kind,
+                        .damage = set_declared_size(2, 100),
+                        .shape = reshape({.zip64_sizes = true, .prefix = 100}),
+                        .fails_with = archive_error::damaged,
+                        .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"},
+                        .verify = expect_contents("out/mesh/b.bin",
+                                                  byte_string(big_data.begin(), big_data.begin() + 100))},
+        extraction_case{.title = "Zip64DeclaredSizesPastTheFreeSpace",
+                        .items = many_small_items(1000),
+                        .damage = huge_declared_sizes,
+                        .shape = reshape({.zip64_sizes = true, .zip64_end = true}),
+                        .fails_with = os_error::no_space,
+                        .listing = only_target}),
     title_of);
 
 // --- entries that must not write anything -------------------------------------
