@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "extraction_table.h"
+#include "platform/files.h"
 #include "platform/system_error.h"
 #include "services/archive/archive.h"
 #include "services/archive/archive_error.h"
@@ -554,6 +555,16 @@ TEST(ExtractArchive, TreatsLetterCaseAsWindowsDoes) {
   EXPECT_EQ(listing(dir), (std::vector<std::string>{"out/", "out/Mesh/", "out/Mesh/a.msh", "out/Mesh/b.msh",
                                                     "out/Mesh/sub/", "out/Mesh/sub/c.msh", "out/p0.pos"}));
   EXPECT_EQ(file_bytes(dir / "out/p0.pos"), bytes_of("second"));  // the later entry replaces the earlier
+}
+
+TEST(ExtractArchive, NamesTheEntryWhoseNameItRefuses) {
+  temp_folder dir;
+  // Stored in GBK: 模型/nul.msh.
+  write_zip(dir / "pack.zip", {alpha, file_item("\xC4\xA3\xD0\xCD/nul.msh", "x")});
+  const status result = unpack_archive(dir / "pack.zip", dir / "out");
+  ASSERT_EQ(failed_with(result), archive_error::unsafe_name);
+  EXPECT_TRUE(result.error().path.ends_with("pack.zip" + std::string(1, platform::path_separator) + "模型/nul.msh"))
+      << result.error().path;
 }
 
 TEST(ExtractArchive, DecodesGbkNames) {
