@@ -64,8 +64,8 @@ bool is_device_name(std::string_view part) {
   if (base.size() < 4) return false;
   const std::string_view prefix = base.substr(0, 3), number = base.substr(3);
   if (!equals_ignoring_case(prefix, "com") && !equals_ignoring_case(prefix, "lpt")) return false;
-  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
-         number == "\xC2\xB2" || number == "\xC2\xB3";
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" || number == "\xC2\xB2" ||
+         number == "\xC2\xB3";
 }
 
 // A part of a name that Windows cannot hold as it is: a device, or a name

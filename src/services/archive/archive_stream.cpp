@@ -99,7 +99,8 @@ std::size_t archive_stream::read(void* buffer, std::size_t size) {
   if (!tail_replaced_) return read_file(out, size);
   std::size_t done = 0;
   if (position_ < kept_) {
-    const auto from_file = static_cast<std::size_t>(std::min<std::int64_t>(kept_ - position_, static_cast<std::int64_t>(size)));
+    const auto from_file =
+        static_cast<std::size_t>(std::min<std::int64_t>(kept_ - position_, static_cast<std::int64_t>(size)));
     done = read_file(out, from_file);
     if (done < from_file) return done;
   }

@@ -52,10 +52,10 @@ std::optional<directory_place> place_of(archive_stream& stream, std::int64_t at,
   byte_string record(zip64_end_size);
   const std::int64_t last_start = locator_at - static_cast<std::int64_t>(zip64_end_size);
   const std::uint64_t declared = load_le64(locator.data() + 8);
-  for (const std::int64_t candidate :
-       {declared <= static_cast<std::uint64_t>(std::max<std::int64_t>(last_start, 0)) ? static_cast<std::int64_t>(declared)
-                                                                                       : std::int64_t{-1},
-        last_start}) {
+  for (const std::int64_t candidate : {declared <= static_cast<std::uint64_t>(std::max<std::int64_t>(last_start, 0))
+                                           ? static_cast<std::int64_t>(declared)
+                                           : std::int64_t{-1},
+                                       last_start}) {
     if (candidate < 0) continue;
     if (!read_at(stream, candidate, record) || load_le32(record.data()) != zip64_end_signature) continue;
     // Its size field counts what follows the first 12 bytes.
@@ -63,8 +63,8 @@ std::optional<directory_place> place_of(archive_stream& stream, std::int64_t at,
     if (load_le32(record.data() + 16) != 0 || load_le32(record.data() + 20) != 0 ||
         load_le64(record.data() + 24) != load_le64(record.data() + 32))
       return std::nullopt;  // another disk
-    return directory_place{load_le64(record.data() + 32), load_le64(record.data() + 40),
-                           load_le64(record.data() + 48), candidate};
+    return directory_place{load_le64(record.data() + 32), load_le64(record.data() + 40), load_le64(record.data() + 48),
+                           candidate};
   }
   return std::nullopt;
 }
@@ -93,9 +93,9 @@ bool apply_zip64(const std::uint8_t* extra, std::size_t size, record& r) {
     if (tag == zip64_tag) {
       const std::uint8_t* value = extra + at + 4;
       const std::uint8_t* const value_end = value + length;
-      for (auto [wanted, field] : {std::pair{wants_uncompressed, &r.uncompressed},
-                                   std::pair{wants_compressed, &r.compressed},
-                                   std::pair{wants_offset, &r.local_header}}) {
+      for (auto [wanted, field] :
+           {std::pair{wants_uncompressed, &r.uncompressed}, std::pair{wants_compressed, &r.compressed},
+            std::pair{wants_offset, &r.local_header}}) {
         if (!wanted) continue;
         if (value + 8 > value_end) return false;
         *field = load_le64(value);
@@ -123,7 +123,9 @@ void put64(byte_string& out, std::uint64_t value) {
   out.resize(at + 8);
   store_le64(out.data() + at, value);
 }
-std::uint32_t field32(std::uint64_t value) { return value >= all_ones32 ? all_ones32 : static_cast<std::uint32_t>(value); }
+std::uint32_t field32(std::uint64_t value) {
+  return value >= all_ones32 ? all_ones32 : static_cast<std::uint32_t>(value);
+}
 
 void write_record(byte_string& out, const record& r) {
   byte_string zip64;
@@ -137,8 +139,8 @@ void write_record(byte_string& out, const record& r) {
   put32(out, field32(r.uncompressed));
   put16(out, r.name_length);
   put16(out, static_cast<std::uint16_t>(zip64.empty() ? 0 : zip64.size() + 4));
-  put16(out, 0);                         // comment
-  put16(out, 0);                         // disk
+  put16(out, 0);                          // comment
+  put16(out, 0);                          // disk
   out.insert(out.end(), f + 36, f + 42);  // internal and external attributes
   put32(out, field32(r.local_header));
   out.insert(out.end(), r.name, r.name + r.name_length);

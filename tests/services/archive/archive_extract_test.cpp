@@ -268,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
 // stamp in its local extra field, which a ZIP64 block then follows.
 const std::vector<zip_item> every_kind = {folder_item("mesh/"), alpha, big_item("mesh/b.bin"), gamma_item,
                                           timed_item()};
-const std::vector<std::string> every_kind_listing = {"out/",      "out/a.txt", "out/c.txt",
+const std::vector<std::string> every_kind_listing = {"out/",      "out/a.txt",      "out/c.txt",
                                                      "out/mesh/", "out/mesh/b.bin", "out/timed.txt"};
 
 const arrangement every_kind_whole = [](const temp_folder& dir) {
@@ -304,12 +304,12 @@ INSTANTIATE_TEST_SUITE_P(
                         .shape = reshape({.zip64_end = true}),
                         .listing = every_kind_listing,
                         .verify = every_kind_whole},
-        extraction_case{.title = "Zip64Everywhere",  // Info-ZIP's zip -fz, and offsets too
-                        .items = every_kind,
-                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true,
-                                          .zip64_end = true}),
-                        .listing = every_kind_listing,
-                        .verify = every_kind_whole},
+        extraction_case{
+            .title = "Zip64Everywhere",  // Info-ZIP's zip -fz, and offsets too
+            .items = every_kind,
+            .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true, .zip64_end = true}),
+            .listing = every_kind_listing,
+            .verify = every_kind_whole},
         extraction_case{.title = "BytesBeforeTheZip",  // a ZIP appended to another file
                         .items = every_kind,
                         .shape = reshape({.prefix = 5000}),
@@ -322,8 +322,12 @@ INSTANTIATE_TEST_SUITE_P(
                         .verify = every_kind_whole},
         extraction_case{.title = "BytesBeforeAZip64",
                         .items = every_kind,
-                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true,
-                                          .zip64_end = true, .prefix = 70000, .trailing = 100}),
+                        .shape = reshape({.zip64_local = true,
+                                          .zip64_sizes = true,
+                                          .zip64_offsets = true,
+                                          .zip64_end = true,
+                                          .prefix = 70000,
+                                          .trailing = 100}),
                         .listing = every_kind_listing,
                         .verify = every_kind_whole},
         extraction_case{.title = "BytesAfterTheZip",
@@ -355,14 +359,14 @@ INSTANTIATE_TEST_SUITE_P(
                         .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_end = true}),
                         .fails_with = archive_error::damaged,
                         .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"}},
-        extraction_case{.title = "Zip64DataLongerThanDeclared",
-                        .items = every_kind,
-                        .damage = set_declared_size(2, 100),
-                        .shape = reshape({.zip64_sizes = true, .prefix = 100}),
-                        .fails_with = archive_error::damaged,
-                        .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"},
-                        .verify = expect_contents("out/mesh/b.bin",
-                                                  byte_string(big_data.begin(), big_data.begin() + 100))},
+        extraction_case{
+            .title = "Zip64DataLongerThanDeclared",
+            .items = every_kind,
+            .damage = set_declared_size(2, 100),
+            .shape = reshape({.zip64_sizes = true, .prefix = 100}),
+            .fails_with = archive_error::damaged,
+            .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"},
+            .verify = expect_contents("out/mesh/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))},
         extraction_case{.title = "Zip64DeclaredSizesPastTheFreeSpace",
                         .items = many_small_items(1000),
                         .damage = huge_declared_sizes,
