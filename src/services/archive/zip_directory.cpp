@@ -231,12 +231,16 @@ std::optional<plain_directory> read_plain_directory(archive_stream& stream) {
   byte_string tail(tail_size);
   if (!read_at(stream, tail_at, tail)) return std::nullopt;
   // The last end record that leads to a directory: trailing bytes may
-  // follow it, and may even hold its signature.
-  for (std::size_t k = tail_size - end_size + 1; k-- > 0;) {
+  // follow it, and may even hold its signature. A few are tried, so that
+  // bytes full of false end records cost little.
+  constexpr int most_tried = 4;
+  int tried = 0;
+  for (std::size_t k = tail_size - end_size + 1; k-- > 0 && tried < most_tried;) {
     if (load_le32(tail.data() + k) != end_signature) continue;
     const std::int64_t at = tail_at + static_cast<std::int64_t>(k);
     const auto place = place_of(stream, at, tail.data() + k);
     if (!place) continue;
+    ++tried;
     if (auto plain = directory_from(stream, *place)) return plain;
   }
   return std::nullopt;

@@ -29,14 +29,14 @@ struct plain_directory {
 
 /// Reads the end records and the central directory of the archive in the
 /// stream. The end record is the last one in the final 64 KB that leads to
-/// a directory (trailing bytes after it are ignored); ZIP64 end records are
-/// used when their locator stands right before it. Bytes before the first
-/// entry are allowed: the directory's offsets are corrected by the distance
-/// between where the directory says it starts and where it stands. None when
-/// no end record leads to a directory of the declared number of records, the
-/// archive spans disks, a record needs ZIP64 values it lacks, a local header
-/// would lie outside the entries' part of the file, or a record follows the
-/// declared ones.
+/// a directory, of the last four that look like one (bytes after it are
+/// ignored); ZIP64 end records are used when their locator stands right
+/// before it. Bytes before the first entry are allowed: the directory's
+/// offsets are corrected by the distance between where the directory says
+/// it starts and where it stands. None when no end record leads to a
+/// directory of the declared number of records, the archive spans disks, a
+/// record needs ZIP64 values it lacks, a local header would lie outside the
+/// entries' part of the file, or a record follows the declared ones.
 std::optional<plain_directory> read_plain_directory(archive_stream& stream);
 
 }  // namespace vantor
