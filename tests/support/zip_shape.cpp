@@ -120,6 +120,10 @@ byte_string reshaped(const byte_string& zip, const zip_shape& shape) {
   add32(out, shape.zip64_end ? all_ones : static_cast<std::uint32_t>(directory_at - base));
   add16(out, 0);
   add_filler(out, shape.trailing, 't');
+  for (int k = 0; shape.trailing_end_records && k < 3; ++k) {
+    add32(out, 0x06054B50);
+    add_filler(out, 18, 0);
+  }
   return out;
 }
 

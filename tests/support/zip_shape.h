@@ -31,6 +31,9 @@ struct zip_shape {
   bool offsets_from_file = false;
   /// Bytes after the end record.
   std::size_t trailing = 0;
+  /// The bytes after the end record end in end records of nothing, as a
+  /// file appended to the ZIP may hold.
+  bool trailing_end_records = false;
 };
 
 /// Lays the archive's entries out again in the shape, bytes unchanged: the

@@ -239,7 +239,7 @@ std::optional<plain_directory> read_plain_directory(archive_stream& stream) {
     if (load_le32(tail.data() + k) != end_signature) continue;
     const std::int64_t at = tail_at + static_cast<std::int64_t>(k);
     const auto place = place_of(stream, at, tail.data() + k);
-    if (!place) continue;
+    if (!place || place->entries == 0) continue;  // an archive of nothing is no model package
     ++tried;
     if (auto plain = directory_from(stream, *place)) return plain;
   }

@@ -34,9 +34,10 @@ struct plain_directory {
 /// before it. Bytes before the first entry are allowed: the directory's
 /// offsets are corrected by the distance between where the directory says
 /// it starts and where it stands. None when no end record leads to a
-/// directory of the declared number of records, the archive spans disks, a
-/// record needs ZIP64 values it lacks, a local header would lie outside the
-/// entries' part of the file, or a record follows the declared ones.
+/// directory of the declared number of records (at least one), the archive
+/// spans disks, a record needs ZIP64 values it lacks, a local header would
+/// lie outside the entries' part of the file, or a record follows the
+/// declared ones.
 std::optional<plain_directory> read_plain_directory(archive_stream& stream);
 
 }  // namespace vantor

@@ -335,6 +335,11 @@ INSTANTIATE_TEST_SUITE_P(
                         .shape = reshape({.trailing = 3000}),
                         .listing = every_kind_listing,
                         .verify = every_kind_whole},
+        extraction_case{.title = "EndRecordsOfNothingAfterTheZip",
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 100, .trailing = 3000, .trailing_end_records = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
         // Damage is found in every shape, before anything is written where
         // the records tell it.
         extraction_case{.title = "Zip64SizesMissing",
