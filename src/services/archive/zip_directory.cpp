@@ -52,10 +52,9 @@ std::optional<directory_place> place_of(archive_stream& stream, std::int64_t at,
   byte_string record(zip64_end_size);
   const std::int64_t last_start = locator_at - static_cast<std::int64_t>(zip64_end_size);
   const std::uint64_t declared = load_le64(locator.data() + 8);
-  for (const std::int64_t candidate : {declared <= static_cast<std::uint64_t>(std::max<std::int64_t>(last_start, 0))
-                                           ? static_cast<std::int64_t>(declared)
-                                           : std::int64_t{-1},
-                                       last_start}) {
+  const std::int64_t where_declared =
+      last_start >= 0 && declared <= static_cast<std::uint64_t>(last_start) ? static_cast<std::int64_t>(declared) : -1;
+  for (const std::int64_t candidate : {where_declared, last_start}) {
     if (candidate < 0) continue;
     if (!read_at(stream, candidate, record) || load_le32(record.data()) != zip64_end_signature) continue;
     // Its size field counts what follows the first 12 bytes.
@@ -91,14 +90,14 @@ bool apply_zip64(const std::uint8_t* extra, std::size_t size, record& r) {
     const std::size_t length = load_le16(extra + at + 2);
     if (at + 4 + length > size) break;
     if (tag == zip64_tag) {
-      const std::uint8_t* value = extra + at + 4;
-      const std::uint8_t* const value_end = value + length;
+      std::size_t value = at + 4;
+      const std::size_t value_end = value + length;
       for (auto [wanted, field] :
            {std::pair{wants_uncompressed, &r.uncompressed}, std::pair{wants_compressed, &r.compressed},
             std::pair{wants_offset, &r.local_header}}) {
         if (!wanted) continue;
-        if (value + 8 > value_end) return false;
-        *field = load_le64(value);
+        if (value_end - value < 8) return false;
+        *field = load_le64(extra + value);
         value += 8;
       }
       return true;
