@@ -24,6 +24,18 @@ def zip_bytes(entries):
     return buffer.getvalue()
 
 
+def zip64_local_bytes(entries):
+    """Local headers with ZIP64 sizes, as Python writes them with force_zip64."""
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, data in entries:
+            info = zipfile.ZipInfo(name, date_time=(2024, 6, 15, 12, 30, 0))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            with archive.open(info, "w", force_zip64=True) as entry:
+                entry.write(data)
+    return buffer.getvalue()
+
+
 def ut_block(mtime, atime, ctime):
     return b"UT" + struct.pack("<HBIII", 13, 7, mtime, atime, ctime)
 
@@ -44,6 +56,11 @@ def archives():
     yield "symlink", zip_bytes([("link", b"../outside", S, (0o120777 << 16), b""),
                                 ("link/sentinel", b"evil", S, 0x20, b"")])
     whole = zip_bytes([("a.txt", b"abc" * 30, D, 0x20, b""), ("b.txt", b"def", S, 0x20, b"")])
+    yield "device_name", zip_bytes([("mesh/nul.msh", b"gone", S, 0x20, b"")])
+    yield "trailing_dot", zip_bytes([("name.", b"renamed", S, 0x20, b"")])
+    yield "zip64_local", zip64_local_bytes([("mesh/hero.msh", b"mesh " * 40), ("P0.POS", b"pose")])
+    yield "prefixed", b"MZ" + bytes(510) + whole
+    yield "prefixed_zip64_local", b"MZ" + bytes(510) + zip64_local_bytes([("a.txt", b"abc" * 30)])
     yield "truncated_directory", whole[: len(whole) - 30]
     yield "short", whole[:20]
 

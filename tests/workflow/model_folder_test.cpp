@@ -14,6 +14,7 @@
 #include "support/player_texts.h"
 #include "support/zip_damage.h"
 #include "support/zip_fixture.h"
+#include "support/zip_shape.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -77,6 +78,39 @@ TEST(ModelFolder, ThatIsThereIsNeverUnpackedAgain) {
   EXPECT_EQ(game.snapshot("pmodel"), (tree{{"P0.POS", game.pose_update}}));
 }
 
+// As ZIP writers other than ours lay the package out: every such package
+// installs whole.
+struct shape_case {
+  const char* name;
+  zip_shape shape;
+  friend void PrintTo(const shape_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class PackageShape : public ::testing::TestWithParam<shape_case> {};
+
+TEST_P(PackageShape, IsUnpackedWhole) {
+  testing::game_folder game;
+  without_model_folder(game);
+  byte_string package = file_bytes(game.path("pmodel.pak"));
+  reshape(GetParam().shape)(package);
+  put_file(game.path("pmodel.pak"), package);
+  ASSERT_EQ(click_upgrade(game), std::vector<std::string>{texts::upgraded});
+  EXPECT_EQ(game.snapshot("pmodel"), unpacked_tree(game));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PackageShape,
+    ::testing::Values(shape_case{"zip64_local_headers", {.zip64_local = true}},
+                      shape_case{"zip64_sizes_of_small_entries", {.zip64_sizes = true}},
+                      shape_case{"zip64_end_records", {.zip64_end = true}},
+                      shape_case{"zip64_everywhere",
+                                 {.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true, .zip64_end = true}},
+                      shape_case{"appended_to_another_file", {.prefix = 4096}},
+                      shape_case{"appended_zip64", {.zip64_sizes = true, .zip64_end = true, .prefix = 4096}},
+                      shape_case{"self_extracting_offsets", {.prefix = 4096, .offsets_from_file = true}},
+                      shape_case{"bytes_after_the_end", {.trailing = 500}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // --- packages that must change nothing -------------------------------------------
 
 using patch = zip_patch;
@@ -101,6 +135,16 @@ std::vector<zip_item> thousand_entries() {
 }
 
 class RefusedPackage : public ::testing::TestWithParam<package_case> {};
+
+// Damage in a package laid out as other writers lay it out.
+void zip64_wrong_checksum(byte_string& zip) {
+  wrong_checksum(1)(zip);
+  reshape({.zip64_local = true, .zip64_sizes = true, .zip64_end = true})(zip);
+}
+void appended_data_longer_than_declared(byte_string& zip) {
+  set_declared_size(1, 100)(zip);
+  reshape({.prefix = 4096})(zip);
+}
 
 TEST_P(RefusedPackage, FailsTheUpgradeAndChangesNothing) {
   const auto& c = GetParam();
@@ -139,7 +183,21 @@ INSTANTIATE_TEST_SUITE_P(
         package_case{"drive_letter", with(package_items(), file_item("C:/evil", "x"))},
         package_case{"control_character", with(package_items(), file_item("mesh/a\tb", "x"))},
         package_case{"file_where_a_folder_goes", with(package_items(), file_item("MESH/hero.msh/x", "x"))},
-        package_case{"data_behind_a_folder_name", with(package_items(), file_item("extra/", "data"))}),
+        package_case{"data_behind_a_folder_name", with(package_items(), file_item("extra/", "data"))},
+        package_case{"zip64_wrong_checksum", package_items(), zip64_wrong_checksum},
+        package_case{"appended_data_longer_than_declared", package_items(), appended_data_longer_than_declared},
+        package_case{"zip64_end_record_lost", package_items(), reshape({.zip64_end = true, .zip64_end_lost = true})},
+        // Names Windows cannot hold as they are: refused on every system.
+        package_case{"device_name", with(package_items(), file_item("NUL", "x"))},
+        package_case{"device_name_with_extensions", with(package_items(), file_item("nul.tar.gz", "x"))},
+        package_case{"device_name_in_a_folder", with(package_items(), file_item("mesh/nul.msh", "x"))},
+        package_case{"device_name_as_a_folder", with(package_items(), file_item("aux/a.msh", "x"))},
+        package_case{"name_ending_in_a_dot", with(package_items(), file_item("mesh/name.", "x"))},
+        package_case{"name_ending_in_a_space", with(package_items(), file_item("mesh/name ", "x"))},
+        package_case{"alternate_data_stream", with(package_items(), file_item("P0.POS:stream", "x"))},
+        package_case{"character_windows_refuses", with(package_items(), file_item("mesh/a|b.msh", "x"))},
+        package_case{"drive_relative", with(package_items(), file_item("C:evil", "x"))},
+        package_case{"unc", with(package_items(), file_item("\\\\srv\\share\\evil", "x"))}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- upgrades that fail after the package was unpacked -----------------------------

@@ -14,16 +14,32 @@ namespace vantor {
 
 namespace {
 
-// The sum of the sizes the entries declare, after every record has been read
-// once; none when one cannot be read or declares no sensible size.
-std::optional<std::uint64_t> declared_total(archive_reader* reader, std::int32_t count) {
+failure refused_name(std::string_view archive_path, std::string_view name) {
+  return failure{archive_error::unsafe_name, platform::join_path(archive_path, name)};
+}
+
+// The name an entry is extracted under; none when it may not be.
+std::optional<std::string> extraction_name(const archive_entry& entry) {
+  std::string name = entry_name_text(entry.name, entry.name_is_utf8());
+  if (entry.name_cut || !is_safe_entry_name(name)) return std::nullopt;
+  return name;
+}
+
+// Reads every record once, before anything is written: the sum of the sizes
+// the entries declare. Fails with damaged when a record cannot be read or
+// declares no sensible size, and with unsafe_name for a name that may not
+// be extracted.
+outcome<std::uint64_t> survey(archive_reader* reader, std::int32_t count, std::string_view archive_path) {
   // Far more than any disk holds, and no sum of int32-many of them overflows.
   constexpr std::int64_t largest_entry = std::int64_t{1} << 48;
+  const failure damaged{archive_error::damaged, std::string(archive_path)};
   std::uint64_t total = 0;
   for (std::int32_t i = 0; i < count; ++i) {
     const outcome<archive_entry> entry = get_archive_entry(reader, i);
-    if (!entry) return std::nullopt;
-    if (entry->uncompressed_size < 0 || entry->uncompressed_size > largest_entry) return std::nullopt;
+    if (!entry) return damaged;
+    if (!extraction_name(*entry))
+      return refused_name(archive_path, entry_name_text(entry->name, entry->name_is_utf8()));
+    if (entry->uncompressed_size < 0 || entry->uncompressed_size > largest_entry) return damaged;
     total += static_cast<std::uint64_t>(entry->uncompressed_size);
   }
   return total;
@@ -38,8 +54,9 @@ class extraction {
     const outcome<archive_entry> read = get_archive_entry(reader_, index);
     if (!read) return damaged(std::to_string(index));
     const archive_entry& entry = *read;
-    const std::string name = entry_name_text(entry.name, entry.name_is_utf8());
-    if (entry.name_cut || !is_safe_entry_name(name)) return refused(name);
+    const std::optional<std::string> checked = extraction_name(entry);
+    if (!checked) return refused_name(archive_path_, entry_name_text(entry.name, entry.name_is_utf8()));
+    const std::string& name = *checked;
     const std::vector<std::string_view> parts = entry_name_parts(name);
 
     if (entry.is_folder() || ends_in_separator(name)) {
@@ -47,7 +64,7 @@ class extraction {
       if (!entry.is_folder() && entry.uncompressed_size != 0) return damaged(name);
       return tree_.make_folder(parts);
     }
-    if (parts.empty()) return refused(name);
+    if (parts.empty()) return refused_name(archive_path_, name);
     const auto size = static_cast<std::uint64_t>(entry.uncompressed_size);
     if (size > budget_) return damaged(name);  // more than the records declared before
     budget_ -= size;
@@ -60,9 +77,6 @@ class extraction {
  private:
   failure damaged(std::string_view name) const {
     return failure{archive_error::damaged, platform::join_path(archive_path_, name)};
-  }
-  failure refused(std::string_view name) const {
-    return failure{os_error::name_refused, platform::join_path(archive_path_, name)};
   }
 
   archive_reader* reader_;
@@ -82,15 +96,15 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   }
   const std::string target = platform::resolve_path(target_folder);
   const failure damaged{archive_error::damaged, platform::resolve_path(archive_path)};
-  if (!check_zip_signature(archive_path)) return damaged;
   archive_handle archive = open_archive(archive_path);
   if (!archive) return damaged;
   const std::int64_t count = declared_entry_count(archive.get());
   if (count < 1 || count > std::numeric_limits<std::int32_t>::max()) return damaged;
   const auto entries = static_cast<std::int32_t>(count);
 
-  const auto total = declared_total(archive.get(), entries);
-  if (!total || has_undeclared_entries(archive.get())) return damaged;
+  const auto total = survey(archive.get(), entries, damaged.path);
+  if (!total) return total.error();
+  if (has_undeclared_entries(archive.get())) return damaged;
   const auto space = platform::free_space(target);
   if (!space) return space.error();
   if (*total > *space) return failure{os_error::no_space, target};

@@ -15,20 +15,24 @@ namespace vantor {
 /// The target folder is created first when it is missing; folders and files
 /// made stay whatever the result, so a caller that wants all or nothing
 /// extracts into a new folder and removes it on failure. Before anything is
-/// extracted, every entry's record is read, and an archive whose declared
-/// sizes add up to more than the free space of the target's file system is
+/// extracted, every entry's record and name are read: a record that cannot
+/// be read is damaged; a name that could land outside the target folder or
+/// that Windows cannot hold as it is (see is_safe_entry_name; checked after
+/// a name without the UTF-8 flag that is not UTF-8 is decoded from GB18030)
+/// is unsafe_name, on every system alike; an archive whose declared sizes
+/// add up to more than the free space of the target's file system is
 /// refused (no_space). The entries are then extracted in directory order,
 /// and the first that cannot be extracted ends the extraction:
 ///
-/// - a record that cannot be read, data that cannot be inflated, or data
-///   whose size or CRC-32 is not the declared one: damaged;
-/// - a name that could land outside the target folder (absolute, drive or
-///   UNC prefix, "..", a ":", a zero byte or control character), checked
-///   after a name without the UTF-8 flag that is not UTF-8 is decoded from
-///   GB18030: name_refused;
+/// - data that cannot be inflated, or data whose size or CRC-32 is not the
+///   declared one: damaged;
 /// - a file, symbolic link or anything but a folder where a folder goes, or
 ///   anything but a plain file where a file goes: exists. Nothing is ever
 ///   written through a symbolic link.
+///
+/// The archive may carry ZIP64 records (end records, and fields on entries
+/// of any size) and bytes before its first entry or after its end record:
+/// see zip_directory.h.
 ///
 /// Folders are created as file entries need them, whether or not the
 /// archive has entries for them. Names that differ only in ASCII letter case

@@ -13,6 +13,8 @@ class archive_category final : public failure_category {
         return "has no such entry";
       case archive_error::bad_time_stamp:
         return "has a time stamp that names no date";
+      case archive_error::unsafe_name:
+        return "is an entry whose name is unsafe or that Windows cannot hold";
       case archive_error::damaged:
         break;
     }

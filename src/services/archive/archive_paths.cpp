@@ -42,17 +42,57 @@ status create_folder_path(std::string_view path) {
   return {};
 }
 
+namespace {
+
+char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (lower_ascii(a[k]) != lower_ascii(b[k])) return false;
+  return true;
+}
+
+// Windows opens a device for these names, whatever follows the first dot
+// and however the letters are cased: "nul.tar.gz" and "Com1.txt" are the
+// NUL and COM1 devices. Superscript digits count as digits there.
+bool is_device_name(std::string_view part) {
+  std::string_view base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
+    if (equals_ignoring_case(base, device)) return true;
+  if (base.size() < 4) return false;
+  const std::string_view prefix = base.substr(0, 3), number = base.substr(3);
+  if (!equals_ignoring_case(prefix, "com") && !equals_ignoring_case(prefix, "lpt")) return false;
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" || number == "\xC2\xB2" ||
+         number == "\xC2\xB3";
+}
+
+// A part of a name that Windows cannot hold as it is: a device, or a name
+// it would change by dropping a final dot or space.
+bool windows_refuses_part(std::string_view part) {
+  if (part.empty() || part == ".") return false;  // dropped from the path
+  if (part == "..") return true;
+  if (part.back() == '.' || part.back() == ' ') return true;
+  return is_device_name(part);
+}
+
+}  // namespace
+
 bool is_safe_entry_name(std::string_view name) {
   if (!name.empty() && is_name_separator(name.front())) return false;  // absolute or UNC
   for (const char c : name) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || c == ':') return false;  // zero byte, control, drive or stream
+    if (byte < 0x20 || byte == 0x7F) return false;  // zero byte or control character
+    // A drive (also "C:x", relative to that drive's folder), an alternate
+    // data stream, or a character Windows does not allow in names.
+    if (std::string_view(":<>\"|?*").find(c) != std::string_view::npos) return false;
   }
   std::size_t start = 0;
   while (start <= name.size()) {
     std::size_t end = start;
     while (end < name.size() && !is_name_separator(name[end])) ++end;
-    if (name.substr(start, end - start) == "..") return false;
+    if (windows_refuses_part(name.substr(start, end - start))) return false;
     start = end + 1;
   }
   return true;

@@ -23,11 +23,17 @@ void ensure_trailing_separator(std::string& path);
 /// created; the levels before it stay.
 status create_folder_path(std::string_view path);
 
-/// Whether an entry name may be joined to the target folder. Refused: an
-/// absolute name ("/x", "\x", "\\server\share"), a drive prefix or any ":",
-/// a ".." part (split on both "/" and "\"), a zero byte or a control
-/// character. Names that are unsafe on either Linux or Windows are refused
-/// on both, so an archive extracts alike everywhere.
+/// Whether an entry name may be joined to the target folder and names there
+/// the same file on Linux and on Windows. Refused: an absolute name ("/x",
+/// "\x", "\\server\share"), a drive prefix or any ":" (a drive, also
+/// "C:x", or an alternate data stream), a ".." part (split on both "/" and
+/// "\"), a zero byte or a control character, any of < > " | ? *, a part
+/// ending in a dot or a space (Windows drops them, so "name." would become
+/// "name"), and a device name as a part (CON, PRN, AUX, NUL, COM1 to COM9,
+/// LPT1 to LPT9, CONIN$, CONOUT$, in any letter case, with or without an
+/// extension: "nul.tar.gz" is the NUL device). Names that are unsafe on
+/// either system are refused on both, so a package extracts alike
+/// everywhere.
 bool is_safe_entry_name(std::string_view name);
 
 /// The entry name as UTF-8 text. A name the archive marks as UTF-8, and any

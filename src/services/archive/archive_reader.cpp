@@ -10,6 +10,7 @@
 
 #include "services/archive/archive_error.h"
 #include "services/archive/archive_stream.h"
+#include "services/archive/zip_directory.h"
 #include "services/files.h"
 #include "services/little_endian.h"
 
@@ -27,6 +28,10 @@ constexpr uLong method_deflated = Z_DEFLATED;
 class archive_reader {
  public:
   explicit archive_reader(platform::file file) : stream_(std::move(file)) {
+    // minizip reads the directory as the program has read and rewritten it.
+    std::optional<plain_directory> directory = read_plain_directory(stream_);
+    if (!directory) return;
+    stream_.replace_tail(directory->kept, std::move(directory->records));
     zlib_filefunc64_def functions = archive_stream_functions();
     zip_ = unzOpen2_64(&stream_, &functions);
     if (zip_ == nullptr) return;  // minizip has closed the stream

@@ -82,8 +82,39 @@ bool archive_stream::read_at(std::int64_t at, void* buffer, std::size_t size, st
   return true;
 }
 
+std::int64_t archive_stream::size() {
+  if (tail_replaced_) return kept_ + static_cast<std::int64_t>(tail_.size());
+  return std::move(file_.size()).value_or(-1);
+}
+
+void archive_stream::replace_tail(std::int64_t kept, byte_string tail) {
+  tail_replaced_ = true;
+  kept_ = kept;
+  tail_ = std::move(tail);
+  buffer_fill_ = 0;  // the buffer may hold bytes past the kept ones
+}
+
 std::size_t archive_stream::read(void* buffer, std::size_t size) {
   auto* out = static_cast<char*>(buffer);
+  if (!tail_replaced_) return read_file(out, size);
+  std::size_t done = 0;
+  if (position_ < kept_) {
+    const auto from_file =
+        static_cast<std::size_t>(std::min<std::int64_t>(kept_ - position_, static_cast<std::int64_t>(size)));
+    done = read_file(out, from_file);
+    if (done < from_file) return done;
+  }
+  const std::int64_t in_tail = position_ - kept_;
+  if (done < size && in_tail >= 0 && in_tail < static_cast<std::int64_t>(tail_.size())) {
+    const std::size_t take = std::min(size - done, tail_.size() - static_cast<std::size_t>(in_tail));
+    std::memcpy(out + done, tail_.data() + in_tail, take);
+    done += take;
+    position_ += static_cast<std::int64_t>(take);
+  }
+  return done;
+}
+
+std::size_t archive_stream::read_file(char* out, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
     // Whatever the buffer already holds at the position.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "services/values.h"
 
 namespace vantor {
 
@@ -26,13 +27,18 @@ class archive_stream {
   void seek(std::int64_t position) { position_ = position; }
   std::int64_t position() const { return position_; }
   /// The size of the file, or -1.
-  std::int64_t size() { return std::move(file_.size()).value_or(-1); }
+  std::int64_t size();
+
+  /// From now on the file reads as its first kept bytes followed by tail:
+  /// how minizip is shown a directory rewritten in place of the file's own.
+  void replace_tail(std::int64_t kept, byte_string tail);
   bool failed() const { return failed_; }
   const std::string& path() const { return file_.path(); }
   void close() { (void)file_.close(); }
 
  private:
   bool read_at(std::int64_t at, void* buffer, std::size_t size, std::size_t& got);
+  std::size_t read_file(char* out, std::size_t size);
 
   platform::file file_;
   std::int64_t position_ = 0;       // where the next read starts
@@ -41,6 +47,9 @@ class archive_stream {
   std::int64_t buffer_start_ = 0;  // file offset of buffer_[0]
   std::size_t buffer_fill_ = 0;
   bool failed_ = false;
+  bool tail_replaced_ = false;
+  std::int64_t kept_ = 0;  // with a replaced tail: the bytes of the file still read
+  byte_string tail_;
 };
 
 /// The file functions that make minizip read an archive_stream. The stream

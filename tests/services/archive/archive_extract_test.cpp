@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "extraction_table.h"
+#include "platform/files.h"
 #include "platform/system_error.h"
 #include "services/archive/archive.h"
 #include "services/archive/archive_error.h"
@@ -58,6 +59,7 @@ TEST_P(Extraction, GivesItsResultAndLeavesWhatItShould) {
   put_file(dir / "evil", sentinel_text);
   if (!row.items.empty()) write_zip(dir / "pack.zip", row.items);
   if (row.damage) patch_file(dir / "pack.zip", row.damage);
+  if (row.shape) patch_file(dir / "pack.zip", row.shape);
   if (row.arrange) row.arrange(dir);
   const std::string archive = *row.archive ? dir / row.archive : std::string();
   const std::string target = *row.target ? dir / row.target : std::string();
@@ -260,6 +262,124 @@ INSTANTIATE_TEST_SUITE_P(
                         .verify = expect_size("out/b.bin", 0)}),
     title_of);
 
+// --- archives as different writers lay them out ----------------------------------
+
+// A folder, a deflated entry, a stored one and one with an extended time
+// stamp in its local extra field, which a ZIP64 block then follows.
+const std::vector<zip_item> every_kind = {folder_item("mesh/"), alpha, big_item("mesh/b.bin"), gamma_item,
+                                          timed_item()};
+const std::vector<std::string> every_kind_listing = {"out/",      "out/a.txt",      "out/c.txt",
+                                                     "out/mesh/", "out/mesh/b.bin", "out/timed.txt"};
+
+const arrangement every_kind_whole = [](const temp_folder& dir) {
+  EXPECT_EQ(file_bytes(dir / "out/mesh/b.bin"), big_data);
+  EXPECT_EQ(file_bytes(dir / "out/c.txt"), bytes_of("gamma"));
+  const auto times = stored_times_of(dir / "out/timed.txt");
+  ASSERT_TRUE(times);
+  EXPECT_EQ(times->modification, 1000);
+};
+
+// The record of entry 1 gives all ones for its sizes, without the ZIP64
+// block that would hold them.
+const patch zip64_sizes_missing = for_entry(1, [](byte_string& zip, const zip_record& r) {
+  put_le32(zip, r.central_header + central_size, 0xFFFFFFFF);
+  put_le32(zip, r.central_header + 20, 0xFFFFFFFF);
+});
+
+INSTANTIATE_TEST_SUITE_P(
+    WriterShapes, Extraction,
+    ::testing::Values(
+        extraction_case{.title = "Zip64LocalHeaders",  // Python's force_zip64
+                        .items = every_kind,
+                        .shape = reshape({.zip64_local = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "Zip64SizesOfSmallEntries",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_sizes = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "Zip64EndRecords",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_end = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{
+            .title = "Zip64Everywhere",  // Info-ZIP's zip -fz, and offsets too
+            .items = every_kind,
+            .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_offsets = true, .zip64_end = true}),
+            .listing = every_kind_listing,
+            .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeTheZip",  // a ZIP appended to another file
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 5000}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeTheZipOffsetsFromTheFile",  // zip -A
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 5000, .offsets_from_file = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesBeforeAZip64",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_local = true,
+                                          .zip64_sizes = true,
+                                          .zip64_offsets = true,
+                                          .zip64_end = true,
+                                          .prefix = 70000,
+                                          .trailing = 100}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "BytesAfterTheZip",
+                        .items = every_kind,
+                        .shape = reshape({.trailing = 3000}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        extraction_case{.title = "EndRecordsOfNothingAfterTheZip",
+                        .items = every_kind,
+                        .shape = reshape({.prefix = 100, .trailing = 3000, .trailing_end_records = true}),
+                        .listing = every_kind_listing,
+                        .verify = every_kind_whole},
+        // Damage is found in every shape, before anything is written where
+        // the records tell it.
+        extraction_case{.title = "Zip64SizesMissing",
+                        .items = every_kind,
+                        .damage = zip64_sizes_missing,
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64EndRecordLost",
+                        .items = every_kind,
+                        .shape = reshape({.zip64_end = true, .zip64_end_lost = true}),
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64DamagedLocalHeader",
+                        .items = every_kind,
+                        .damage = break_local_signature(2),
+                        .shape = reshape({.zip64_sizes = true, .zip64_end = true, .prefix = 100}),
+                        .fails_with = archive_error::damaged,
+                        .listing = only_target},
+        extraction_case{.title = "Zip64WrongChecksum",
+                        .items = every_kind,
+                        .damage = wrong_checksum(2),
+                        .shape = reshape({.zip64_local = true, .zip64_sizes = true, .zip64_end = true}),
+                        .fails_with = archive_error::damaged,
+                        .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"}},
+        extraction_case{
+            .title = "Zip64DataLongerThanDeclared",
+            .items = every_kind,
+            .damage = set_declared_size(2, 100),
+            .shape = reshape({.zip64_sizes = true, .prefix = 100}),
+            .fails_with = archive_error::damaged,
+            .listing = {"out/", "out/a.txt", "out/mesh/", "out/mesh/b.bin"},
+            .verify = expect_contents("out/mesh/b.bin", byte_string(big_data.begin(), big_data.begin() + 100))},
+        extraction_case{.title = "Zip64DeclaredSizesPastTheFreeSpace",
+                        .items = many_small_items(1000),
+                        .damage = huge_declared_sizes,
+                        .shape = reshape({.zip64_sizes = true, .zip64_end = true}),
+                        .fails_with = os_error::no_space,
+                        .listing = only_target}),
+    title_of);
+
 // --- entries that must not write anything -------------------------------------
 
 zip_item link_entry(std::string name, std::string_view target) {
@@ -279,52 +399,96 @@ INSTANTIATE_TEST_SUITE_P(
     UnsafeEntries, Extraction,
     ::testing::Values(extraction_case{.title = "ParentFolder",
                                       .items = {alpha, named("../evil")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "ParentFolderBehindBackslashes",
                                       .items = {alpha, folder_item("a/"), named("a\\..\\..\\evil")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = {"out/", "out/a.txt", "out/a/"}},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "ParentFolderOfAFolder",
                                       .items = {alpha, folder_item("a/../../escaped/")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "Absolute",
                                       .items = {alpha, named(absolute_name)},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "AbsoluteBackslash",
                                       .items = {alpha, named("\\evil")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       // On Linux, "C:" would be an ordinary folder, made as x needs it.
                       extraction_case{.title = "DriveLetter",
                                       .items = {alpha, named("C:/x")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "UncPrefix",
                                       .items = {alpha, named("\\\\srv\\s\\x")},
                                       .arrange = [](const temp_folder& d) { put_folder(d / "out/srv/s"); },
-                                      .fails_with = os_error::name_refused,
-                                      .listing = {"out/", "out/a.txt", "out/srv/", "out/srv/s/"}},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = {"out/", "out/srv/", "out/srv/s/"}},
                       extraction_case{.title = "Colon",
                                       .items = {alpha, named("a.txt:stream")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "ControlCharacter",
                                       .items = {alpha, named("tab\there")},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "ZeroByte",
                                       .items = {alpha, named("zer0.txt")},
                                       .damage = zero_byte_in_name,
-                                      .fails_with = os_error::name_refused,
-                                      .listing = first_entry_only},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
                       extraction_case{.title = "NameTooLongToHold",  // cut short, it would name another file
                                       .items = {alpha, folder_item("d/"), folder_item(long_folder),
                                                 named(long_folder + std::string(98, 'm'))},
-                                      .fails_with = os_error::name_refused,
-                                      .listing = {"out/", "out/a.txt", "out/d/", "out/" + long_folder}},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      // Names Windows would open as a device, or change, on
+                      // every system alike: a package made on Linux must
+                      // behave the same on a player's Windows.
+                      extraction_case{.title = "DeviceName",
+                                      .items = {alpha, named("NUL")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "DeviceNameWithExtensions",
+                                      .items = {alpha, named("nul.tar.gz")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "DeviceNameInAFolder",
+                                      .items = {alpha, named("mesh/nul.msh")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "DeviceNameAsAFolder",
+                                      .items = {alpha, named("Com1/a.msh")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "DeviceNameAsAFolderEntry",
+                                      .items = {alpha, folder_item("mesh/lpt9/")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "EndsInADot",
+                                      .items = {alpha, named("name.")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "EndsInASpace",
+                                      .items = {alpha, named("mesh /a.msh")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "CharacterWindowsRefuses",
+                                      .items = {alpha, named("what?.txt")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "DriveRelative",
+                                      .items = {alpha, named("C:evil")},
+                                      .fails_with = archive_error::unsafe_name,
+                                      .listing = only_target},
+                      extraction_case{.title = "UnsafeNameAfterDamage",  // the first fault found is told
+                                      .items = {alpha, beta, named("NUL")},
+                                      .damage = break_local_signature(1),
+                                      .fails_with = archive_error::damaged,
+                                      .listing = only_target},
                       extraction_case{.title = "LinkEntryBecomesAPlainFile",
                                       .items = {alpha, link_entry("link", ".."), named("link/evil")},
                                       .fails_with = os_error::exists,
@@ -400,6 +564,16 @@ TEST(ExtractArchive, TreatsLetterCaseAsWindowsDoes) {
   EXPECT_EQ(listing(dir), (std::vector<std::string>{"out/", "out/Mesh/", "out/Mesh/a.msh", "out/Mesh/b.msh",
                                                     "out/Mesh/sub/", "out/Mesh/sub/c.msh", "out/p0.pos"}));
   EXPECT_EQ(file_bytes(dir / "out/p0.pos"), bytes_of("second"));  // the later entry replaces the earlier
+}
+
+TEST(ExtractArchive, NamesTheEntryWhoseNameItRefuses) {
+  temp_folder dir;
+  // Stored in GBK: 模型/nul.msh.
+  write_zip(dir / "pack.zip", {alpha, file_item("\xC4\xA3\xD0\xCD/nul.msh", "x")});
+  const status result = unpack_archive(dir / "pack.zip", dir / "out");
+  ASSERT_EQ(failed_with(result), archive_error::unsafe_name);
+  EXPECT_TRUE(result.error().path.ends_with("pack.zip" + std::string(1, platform::path_separator) + "模型/nul.msh"))
+      << result.error().path;
 }
 
 TEST(ExtractArchive, DecodesGbkNames) {

@@ -37,23 +37,34 @@ TEST_P(EntryNames, AreSafeOnlyWhenTheyStayBelowTheTarget) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryNames,
-    ::testing::Values(name_case{"PlainFile", "P0.POS", true}, name_case{"NestedFile", "a/b/c.txt", true},
-                      name_case{"FolderEntry", "a/b/", true}, name_case{"BackslashNested", "a\\b.txt", true},
-                      name_case{"DotsInsideAName", "..a/b..c/...", true}, name_case{"SingleDot", "./a", true},
-                      name_case{"Utf8Name", "模型/动作.act", true}, name_case{"Empty", "", true},
-                      name_case{"ParentFirst", "../evil", false}, name_case{"ParentLater", "a/../../evil", false},
-                      name_case{"ParentLast", "a/..", false},
-                      name_case{"ParentBehindBackslashes", "a\\..\\..\\evil", false},
-                      name_case{"ParentMixedSeparators", "a/..\\evil", false},
-                      name_case{"AbsoluteSlash", "/abs", false}, name_case{"AbsoluteBackslash", "\\abs", false},
-                      name_case{"Unc", "\\\\srv\\s\\x", false}, name_case{"DriveLetter", "C:/x", false},
-                      name_case{"DriveRelative", "C:x", false}, name_case{"StreamColon", "a.txt:hidden", false},
-                      name_case{"ZeroByte", std::string("a\0b", 3), false}, name_case{"Tab", "a\tb", false},
-                      name_case{"NewLine", "a\nb", false},
-                      name_case{"Delete",
-                                "a\x7f"
-                                "b",
-                                false}),
+    ::testing::Values(
+        name_case{"PlainFile", "P0.POS", true}, name_case{"NestedFile", "a/b/c.txt", true},
+        name_case{"FolderEntry", "a/b/", true}, name_case{"BackslashNested", "a\\b.txt", true},
+        name_case{"DotsInsideAName", "..a/b..c/.d", true}, name_case{"SingleDot", "./a", true},
+        name_case{"Utf8Name", "模型/动作.act", true}, name_case{"Empty", "", true},
+        name_case{"ParentFirst", "../evil", false}, name_case{"ParentLater", "a/../../evil", false},
+        name_case{"ParentLast", "a/..", false}, name_case{"ParentBehindBackslashes", "a\\..\\..\\evil", false},
+        name_case{"ParentMixedSeparators", "a/..\\evil", false}, name_case{"AbsoluteSlash", "/abs", false},
+        name_case{"AbsoluteBackslash", "\\abs", false}, name_case{"Unc", "\\\\srv\\s\\x", false},
+        name_case{"DriveLetter", "C:/x", false}, name_case{"DriveRelative", "C:x", false},
+        name_case{"StreamColon", "a.txt:hidden", false}, name_case{"ZeroByte", std::string("a\0b", 3), false},
+        name_case{"Tab", "a\tb", false}, name_case{"NewLine", "a\nb", false},
+        // What Windows cannot hold as it is.
+        name_case{"Device", "NUL", false}, name_case{"DeviceLowerCase", "con", false},
+        name_case{"DeviceWithExtensions", "nul.tar.gz", false}, name_case{"DeviceInAFolder", "mesh/Aux.msh", false},
+        name_case{"DeviceAsAFolder", "PRN/a", false}, name_case{"DeviceBeforeSpaces", "nul .txt", false},
+        name_case{"SerialPort", "com1", false}, name_case{"PrinterPort", "LPT9.log", false},
+        name_case{"SuperscriptPort", "COM\u00b9", false}, name_case{"Console", "conout$", false},
+        name_case{"DeviceNamesInsideAName", "nully/a.con", true},
+        name_case{"PortWithoutNumber", "com/lpt0/com10", true}, name_case{"EndsInADot", "name.", false},
+        name_case{"FolderEndsInADot", "mesh./a", false}, name_case{"AllDots", "a/...", false},
+        name_case{"EndsInASpace", "name ", false}, name_case{"FolderEndsInASpace", "mesh /a", false},
+        name_case{"LessThan", "a<b", false}, name_case{"GreaterThan", "a>b", false}, name_case{"Quote", "a\"b", false},
+        name_case{"Bar", "a|b", false}, name_case{"Question", "a?b", false}, name_case{"Star", "*.msh", false},
+        name_case{"Delete",
+                  "a\x7f"
+                  "b",
+                  false}),
     [](const ::testing::TestParamInfo<name_case>& row) { return std::string(row.param.title); });
 
 struct parts_case {

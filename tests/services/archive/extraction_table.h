@@ -25,6 +25,7 @@
 #include "support/temp_folder.h"
 #include "support/zip_damage.h"
 #include "support/zip_fixture.h"
+#include "support/zip_shape.h"
 
 namespace vantor::archive_test {
 
@@ -59,6 +60,7 @@ struct extraction_case {
   const char* title = "";
   std::vector<zip_item> items{};             // written to pack.zip unless empty
   patch damage{};                            // applied to the written archive
+  patch shape{};                             // applied after the damage: see zip_shape.h
   arrangement arrange{};                     // what stands on disk before
   std::optional<failure_kind> fails_with{};  // none: every entry extracted
   std::vector<std::string> listing{};        // afterwards, see listing()
