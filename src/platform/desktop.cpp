@@ -16,4 +16,11 @@ status open_address(std::string_view address) {
   return native::open_address(std::string(address));
 }
 
+status run_again_elevated() {
+  const native::program_call call = native::this_program_call();
+  if (const auto refusal = hook_calls::refused(operation::run_elevated, call.program, call.arguments)) return *refusal;
+  if (!can_run_elevated()) return failure{os_error::other, call.program};
+  return native::run_elevated(call);
+}
+
 }  // namespace vantor::platform

@@ -20,4 +20,13 @@ bool write_text(std::FILE* stream, std::string_view text);
 /// waiting for it: xdg-open on Linux. Asks the fault hook first.
 status open_address(std::string_view address);
 
+/// Whether the system can start a program with an administrator's rights
+/// when the player agrees (Windows' elevation prompt).
+bool can_run_elevated();
+/// Starts this program again with the same arguments as administrator: the
+/// system asks the player first. Fails when the player or the system says
+/// no. Asks the fault hook first (operation::run_elevated, with the
+/// program's path and its arguments).
+status run_again_elevated();
+
 }  // namespace vantor::platform

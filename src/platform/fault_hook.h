@@ -35,6 +35,7 @@ enum class operation {
   set_permissions,
   read_link,
   make_link,
+  run_elevated,
 };
 
 /// What the hook asks of one operation.

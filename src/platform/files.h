@@ -162,8 +162,15 @@ class folder_lock {
   std::intptr_t handle_ = -1;
 };
 
+/// The name of the file in the folder that holds its lock, where the
+/// system locks folders through a file (Windows); empty where the folder
+/// itself is locked (POSIX).
+std::string_view folder_lock_file_name();
+
 /// Takes the folder's lock, waiting at most `wait` while another process
-/// holds it (then the failure is busy).
+/// holds it (then the failure is busy). A folder that refuses the lock's
+/// file is no_permission; a folder or read-only file at the lock file's
+/// name is not_a_file, naming it.
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait);
 
 /// Gives the owner write permission, or takes every write permission away.
@@ -179,6 +186,8 @@ struct file_permissions {
 outcome<file_permissions> permissions_of(std::string_view path);
 /// Gives a regular file the permissions read from another (or the same).
 status set_permissions(std::string_view path, file_permissions permissions);
+/// Whether permissions let the owner write the file.
+bool is_writable(file_permissions permissions);
 
 /// What a symbolic link holds (where it points), read from the link itself.
 /// not_a_file for anything but a link.

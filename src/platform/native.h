@@ -79,4 +79,13 @@ status set_file_times(const std::string& path, file_time access, file_time modif
 /// Hands an address to the desktop's opener without waiting for it.
 status open_address(const std::string& address);
 
+/// This program's path and its arguments as one command-line text.
+struct program_call {
+  std::string program;
+  std::string arguments;
+};
+program_call this_program_call();
+/// Starts the program with an administrator's rights, without waiting.
+status run_elevated(const program_call& call);
+
 }  // namespace vantor::platform::native

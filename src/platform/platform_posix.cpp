@@ -271,6 +271,10 @@ outcome<std::uint64_t> native::free_space(const std::string& path) {
 
 // An advisory lock on the folder itself: nothing is left on disk, and the
 // system lets it go when the process ends, however it ends.
+std::string_view folder_lock_file_name() { return {}; }
+
+bool is_writable(file_permissions permissions) { return (permissions.bits & S_IWUSR) != 0; }
+
 outcome<native::handle> native::try_lock(const std::string& folder) {
   const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) return from_errno(folder);
@@ -369,6 +373,14 @@ bool write_text(std::FILE* stream, std::string_view text) {
   if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
   return std::ferror(stream) == 0;
 }
+
+// Linux has no elevation prompt of its own: a folder the user may not write
+// is a matter for the user (or sudo), not for the program to offer.
+bool can_run_elevated() { return false; }
+
+native::program_call native::this_program_call() { return {executable_folder(), {}}; }
+
+status native::run_elevated(const program_call& call) { return failure{os_error::other, call.program}; }
 
 status native::open_address(const std::string& address) {
   std::string opener = "xdg-open";

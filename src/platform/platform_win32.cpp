@@ -386,7 +386,12 @@ outcome<std::uint64_t> native::free_space(const std::string& path) {
 
 namespace {
 constexpr std::string_view lock_file_name = "vantor-patcher.lock";
+
 }  // namespace
+
+std::string_view folder_lock_file_name() { return lock_file_name; }
+
+bool is_writable(file_permissions permissions) { return (permissions.bits & FILE_ATTRIBUTE_READONLY) == 0; }
 
 // A lock file opened without sharing: a second opener is refused while the
 // first holds it, and the system deletes it when the handle closes, also
@@ -397,7 +402,20 @@ outcome<native::handle> native::try_lock(const std::string& folder) {
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (opened != INVALID_HANDLE_VALUE) return as_number(opened);
   const DWORD code = ::GetLastError();
-  if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED) return failure{os_error::busy, {}};
+  // Another run holds the lock file without sharing it.
+  if (code == ERROR_SHARING_VIOLATION) return failure{os_error::busy, {}};
+  if (code == ERROR_ACCESS_DENIED) {
+    const DWORD found = attributes_of(lock_path);
+    // Nothing there: the game folder refuses a new file (a protected
+    // folder such as Program Files), which is no other run at all.
+    if (found == INVALID_FILE_ATTRIBUTES)
+      return failure{os_error::no_permission, folder, static_cast<std::int32_t>(code)};
+    // A folder or a read-only file under the lock's name is in the way.
+    if ((found & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      return failure{os_error::not_a_file, lock_path};
+    // The lock file of a run that is just ending, still being deleted.
+    return failure{os_error::busy, {}};
+  }
   return failure{kind_from_error(code), lock_path, static_cast<std::int32_t>(code)};
 }
 
@@ -635,6 +653,50 @@ status native::open_address(const std::string& address) {
       shell_execute(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result <= 32) return failure{os_error::not_found, "explorer.exe"};
   return {};
+}
+
+bool can_run_elevated() { return true; }
+
+native::program_call native::this_program_call() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  // The arguments as the program got them: the command line after the
+  // program's own name, quoted or not.
+  std::wstring_view line = ::GetCommandLineW();
+  if (!line.empty() && line.front() == L'"') {
+    const auto end = line.find(L'"', 1);
+    line.remove_prefix(end == std::wstring_view::npos ? line.size() : end + 1);
+  } else {
+    const auto end = line.find_first_of(L" \t");
+    line.remove_prefix(end == std::wstring_view::npos ? line.size() : end);
+  }
+  while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
+  return {narrow(path), narrow(line)};
+}
+
+status native::run_elevated(const program_call& call) {
+  static const auto execute = system_function<decltype(::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (execute == nullptr) return failure{os_error::not_found, "shell32.dll"};
+  const std::wstring program = widen(call.program), arguments = widen(call.arguments);
+  const std::wstring folder = widen(parent_folder(call.program));
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC;
+  info.lpVerb = L"runas";
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (execute(&info)) return {};
+  // ERROR_CANCELLED: the player said no to the prompt.
+  return from_last_error(call.program);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/outcome.h"
@@ -18,6 +20,10 @@ class run_lock {
   /// Takes the lock of the game folder, waiting at most `wait` for a run
   /// that holds it; fails as busy when that run does not end in time.
   static outcome<run_lock> take(std::string_view game_folder, std::chrono::milliseconds wait = run_lock_wait);
+  /// Where the system keeps the lock in a file of the game folder (Windows)
+  /// and something else stands at its name (a folder, a read-only file, a
+  /// link), that entry's path: it keeps every run from taking the lock.
+  static std::optional<std::string> in_the_way(std::string_view game_folder);
 
   run_lock(run_lock&&) noexcept;
   run_lock& operator=(run_lock&&) noexcept;

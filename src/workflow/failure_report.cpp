@@ -2,7 +2,9 @@
 
 #include "formats/game_layout.h"
 #include "formats/restore_payloads.h"
+#include "platform/system_error.h"
 #include "services/files.h"
+#include "workflow/messages.h"
 #include "workflow/player_reasons.h"
 #include "workflow/session.h"
 
@@ -27,6 +29,20 @@ std::uint64_t patch_session::space_needed(bool upgrade) const {
   // Unpacked, a model package takes at least what it takes packed.
   if (!file_exists(state_.model_folder)) bytes += size_of(state_.model_package);
   return bytes;
+}
+
+bool patch_session::explain_failure(bool upgrade) {
+  const bool refused_for_rights = !reasons_.empty() && reasons_.back().kind == os_error::no_permission;
+  if (!refused_for_rights || ports_.program == nullptr || !ports_.program->can_run_as_administrator()) {
+    tell_why(upgrade);
+    return true;
+  }
+  // Nothing was changed; the elevated program starts over from the window.
+  if (ports_.messages.ask_yes_no(messages::run_as_administrator) && ports_.program->run_as_administrator()) {
+    ports_.program->end_program(0);
+    return false;
+  }
+  return true;  // 否, or the player said no to the system's prompt: the usual failure box
 }
 
 void patch_session::tell_why(bool upgrade) {

@@ -12,5 +12,7 @@ inline constexpr std::string_view upgrade_succeeded = "升级成功！";
 inline constexpr std::string_view upgrade_failed = "升级失败！";
 inline constexpr std::string_view restore_succeeded = "复原成功!";
 inline constexpr std::string_view restore_failed = "复原失败！";
+inline constexpr std::string_view run_as_administrator =
+    "游戏目录受系统保护，本程序没有权限写入。\n是否以管理员身份重新运行本程序？";
 
 }  // namespace vantor::messages

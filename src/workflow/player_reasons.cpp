@@ -57,6 +57,7 @@ std::string player_reason(std::span<const failure> reasons, const reason_context
   if (why.kind == os_error::no_space || why.kind == file_error::too_large)
     return "磁盘空间不足，请至少留出 " + megabytes(context.space_needed) + " MB 空间再试。";
   if (&why.kind.category() == &category_of(os_error{})) return system_sentence(why, name);
+  if (why.kind == archive_error::unsafe_name) return "模型包里的文件名 " + name + " 不能在 Windows 上使用，无法安装。";
   if (&why.kind.category() == &category_of(archive_error{})) return "模型包 " + name + " 已损坏，无法安装。";
   if (why.kind == refusal::missing_or_empty) {
     std::string names;

@@ -34,6 +34,9 @@ class message_port {
   /// message: a box like show_message's. A port that gives reasons its own
   /// way (the command line prints them in English) leaves it out.
   virtual void show_reason(std::string_view reason) { show_message(reason); }
+  /// Asks a question with the buttons 是 and 否 (title "信息："); true for
+  /// 是. A port that cannot ask answers 否.
+  virtual bool ask_yes_no(std::string_view /*question*/) { return false; }
 };
 
 class program_port {
@@ -43,6 +46,12 @@ class program_port {
   /// never returns from it; test fakes do, and the caller then returns at
   /// once.
   virtual void end_program(std::int32_t exit_code) = 0;
+  /// Whether the program can start itself again as administrator (after
+  /// the system's own prompt): the window on Windows.
+  virtual bool can_run_as_administrator() const { return false; }
+  /// Starts the program again as administrator with the same arguments;
+  /// false when the player or the system said no.
+  virtual bool run_as_administrator() { return false; }
 };
 
 /// The commands a window's events run on the session, as the window sees it.

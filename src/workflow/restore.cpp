@@ -15,7 +15,7 @@ namespace vantor {
 
 bool patch_session::on_restore_clicked() {
   const bool restored = run_restore();
-  if (!restored) tell_why(false);
+  if (!restored && !explain_failure(false)) return false;
   ports_.messages.show_message(restored ? messages::restore_succeeded : messages::restore_failed);
   return restored;
 }

@@ -71,8 +71,11 @@ class patch_session final : public session_commands {
 
  private:
   void note(failure why) { reasons_.push_back(std::move(why)); }
-  /// After a failed command, the box that tells the player why (before the
-  /// command's closing message), from the last reason noted.
+  /// After a failed command, what the player is told before its closing
+  /// message: the offer to run as administrator when a write was refused
+  /// for want of rights and the program can ask for them, else the box that
+  /// says why. False when the program ends instead (started again elevated).
+  bool explain_failure(bool upgrade);
   void tell_why(bool upgrade);
   /// About how many bytes a command writes, for a full disk's box.
   std::uint64_t space_needed(bool upgrade) const;

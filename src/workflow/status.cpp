@@ -110,6 +110,7 @@ game_status read_status(const patch_session& session) {
   // A model folder an interrupted upgrade left half unpacked.
   if (has_stale_temporary_folder(model_folder))
     status.leftovers.push_back(model_folder + std::string(temporary_suffix));
+  status.lock_in_the_way = run_lock::in_the_way(state.run_folder);
   status.frame_summary = frame_summary(state.new_frames.count, session.identity().stock_count);
   status.package_problems = session.package_problems();
   return status;
@@ -124,6 +125,9 @@ std::vector<std::string> describe_status(const game_status& status) {
   for (const text& leftover : status.leftovers)
     lines.push_back("leftover: " + describe(failure{os_error::exists, leftover}, status.game_folder) +
                     " (the next upgrade or restore removes it)");
+  if (status.lock_in_the_way)
+    lines.push_back("in the way: " + describe(failure{os_error::exists, *status.lock_in_the_way}, status.game_folder) +
+                    " where the run lock's file goes; no upgrade or restore can run until it is removed");
   lines.push_back("update package: " + status.frame_summary);
   for (const failure& problem : status.package_problems)
     lines.push_back("update package refused: " + describe(problem, status.game_folder));

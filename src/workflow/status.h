@@ -25,7 +25,8 @@ struct game_status {
   bundle_state backup = bundle_state::missing;
   std::optional<failure> backup_unread;
   model_state model = model_state::missing;
-  std::vector<text> leftovers;  ///< temporaries an interrupted run left
+  std::vector<text> leftovers;          ///< temporaries an interrupted run left
+  std::optional<text> lock_in_the_way;  ///< what stands at the run lock's file name
   text frame_summary;
   std::vector<failure> package_problems;  ///< why an upgrade would refuse the package
 };

@@ -16,7 +16,7 @@ namespace vantor {
 
 bool patch_session::on_upgrade_clicked() {
   const bool upgraded = run_upgrade();
-  if (!upgraded) tell_why(true);
+  if (!upgraded && !explain_failure(true)) return false;
   ports_.messages.show_message(upgraded ? messages::upgrade_succeeded : messages::upgrade_failed);
   return upgraded;
 }

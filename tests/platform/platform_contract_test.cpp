@@ -439,6 +439,12 @@ std::vector<hook_case> hook_cases() {
          return platform::make_link("file", d / "new");
        },
        nothing_new},
+      {"run_elevated", op::run_elevated,
+       [](auto&, arming arm) {
+         arm();
+         return platform::run_again_elevated();
+       },
+       no_check},
       {"lock_folder", op::lock_folder,
        [](auto& d, arming arm) {
          arm();
@@ -456,7 +462,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FaultHookAsked, ::testing::ValuesIn(hook_cases()
 TEST(FaultHookAsked, EveryOperationHasARow) {
   std::set<platform::operation> covered;
   for (const auto& row : hook_cases()) covered.insert(row.op);
-  for (int value = 0; value <= static_cast<int>(platform::operation::make_link); ++value)
+  for (int value = 0; value <= static_cast<int>(platform::operation::run_elevated); ++value)
     EXPECT_TRUE(covered.count(static_cast<platform::operation>(value))) << "operation " << value;
 }
 

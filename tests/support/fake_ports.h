@@ -26,7 +26,16 @@ class fake_ports final : public patcher_view, public message_port, public progra
     reason_boxes.emplace_back(reason);
     boxes.emplace_back(reason);
   }
+  bool ask_yes_no(std::string_view question) override {
+    boxes.emplace_back(question);
+    return answer_yes;
+  }
   void end_program(std::int32_t exit_code) override { exit_codes.push_back(exit_code); }
+  bool can_run_as_administrator() const override { return elevation_possible; }
+  bool run_as_administrator() override {
+    ++elevations_asked;
+    return elevation_granted;
+  }
 
   /// All three ports; without_view() for a session like the command line's.
   session_ports ports() { return session_ports{*this, this, this}; }
@@ -40,6 +49,10 @@ class fake_ports final : public patcher_view, public message_port, public progra
   std::vector<std::string> reason_boxes;  ///< why a command failed
   std::vector<std::string> boxes;         ///< both, in the order shown
   std::vector<std::int32_t> exit_codes;
+  bool answer_yes = false;          ///< the answer to a 是/否 question
+  bool elevation_possible = false;  ///< as the window on Windows
+  bool elevation_granted = false;   ///< the player says yes to the system's prompt
+  int elevations_asked = 0;
 };
 
 /// Records every address the program asks to open and refuses it, so no

@@ -156,6 +156,55 @@ const reason_case reason_cases[] = {
 INSTANTIATE_TEST_SUITE_P(Kinds, ReasonBox, ::testing::ValuesIn(reason_cases),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// A write refused for want of rights, where the program can start itself
+// again as administrator: the player is asked, and only 是 with the system's
+// prompt accepted ends this program (with 0); nothing is changed either way.
+struct elevation_case {
+  const char* name;
+  bool refused_for_rights;  ///< else the file is in use
+  bool answer_yes;
+  bool granted;
+  int elevations_asked;
+  bool program_ends;
+  friend void PrintTo(const elevation_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class ElevationOffer : public ::testing::TestWithParam<elevation_case> {};
+
+TEST_P(ElevationOffer, IsMadeOnlyForMissingRightsAndOnlyOnTheWordOfThePlayer) {
+  const elevation_case& c = GetParam();
+  testing::game_folder game;
+  testing::fake_ports fake;
+  fake.elevation_possible = true;
+  fake.answer_yes = c.answer_yes;
+  fake.elevation_granted = c.granted;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  const auto before = game.snapshot();
+  {
+    testing::fault_injector refused(testing::fault_injector::on(platform::operation::rename, "character.amb"), 1, false,
+                                    c.refused_for_rights ? os_error::no_permission : os_error::in_use);
+    EXPECT_FALSE(session.on_upgrade_clicked());
+  }
+  std::vector<std::string> boxes;
+  if (c.refused_for_rights)
+    boxes.push_back("游戏目录受系统保护，本程序没有权限写入。\n是否以管理员身份重新运行本程序？");
+  else
+    boxes.push_back(in_game("Common/character.amb") + " 正被其他程序使用，请先关闭游戏再试。");
+  if (!c.program_ends) boxes.push_back(texts::not_upgraded);
+  EXPECT_EQ(fake.boxes, boxes);
+  EXPECT_EQ(fake.elevations_asked, c.elevations_asked);
+  EXPECT_EQ(fake.exit_codes, c.program_ends ? std::vector<std::int32_t>{0} : std::vector<std::int32_t>{});
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ElevationOffer,
+                         ::testing::Values(elevation_case{"yes_and_the_system_agrees", true, true, true, 1, true},
+                                           elevation_case{"yes_but_the_prompt_refused", true, true, false, 1, false},
+                                           elevation_case{"no", true, false, true, 0, false},
+                                           elevation_case{"in_use_is_not_offered", false, true, true, 0, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 TEST(ReasonBox, NoneWhenTheCommandSucceeds) {
   testing::game_folder game;
   testing::fake_ports fake;

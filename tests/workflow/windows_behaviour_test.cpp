@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "platform/system_error.h"
@@ -13,6 +14,7 @@
 #include "support/native_path.h"
 #include "support/player_texts.h"
 #include "workflow/session.h"
+#include "workflow/status.h"
 
 namespace vantor {
 namespace {
@@ -119,6 +121,28 @@ INSTANTIATE_TEST_SUITE_P(
         holder_case{"restore_backup_unshared", testing::command::restore, "Common/原始动画备份.amb", 0},
         holder_case{"restore_pose_unshared", testing::command::restore, "pmodel/P0.POS", 0}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A folder under the run lock's file name is no other run: every command
+// names it as in the way, and status tells of it.
+TEST(WindowsGame, AFolderAtTheRunLocksNameIsNamedNotTakenForAnotherRun) {
+  testing::game_folder game;
+  fs::create_directory(testing::native_path(game.path("vantor-patcher.lock")));
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  session.set_lock_wait(std::chrono::milliseconds(0));
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_FALSE(session.on_upgrade_clicked());
+  ASSERT_FALSE(session.reasons().empty());
+  EXPECT_EQ(session.reasons().back().kind, os_error::not_a_file);
+  EXPECT_EQ(fake.boxes, (std::vector<std::string>{"vantor-patcher.lock 被其他文件或文件夹占着，请移走后再试。",
+                                                  texts::not_upgraded}));
+  const auto lines = describe_status(read_status(session));
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& line) { return line.starts_with("in the way: vantor-patcher.lock"); }),
+            lines.end());
+  fs::remove(testing::native_path(game.path("vantor-patcher.lock")));
+  EXPECT_TRUE(session.on_upgrade_clicked());
+}
 
 struct folder_case {
   const char* name;

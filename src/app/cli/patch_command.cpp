@@ -7,6 +7,7 @@
 #include "app/cli/console_messages.h"
 #include "platform/desktop.h"
 #include "platform/outcome.h"
+#include "platform/system_error.h"
 #include "services/files.h"
 #include "workflow/session.h"
 #include "workflow/status.h"
@@ -142,6 +143,11 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   }
   // After the messages, why it failed: one line per reason.
   for (const failure& why : session.reasons()) say(err, "reason: " + describe(why, game_folder) + "\n");
+  // A write refused for want of rights: what the player can do about it.
+  if (!session.reasons().empty() && session.reasons().back().kind == os_error::no_permission) {
+    say(err, platform::can_run_elevated() ? "reason: the game folder is protected; run vantor-patch as administrator\n"
+                                          : "reason: the game folder is not writable for this user\n");
+  }
   session.release_session();
 
   // A player who cannot read the outcome has not been told it.

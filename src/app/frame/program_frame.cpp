@@ -5,6 +5,7 @@
 
 #include "app/frame/allocation_failure.h"
 #include "app/frame/fatal_report.h"
+#include "platform/desktop.h"
 #include "platform/process.h"
 #include "services/files.h"
 #include "ui/window_view.h"
@@ -103,6 +104,10 @@ void program_frame::end_program(std::int32_t exit_code) {
   // event may be delivered.
   std::_Exit(exit_code);
 }
+
+bool program_frame::can_run_as_administrator() const { return platform::can_run_elevated(); }
+
+bool program_frame::run_as_administrator() { return platform::run_again_elevated().ok(); }
 
 void program_frame::raise_fatal_error(std::string_view message, std::int32_t code) {
   const text report = fatal_report_text(message, code);

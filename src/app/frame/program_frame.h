@@ -40,6 +40,10 @@ class program_frame final : public patcher_view, public program_port {
   int end_sequence(int exit_code);
   /// The end sequence, then the end of the process.
   [[noreturn]] void end_program(std::int32_t exit_code) override;
+  /// Where the system can elevate a program (Windows), the program is
+  /// started again as administrator through the system's prompt.
+  bool can_run_as_administrator() const override;
+  bool run_as_administrator() override;
   /// Shows the report and ends the process with -1, without the exit routine.
   [[noreturn]] void raise_fatal_error(std::string_view message, std::int32_t code);
 

@@ -20,6 +20,8 @@ class win32_message_port final : public message_port {
   /// when there is none on the screen).
   explicit win32_message_port(std::function<HWND()> owner) : owner_(std::move(owner)) {}
   void show_message(std::string_view message) override;
+  /// Title "信息：", a question icon, the buttons 是 and 否.
+  bool ask_yes_no(std::string_view question) override;
 
  private:
   std::function<HWND()> owner_;
