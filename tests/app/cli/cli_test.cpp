@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/cli/patch_command.h"
+#include "platform/desktop.h"
 #include "platform/system_error.h"
 #include "services/run_lock.h"
 #include "support/fault_injector.h"
@@ -229,6 +230,7 @@ struct reason_case {
   std::function<std::unique_ptr<testing::fault_injector>()> fault;
   std::string out;
   const char* err;
+  bool refused_for_rights = false;  ///< then a last line says what the player can do
   friend void PrintTo(const reason_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -241,7 +243,11 @@ TEST_P(FailureReasons, FollowTheMessagesOnStandardError) {
   const auto result = run({"--game", game.root(), GetParam().command});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, GetParam().out);
-  EXPECT_EQ(result.err, GetParam().err);
+  std::string err = GetParam().err;
+  if (GetParam().refused_for_rights)
+    err += platform::can_run_elevated() ? "reason: the game folder is protected; run vantor-patch as administrator\n"
+                                        : "reason: the game folder is not writable for this user\n";
+  EXPECT_EQ(result.err, err);
 }
 
 std::unique_ptr<testing::fault_injector> failing(platform::operation op, const char* where, failure_kind kind) {
@@ -265,7 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                       reason_case{"read_only_file_system", "restore", nullptr,
                                   [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
                                   texts::printed({texts::not_restored}),
-                                  "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
+                                  "reason: pmodel/P0.POS may not be read or written (permission denied)\n", true},
                       reason_case{"no_model_folder", "restore",
                                   [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr,
                                   texts::printed({texts::not_restored}), "reason: pmodel/P0.POS is missing\n"}),
