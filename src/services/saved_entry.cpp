@@ -46,10 +46,10 @@ status saved_entry::put_back() const {
       const byte_view pieces[] = {byte_view(bytes_)};
       auto staged = staged_file::prepare(path_, pieces);
       if (!staged) return staged.error();
-      // The temporary takes the old permissions before the rename, so the
-      // file is never in place with other ones.
-      if (status given = platform::set_permissions(staged->temporary_path(), permissions_); !given) return given;
-      return staged->commit();
+      // The permissions go on after the rename: on Windows a rename leaves
+      // the file it puts in place writable, read-only mark or not.
+      if (status committed = staged->commit(); !committed) return committed;
+      return platform::set_permissions(path_, permissions_);
     }
     case kind::link: {
       // A new link beside the path, renamed over it: the entry is the old
