@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t stock_size = 2048;
+constexpr std::size_t stock_size = 640;
 constexpr std::size_t header_size = 8;
 
 void check(bool condition, const char* what) {
@@ -62,8 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool no_bundle = (data[7] & 1) != 0;
 
   // The stock bytes: a fixed pattern holding the stock count in its field.
-  vantor::byte_string stock(stock_size + 4);
-  for (std::size_t i = 0; i < stock.size(); ++i) stock[i] = static_cast<std::uint8_t>(i * 31 + (i >> 8));
+  static const vantor::byte_string pattern = [] {
+    vantor::byte_string bytes(stock_size + 4);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31 + (i >> 8));
+    return bytes;
+  }();
+  vantor::byte_string stock = pattern;
   vantor::store_le32(stock.data() + count_offset, stock_count);
   stock.resize(stock_size);
   const auto prefix = static_cast<std::size_t>(prefix_length);

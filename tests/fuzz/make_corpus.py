@@ -106,7 +106,7 @@ def bundles():
     yield "field_at_prefix_end", bundle(15, 13, -1, 0, bytes(upgraded[:15]))
     yield "field_past_prefix", bundle(8, 13, 5, 0, bytes(8))
     yield "missing", bundle(64, 13, 17061, 1, b"")
-    yield "whole_stock", bundle(2048, 255, 0x7FFFFFFF, 0, bytes(2048))
+    yield "whole_stock", bundle(640, 255, 0x7FFFFFFF, 0, bytes(640))
 
 
 def descriptions():
