@@ -9,7 +9,7 @@
 # FUZZ_SECONDS when only that is given).
 # For a long run: FUZZ_SECONDS=3600 tools/fuzz.sh
 # With --long each harness runs until 10 million executions instead (not for
-# CI); --long also takes harness names to run only those, e.g.
+# CI). Harness names after it run only those, e.g.
 #   tools/fuzz.sh --long inspect_bundle description frame_summary
 set -e
 cd "$(dirname "$0")/.."
