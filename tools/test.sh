@@ -12,7 +12,9 @@
 #      (tools/dist/reproducible.sh);
 #   4. the Linux suites built with AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   5. each libFuzzer harness for FUZZ_SECONDS (60 by default).
+#   5. each libFuzzer harness for FUZZ_SECONDS (60 by default; bundle
+#      inspection, description decoding and the frame summary for
+#      FUZZ_SHORT_SECONDS, 20 by default).
 # With --quick only step 1 runs.
 set -e
 cd "$(dirname "$0")/.."

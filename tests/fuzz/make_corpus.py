@@ -2,7 +2,8 @@
 """Writes the seed corpus of the fuzz harnesses into corpus/ beside this file.
 
 Small, deterministic inputs: ZIP archives of the kinds the model package can
-take (and hostile ones), update packages, and picture headers.
+take (and hostile ones), update packages, picture headers, bundles against
+small stock identities, description files and frame counts.
 """
 import io
 import pathlib
@@ -89,8 +90,58 @@ def pictures():
     yield "text", b"not a picture"
 
 
+def bundles():
+    """Identity (prefix length, count offset, stock count, flags), then the
+    bundle XORed onto the stock bytes: zero bytes keep the stock ones."""
+    def bundle(prefix, offset, count, flags, xored):
+        return struct.pack("<HBiB", prefix, offset, count, flags) + xored
+    upgraded = bytearray(72)
+    upgraded[13:17] = struct.pack("<i", 17061 ^ 17064)
+    yield "stock", bundle(64, 13, 17061, 0, bytes(72))
+    yield "upgraded", bundle(64, 13, 17061, 0, bytes(upgraded))
+    yield "modified", bundle(64, 13, 17061, 0, b"\x01" + bytes(71))
+    yield "short", bundle(64, 13, 17061, 0, bytes(10))
+    yield "empty", bundle(64, 13, 17061, 0, b"")
+    yield "no_prefix", bundle(0, 0, 0, 0, b"anything")
+    yield "field_at_prefix_end", bundle(15, 13, -1, 0, bytes(upgraded[:15]))
+    yield "field_past_prefix", bundle(8, 13, 5, 0, bytes(8))
+    yield "missing", bundle(64, 13, 17061, 1, b"")
+    yield "whole_stock", bundle(640, 255, 0x7FFFFFFF, 0, bytes(640))
+
+
+def descriptions():
+    yield "gbk", "v0.5说明：新增3帧\r\n".encode("gbk")
+    yield "utf8", "说明：新增帧".encode("utf-8")
+    yield "utf8_bom", "\ufeff说明".encode("utf-8")
+    yield "bom_then_gbk", b"\xEF\xBB\xBF" + "说明".encode("gbk")
+    yield "gb18030_four_bytes", b"\x84\x31\x95\x33\x90\x30\x81\x30\xE3\x32\x9A\x35"
+    yield "cut_lead", "说明".encode("gbk") + b"\x81"
+    yield "stray_bytes", b"\x80\xFF\xA1"
+    yield "overlong", b"\xC0\x80\xE0\x80\xAF"
+    yield "surrogate", b"\xED\xA0\x80"
+    yield "past_unicode", b"\xF4\x90\x80\x80"
+    yield "empty", b""
+
+
+def frame_counts():
+    """New count, stock count, frame bytes, flags (bit 0: no package), then
+    the package file."""
+    def counts(new, stock, frame_bytes, flags, package):
+        return struct.pack("<iiqB", new, stock, frame_bytes, flags) + package
+    frames = bytes(range(64)) * 3
+    yield "typical", counts(3, 17061, 192, 0, frames + struct.pack("<i", 3))
+    yield "last_fitting", counts(0x7FFFFFFF - 17061, 17061, 1, 0, b"\x00" + struct.pack("<i", 0x7FFFFFFF - 17061))
+    yield "one_past", counts(0x7FFFFFFF - 17060, 17061, 1, 0, struct.pack("<i", 0x7FFFFFFF - 17060))
+    yield "extremes", counts(-0x80000000, -0x80000000, -1, 0, struct.pack("<i", -1))
+    yield "largest", counts(0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFFFFFFFFFF, 0, b"")
+    yield "no_frames", counts(0, 17061, 0, 0, struct.pack("<i", 0))
+    yield "short_package", counts(1, 17061, 0, 0, b"\x01\x02\x03")
+    yield "missing", counts(1, 17061, 4, 1, b"")
+
+
 def main():
-    for folder, generator in (("archive", archives), ("package", packages), ("picture", pictures)):
+    for folder, generator in (("archive", archives), ("package", packages), ("picture", pictures),
+                              ("bundle", bundles), ("description", descriptions), ("frames", frame_counts)):
         target = HERE / folder
         target.mkdir(parents=True, exist_ok=True)
         for name, data in generator():
