@@ -132,8 +132,11 @@ bool with_retries(attempt try_once) {
 // Whether another program holds the file open so that it may not be
 // replaced (it did not allow deleting it).
 bool target_in_use(const std::wstring& path) {
-  const HANDLE probe = ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Opened for deletion sharing nothing: any other program's handle, even
+  // one that lets others delete the file (and still keeps a rename from
+  // replacing it), makes this a sharing violation; a real refusal does not.
+  const HANDLE probe =
+      ::CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     ::CloseHandle(probe);
     return false;
