@@ -122,7 +122,10 @@ INSTANTIATE_TEST_SUITE_P(
         holder_case{"upgrade_action_unshared", testing::command::upgrade, "Common/character.act", 0},
         holder_case{"restore_bundle_read_shared", testing::command::restore, "Common/character.amb", FILE_SHARE_READ},
         holder_case{"restore_backup_unshared", testing::command::restore, "Common/原始动画备份.amb", 0},
-        holder_case{"restore_pose_unshared", testing::command::restore, "pmodel/P0.POS", 0}),
+        holder_case{"restore_pose_unshared", testing::command::restore, "pmodel/P0.POS", 0},
+        // In use, never "permission denied", whatever the holder shares.
+        holder_case{"upgrade_bundle_shared_for_deletion", testing::command::upgrade, "Common/character.amb",
+                    FILE_SHARE_READ | FILE_SHARE_DELETE, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // A folder under the run lock's file name is no other run: every command
