@@ -6,12 +6,15 @@ namespace vantor {
 
 std::string_view describe(failure_kind kind) { return kind.category().describe(kind.value()); }
 
+std::string_view path_in_folder(std::string_view path, std::string_view folder) {
+  if (!folder.empty() && path.size() > folder.size() && path.starts_with(folder) &&
+      (path[folder.size()] == '/' || path[folder.size()] == '\\'))
+    path.remove_prefix(folder.size() + 1);
+  return path;
+}
+
 std::string describe(const failure& why, std::string_view folder) {
-  std::string sentence = why.path;
-  // Paths inside the folder are told relative to it, as the player sees them.
-  if (!folder.empty() && sentence.size() > folder.size() && sentence.starts_with(folder) &&
-      (sentence[folder.size()] == '/' || sentence[folder.size()] == '\\'))
-    sentence.erase(0, folder.size() + 1);
+  std::string sentence(path_in_folder(why.path, folder));
   if (!sentence.empty()) sentence += ' ';
   sentence += describe(why.kind);
   // The system said no more than its code: pass that on for whoever helps.

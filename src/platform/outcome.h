@@ -81,6 +81,10 @@ std::string_view describe(failure_kind kind);
 /// said nothing more about names the system's own code and text.
 std::string describe(const failure& why, std::string_view folder);
 
+/// A path inside the folder relative to it, as the player sees it; any
+/// other path as it is.
+std::string_view path_in_folder(std::string_view path, std::string_view folder);
+
 std::ostream& operator<<(std::ostream& out, const failure_kind& kind);
 std::ostream& operator<<(std::ostream& out, const failure& why);
 

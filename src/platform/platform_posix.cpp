@@ -342,13 +342,22 @@ status native::set_file_times(const std::string& path, file_time access, file_ti
 
 // --- process ------------------------------------------------------------------
 
-std::string executable_folder() {
+namespace {
+
+// This program's own path; empty when the system cannot say.
+std::string own_program_path() {
   char buffer[PATH_MAX];
   const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (length <= 0) return {};
-  const std::string_view path(buffer, static_cast<std::size_t>(length));
+  return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+std::string executable_folder() {
+  const std::string path = own_program_path();
   const auto last = path.rfind('/');
-  return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last));
+  return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
 std::string absolute_path(std::string_view path) {
@@ -378,7 +387,7 @@ bool write_text(std::FILE* stream, std::string_view text) {
 // is a matter for the user (or sudo), not for the program to offer.
 bool can_run_elevated() { return false; }
 
-native::program_call native::this_program_call() { return {executable_folder(), {}}; }
+native::program_call native::this_program_call() { return {own_program_path(), {}}; }
 
 status native::run_elevated(const program_call& call) { return failure{os_error::other, call.program}; }
 

@@ -579,19 +579,27 @@ any_function system_function_address(const wchar_t* library, const char* name) {
 
 // --- process ------------------------------------------------------------------
 
-std::string executable_folder() {
-  // No fixed buffer: the path may be longer than 260 characters.
+namespace {
+
+// This program's own path, as the system has it; no fixed buffer, as it
+// may be longer than 260 characters. Empty when the system cannot say.
+std::wstring own_program_path() {
   std::wstring buffer(MAX_PATH, L'\0');
   while (true) {
     const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
     if (length < buffer.size()) {
       buffer.resize(length);
-      break;
+      return buffer;
     }
     buffer.resize(buffer.size() * 2);
   }
-  std::string path = narrow(buffer);
+}
+
+}  // namespace
+
+std::string executable_folder() {
+  std::string path = narrow(own_program_path());
   if (path.starts_with("\\\\?\\")) path.erase(0, 4);
   const auto last = path.find_last_of("\\/");
   return last == std::string::npos ? std::string() : path.substr(0, last);
@@ -661,15 +669,7 @@ status native::open_address(const std::string& address) {
 bool can_run_elevated() { return true; }
 
 native::program_call native::this_program_call() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = own_program_path();
   // The arguments as the program got them: the command line after the
   // program's own name, quoted or not.
   std::wstring_view line = ::GetCommandLineW();

@@ -18,14 +18,15 @@ std::optional<std::string> run_lock::in_the_way(std::string_view game_folder) {
   const std::string_view name = platform::folder_lock_file_name();
   if (name.empty()) return std::nullopt;
   const std::string path = platform::join_path(game_folder, name);
-  const auto permissions = platform::permissions_of(path);
   switch (platform::kind_of(path)) {
     case platform::entry_kind::none:
       return std::nullopt;
-    case platform::entry_kind::file:
+    case platform::entry_kind::file: {
       // A lock file left behind is taken over; a read-only one cannot be.
+      const auto permissions = platform::permissions_of(path);
       if (permissions && !platform::is_writable(*permissions)) return path;
       return std::nullopt;
+    }
     default:
       return path;
   }

@@ -9,11 +9,8 @@ namespace vantor {
 namespace {
 
 std::string in_game(std::string_view path, std::string_view folder) {
-  if (!folder.empty() && path.size() > folder.size() && path.starts_with(folder) &&
-      (path[folder.size()] == '/' || path[folder.size()] == '\\'))
-    path.remove_prefix(folder.size() + 1);
   if (path.empty() || path == folder) return "游戏目录";
-  return std::string(path);
+  return std::string(path_in_folder(path, folder));
 }
 
 std::string megabytes(std::uint64_t bytes) {

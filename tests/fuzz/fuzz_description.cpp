@@ -7,16 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_support.h"
 #include "services/texts.h"
 
 namespace {
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
+using vantor::fuzzing::check;
 
 // Strict UTF-8: no overlong forms, surrogates or values past U+10FFFF.
 bool strict_utf8(std::string_view text) {

@@ -4,8 +4,6 @@
 // Input: four bytes of new frame count, four of stock count, eight of frame
 // bytes, one of flags (bit 0: no package file), then the package file.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "formats/animation_bundle.h"
+#include "fuzz/fuzz_support.h"
 #include "services/files.h"
 #include "services/little_endian.h"
 #include "workflow/session.h"
@@ -24,21 +23,7 @@ namespace {
 
 constexpr std::size_t header_size = 17;
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
-
-fs::path work_folder() {
-  std::error_code ignored;
-  const fs::path shm = "/dev/shm";
-  const fs::path base = fs::is_directory(shm, ignored) ? shm : fs::temp_directory_path();
-  std::string pattern = (base / "vantor-fuzz-frames-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-  return fs::path(pattern);
-}
+using vantor::fuzzing::check;
 
 void check_counts(std::int32_t new_count, std::int32_t stock_count, std::int64_t frame_bytes) {
   // The summary's fixed form: three decimal numbers, the last the exact sum.
@@ -65,7 +50,7 @@ void check_counts(std::int32_t new_count, std::int32_t stock_count, std::int64_t
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path folder = work_folder();
+  static const fs::path folder = vantor::fuzzing::work_folder("frames");
   static const std::string path = (folder / "new.amb.out").string();
   if (size < header_size) return 0;
 

@@ -6,8 +6,6 @@
 // bytes are XORed onto the synthetic stock bytes, so zero bytes keep the
 // stock ones and small changes give near-stock bundles.
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include <string>
 
 #include "formats/animation_bundle.h"
+#include "fuzz/fuzz_support.h"
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "services/little_endian.h"
@@ -27,21 +26,7 @@ namespace {
 constexpr std::size_t stock_size = 640;
 constexpr std::size_t header_size = 8;
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
-
-fs::path work_folder() {
-  std::error_code ignored;
-  const fs::path shm = "/dev/shm";
-  const fs::path base = fs::is_directory(shm, ignored) ? shm : fs::temp_directory_path();
-  std::string pattern = (base / "vantor-fuzz-bundle-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-  return fs::path(pattern);
-}
+using vantor::fuzzing::check;
 
 std::uint32_t le32_at(const vantor::byte_string& bytes, std::size_t at) {
   return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 | std::uint32_t{bytes[at + 2]} << 16 |
@@ -51,7 +36,7 @@ std::uint32_t le32_at(const vantor::byte_string& bytes, std::size_t at) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path folder = work_folder();
+  static const fs::path folder = vantor::fuzzing::work_folder("bundle");
   static const std::string path = (folder / "character.amb").string();
   if (size < header_size) return 0;
 
