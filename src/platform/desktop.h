@@ -16,6 +16,10 @@ namespace vantor::platform {
 /// text could not be written.
 bool write_text(std::FILE* stream, std::string_view text);
 
+/// Whether a standard stream is a terminal (a Windows console) that a
+/// person watches, not a file or a pipe.
+bool is_terminal(std::FILE* stream);
+
 /// Opens an address (a web page) with the desktop's own opener, without
 /// waiting for it: xdg-open on Linux. Asks the fault hook first.
 status open_address(std::string_view address);

@@ -383,6 +383,8 @@ bool write_text(std::FILE* stream, std::string_view text) {
   return std::ferror(stream) == 0;
 }
 
+bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
 // Linux has no elevation prompt of its own: a folder the user may not write
 // is a matter for the user (or sudo), not for the program to offer.
 bool can_run_elevated() { return false; }

@@ -638,6 +638,12 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
   return arguments;
 }
 
+bool is_terminal(std::FILE* stream) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
 bool write_text(std::FILE* stream, std::string_view text) {
   const int descriptor = _fileno(stream);
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));

@@ -134,6 +134,11 @@ bool qt_window::focusNextPrevChild(bool next) {
 }
 
 void qt_window::closeEvent(QCloseEvent* event) {
+  // Never while a command is at work in the game folder: it ends first.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
   if (event->isAccepted() && on_close_) on_close_();
 }

@@ -53,6 +53,9 @@ class qt_window final : public QWidget, public unit_surface {
   /// Called once when the user closes the window.
   void set_close_handler(std::function<void()> handler) { on_close_ = std::move(handler); }
 
+  /// While a command runs the window does not close.
+  void set_busy(bool busy) { busy_ = busy; }
+
   /// Shows the window, activated, centred on the primary screen, with the
   /// focus on the first unit of the Tab order.
   void show_centred();
@@ -86,6 +89,7 @@ class qt_window final : public QWidget, public unit_surface {
   std::function<void()> on_close_;
   QMargins fitted_frame_{-1, -1, -1, -1};
   bool frame_settled_ = false;
+  bool busy_ = false;
 };
 
 }  // namespace vantor

@@ -52,6 +52,8 @@ prefix_stream_result stream_stock_prefix(const stock_identity& identity, const p
     write_to(request.bundle, holds_field ? byte_view(with_count) : byte_view(piece), result.bundle_failure);
     offset += static_cast<std::int64_t>(*got);
     hasher.update(std::move(piece));  // the hasher owns the piece from here
+    if (request.progress)
+      request.progress(static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(identity.prefix_length));
   }
   // The frames are copied while the last pieces are still being hashed.
   if (!result.source_failure && !result.bundle_failure && request.after_prefix) {

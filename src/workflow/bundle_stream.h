@@ -10,6 +10,7 @@
 
 #include "formats/stock_identity.h"
 #include "platform/outcome.h"
+#include "services/progress.h"
 #include "services/staged_file.h"
 
 namespace vantor {
@@ -23,6 +24,8 @@ struct prefix_stream {
   /// Runs after the last piece, while the hashing ends (the new frames go to
   /// the bundle here).
   std::function<status()> after_prefix;
+  /// Told the prefix's bytes read so far, of its length, after each piece.
+  progress_callback progress;
 };
 
 struct prefix_stream_result {

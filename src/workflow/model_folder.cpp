@@ -12,7 +12,7 @@ status check_model_source(const workflow_state& state) {
   return failure{os_error::not_found, state.model_folder};
 }
 
-outcome<prepared_model> prepare_model(const workflow_state& state) {
+outcome<prepared_model> prepare_model(const workflow_state& state, const progress_callback& progress) {
   if (file_exists(state.model_folder)) {
     auto pose = staged_file::prepare(layout::path_in(state.model_folder, {layout::pose_name}), state.pose_update);
     if (!pose) return pose.error();
@@ -22,7 +22,7 @@ outcome<prepared_model> prepare_model(const workflow_state& state) {
   auto folder = staged_folder::begin(state.model_folder);
   if (!folder) return folder.error();
   // Destroying the staged folder on any failure below removes what was made.
-  if (status unpacked = unpack_archive(state.model_package, folder->temporary_path()); !unpacked)
+  if (status unpacked = unpack_archive(state.model_package, folder->temporary_path(), progress); !unpacked)
     return unpacked.error();
   if (status put = folder->put_file(layout::pose_name, state.pose_update); !put) return put.error();
   if (status flushed = folder->flush(); !flushed) return flushed.error();

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/outcome.h"
+#include "services/progress.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "workflow/session.h"
@@ -29,7 +30,8 @@ status check_model_source(const workflow_state& state);
 /// package, a full disk or any other failure fails the preparation and
 /// leaves nothing behind. The new pose file then replaces the package's in
 /// the new folder, and the whole folder is flushed. Nothing in the game
-/// folder changes here; the caller commits.
-outcome<prepared_model> prepare_model(const workflow_state& state);
+/// folder changes here; the caller commits. Progress is told in entries of
+/// the package.
+outcome<prepared_model> prepare_model(const workflow_state& state, const progress_callback& progress = {});
 
 }  // namespace vantor

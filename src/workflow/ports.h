@@ -54,6 +54,21 @@ class program_port {
   virtual bool run_as_administrator() { return false; }
 };
 
+/// The long parts of a command, as a progress display names them.
+enum class work_stage {
+  bundle,  ///< the animation bundle read, proved and written
+  models,  ///< the model package unpacked
+};
+
+/// Where a command shows how far it has got. Told from the thread the
+/// command runs on.
+class progress_port {
+ public:
+  virtual ~progress_port() = default;
+  /// `done` of `total` (bytes of the bundle, entries of the model package).
+  virtual void show_progress(work_stage stage, std::uint64_t done, std::uint64_t total) = 0;
+};
+
 /// The commands a window's events run on the session, as the window sees it.
 class session_commands {
  public:
@@ -68,11 +83,12 @@ class session_commands {
 
 /// The ports one session talks to. A session without a view (the command
 /// line) shows nothing; one without a program port just reports a refused
-/// start by its result.
+/// start by its result; one without a progress port shows no progress.
 struct session_ports {
   message_port& messages;
   patcher_view* view = nullptr;
   program_port* program = nullptr;
+  progress_port* progress = nullptr;
 };
 
 }  // namespace vantor

@@ -42,7 +42,7 @@ bundle_proof refused(source_verdict verdict, failure why) {
 }  // namespace
 
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
-                            overlapping_work& meanwhile) {
+                            overlapping_work& meanwhile, const progress_callback& progress) {
   if (!file_exists(source.path))
     return refused(source_verdict::missing, failure{os_error::not_found, text(source.path)});
   // The backup is read only as a regular file of its own: read through a link
@@ -70,6 +70,7 @@ bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& i
   request.bundle_count = upgraded_frame_count(identity, state.new_frames.count);
   request.bundle = bundle ? &*bundle : nullptr;
   request.backup = backup ? &*backup : nullptr;
+  request.progress = progress;
   // While the last pieces are hashed: the frames, the bundle's flush, and
   // the command's own overlapping steps.
   std::optional<staged_file> bundle_file;

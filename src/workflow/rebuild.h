@@ -6,6 +6,7 @@
 
 #include "formats/stock_identity.h"
 #include "platform/outcome.h"
+#include "services/progress.h"
 #include "services/staged_file.h"
 #include "workflow/overlapping_work.h"
 #include "workflow/session.h"
@@ -56,8 +57,9 @@ struct bundle_proof {
 /// while the last pieces are hashed. The source decides first, as if nothing
 /// had been written: one that cannot be read is `unreadable` and one that is
 /// not the stock one `modified`, whatever else failed. Shows nothing and changes nothing in the game
-/// folder; the command reports and commits.
+/// folder; the command reports and commits. Progress is told in bytes of
+/// the prefix.
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
-                            overlapping_work& meanwhile);
+                            overlapping_work& meanwhile, const progress_callback& progress = {});
 
 }  // namespace vantor

@@ -33,7 +33,8 @@ struct restored_bundle {
 /// live bundle: its prefix (with the count field set back, for an upgraded
 /// bundle) is the stock prefix, proved while it is written and the backup
 /// read back. A live bundle that is still stock is left where it is.
-outcome<restored_bundle> stock_from_live(const workflow_state& state, const stock_identity& identity, bool upgraded) {
+outcome<restored_bundle> stock_from_live(const workflow_state& state, const stock_identity& identity, bool upgraded,
+                                         const progress_callback& progress) {
   auto backup = staged_writer::create(state.backup_path);
   if (!backup) return backup.error();
   std::optional<staged_writer> bundle;
@@ -48,6 +49,7 @@ outcome<restored_bundle> stock_from_live(const workflow_state& state, const stoc
   request.bundle_count = identity.stock_count;
   request.bundle = bundle ? &*bundle : nullptr;
   request.backup = &*backup;
+  request.progress = progress;
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (streamed.source_failure) return *streamed.source_failure;
   if (!streamed.proved) return failure{refusal::modified, state.bundle_path};
@@ -76,7 +78,8 @@ struct backup_copy {
 /// Copies the backup's stock prefix to a new live bundle, proving the very
 /// bytes it writes: a backup that changes after an earlier look can only
 /// fail the copy, never put other bytes in place.
-backup_copy copy_proved_backup(const workflow_state& state, const stock_identity& identity) {
+backup_copy copy_proved_backup(const workflow_state& state, const stock_identity& identity,
+                               const progress_callback& progress) {
   // Never through a link: it may point at the live bundle itself.
   if (!is_regular_file(state.backup_path))
     return {std::nullopt, failure{os_error::not_a_file, state.backup_path}, std::nullopt};
@@ -86,6 +89,7 @@ backup_copy copy_proved_backup(const workflow_state& state, const stock_identity
   request.source = state.backup_path;
   request.bundle_count = identity.stock_count;
   request.bundle = &*bundle;
+  request.progress = progress;
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (streamed.source_failure) return {std::nullopt, *streamed.source_failure, std::nullopt};
   if (!streamed.proved) return {std::nullopt, failure{refusal::modified, state.backup_path}, std::nullopt};
@@ -100,11 +104,11 @@ backup_copy copy_proved_backup(const workflow_state& state, const stock_identity
 /// upgraded bundle whose prefix (count set back) proves. A backup that does
 /// not prove is then written again from the live bundle. Why not, in reasons.
 std::optional<restored_bundle> stock_to_restore(const workflow_state& state, const stock_identity& identity,
-                                                std::vector<failure>& reasons) {
+                                                const progress_callback& progress, std::vector<failure>& reasons) {
   const auto note = [&](failure why) { reasons.push_back(std::move(why)); };
   std::optional<failure> backup_refused;
   if (file_exists(state.backup_path)) {
-    backup_copy copy = copy_proved_backup(state, identity);
+    backup_copy copy = copy_proved_backup(state, identity, progress);
     if (copy.bundle) return restored_bundle{std::move(copy.bundle), std::nullopt};
     if (copy.failed) {  // the backup is fine; the new bundle could not be written
       note(*copy.failed);
@@ -115,7 +119,7 @@ std::optional<restored_bundle> stock_to_restore(const workflow_state& state, con
   const bundle_inspection live = inspect_bundle(state.bundle_path, identity);
   if (live.kind == bundle_kind::stock && !backup_refused) return restored_bundle{};
   if (live.kind == bundle_kind::stock || live.kind == bundle_kind::upgraded) {
-    auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded);
+    auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded, progress);
     if (made) return std::move(*made);
     if (backup_refused) note(*backup_refused);
     note(made.error());
@@ -135,7 +139,7 @@ bool patch_session::run_restore() {
   const auto lock = begin_command();
   if (!lock) return false;
 
-  auto stock = stock_to_restore(state_, identity_, reasons_);
+  auto stock = stock_to_restore(state_, identity_, progress_of(work_stage::bundle), reasons_);
   if (!stock) return false;
 
   const byte_view pose_pieces[] = {pose_restore_payload()};

@@ -61,6 +61,12 @@ bool patch_session::start_session(std::string_view run_folder) {
   return true;
 }
 
+progress_callback patch_session::progress_of(work_stage stage) const {
+  if (ports_.progress == nullptr) return {};
+  progress_port* port = ports_.progress;
+  return [port, stage](std::uint64_t done, std::uint64_t total) { port->show_progress(stage, done, total); };
+}
+
 void patch_session::open_homepage() {
   if (ports_.view == nullptr) return;
   // Nothing is reported: the browser either opens or it does not.

@@ -10,6 +10,7 @@
 #include "formats/animation_bundle.h"
 #include "formats/stock_identity.h"
 #include "platform/outcome.h"
+#include "services/progress.h"
 #include "services/run_lock.h"
 #include "services/staged_file.h"
 #include "services/values.h"
@@ -71,6 +72,8 @@ class patch_session final : public session_commands {
 
  private:
   void note(failure why) { reasons_.push_back(std::move(why)); }
+  /// What tells the progress port of one stage; empty without one.
+  progress_callback progress_of(work_stage stage) const;
   /// After a failed command, what the player is told before its closing
   /// message: the offer to run as administrator when a write was refused
   /// for want of rights and the program can ask for them, else the box that

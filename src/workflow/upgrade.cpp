@@ -43,7 +43,7 @@ bool patch_session::run_upgrade() {
 
   // 4. The pose file's way in: the model folder, or a new one unpacked from
   //    the model package now that the bundle is proved.
-  auto model = prepare_model(state_);
+  auto model = prepare_model(state_, progress_of(work_stage::models));
   if (!model) {
     note(model.error());
     return false;
@@ -95,7 +95,7 @@ std::optional<prepared_bundle> patch_session::prove_source_bundle(overlapping_wo
   const bundle_source sources[] = {{state_.backup_path, backup_step::keep_existing},
                                    {state_.bundle_path, backup_step::write_new}};
   for (const bundle_source& source : sources) {
-    bundle_proof proof = rebuild_bundle(state_, identity_, source, meanwhile);
+    bundle_proof proof = rebuild_bundle(state_, identity_, source, meanwhile, progress_of(work_stage::bundle));
     switch (proof.verdict) {
       case source_verdict::proved:
         return std::move(proof.prepared);

@@ -7,6 +7,7 @@
 namespace vantor {
 
 void console_messages::show_message(std::string_view message) {
+  if (progress_ != nullptr) progress_->clear();
   platform::write_text(out_, std::string(message) + "\n");
   std::fflush(out_);
 }

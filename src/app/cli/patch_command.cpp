@@ -129,8 +129,9 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
     return patch_usage_error;
   }
 
-  console_messages console(out);
-  patch_session session(session_ports{console}, identity);
+  console_progress progress(err, platform::is_terminal(err));
+  console_messages console(out, &progress);
+  patch_session session(session_ports{console, nullptr, nullptr, &progress}, identity);
   if (!session.start_session(game_folder)) return patch_usage_error;
 
   int result = patch_succeeded;
@@ -141,6 +142,7 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   } else {
     result = session.on_restore_clicked() ? patch_succeeded : patch_failed;
   }
+  progress.clear();
   // After the messages, why it failed: one line per reason.
   for (const failure& why : session.reasons()) say(err, "reason: " + describe(why, game_folder) + "\n");
   // A write refused for want of rights: what the player can do about it.

@@ -1,5 +1,6 @@
 #include "app/frame/program_frame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,7 +25,8 @@ void report_allocation_failure(std::size_t size) {
 
 }  // namespace
 
-program_frame::program_frame(window_toolkit& toolkit, frame_hooks hooks) : toolkit_(toolkit), hooks_(std::move(hooks)) {
+program_frame::program_frame(window_toolkit& toolkit, frame_hooks hooks)
+    : toolkit_(toolkit), hooks_(std::move(hooks)), commands_(toolkit) {
   g_frame = this;
   set_allocation_failure_handler(report_allocation_failure);
 }
@@ -74,11 +76,38 @@ void program_frame::run_message_loop() {
   toolkit_.run_message_loop();
 }
 
+session_ports program_frame::ports_for(message_port& messages) {
+  messages_.emplace(messages, commands_);
+  return session_ports{*messages_, this, this, this};
+}
+
 void program_frame::dispatch(std::string_view unit, unit_event event) {
   if (session_ == nullptr || definition_ == nullptr) return;
   // The mouse event's position and keys reach nobody: the link's command
   // does not use them.
-  if (const auto command = bound_command(*definition_, unit, event)) run_command(*session_, *command, get_run_folder());
+  const auto command = bound_command(*definition_, unit, event);
+  if (!command) return;
+  const bool long_work =
+      *command == session_command::on_upgrade_clicked || *command == session_command::on_restore_clicked;
+  if (!long_work) {
+    run_command(*session_, *command, get_run_folder());
+    return;
+  }
+  // A busy window takes no input, so nothing can start a second command;
+  // this holds for any other way an event might come.
+  if (commands_.busy()) return;
+  shown_permille_ = -1;
+  const text run_folder = get_run_folder();
+  commands_.run([&] { run_command(*session_, *command, run_folder); });
+}
+
+void program_frame::show_progress(work_stage /*stage*/, std::uint64_t done, std::uint64_t total) {
+  // Each stage fills the bar once. Only a visible change goes to the
+  // window, so thousands of small entries do not flood its thread.
+  const int permille = total == 0 ? 1000 : static_cast<int>(std::min<std::uint64_t>(done, total) * 1000 / total);
+  if (permille == shown_permille_) return;
+  shown_permille_ = permille;
+  commands_.post_to_window_thread([this, permille] { toolkit_.show_progress(permille / 1000.0); });
 }
 
 void program_frame::on_window_closed() {
@@ -98,6 +127,9 @@ int program_frame::end_sequence(int exit_code) {
 }
 
 void program_frame::end_program(std::int32_t exit_code) {
+  // The window is the window thread's to destroy; the command's thread waits
+  // there for the end of the process.
+  if (!commands_.on_window_thread()) commands_.call_on_window_thread([this, exit_code] { end_program(exit_code); });
   end_sequence(exit_code);
   std::fflush(nullptr);
   // Straight out: nothing after the caller's call may run, and no further
@@ -107,9 +139,17 @@ void program_frame::end_program(std::int32_t exit_code) {
 
 bool program_frame::can_run_as_administrator() const { return platform::can_run_elevated(); }
 
-bool program_frame::run_as_administrator() { return platform::run_again_elevated().ok(); }
+bool program_frame::run_as_administrator() {
+  bool started = false;
+  commands_.call_on_window_thread([&started] { started = platform::run_again_elevated().ok(); });
+  return started;
+}
 
 void program_frame::raise_fatal_error(std::string_view message, std::int32_t code) {
+  if (!commands_.on_window_thread()) {
+    const text copied(message);
+    commands_.call_on_window_thread([this, &copied, code] { raise_fatal_error(copied, code); });
+  }
   const text report = fatal_report_text(message, code);
   if (hooks_.fatal_report) {
     hooks_.fatal_report(report);
@@ -144,7 +184,7 @@ int run_patcher(window_toolkit& toolkit, message_port& messages, const stock_ide
                 const frame_hooks& hooks) {
   program_frame frame(toolkit, hooks);
   frame.init_frame();
-  patch_session session(session_ports{messages, &frame, &frame}, identity);
+  patch_session session(frame.ports_for(messages), identity);
   frame.attach_session(session);
   frame.set_exit_routine([&session] { session.release_session(); });
   frame.load_window(main_window_id);

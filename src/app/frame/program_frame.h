@@ -6,16 +6,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
+#include "app/frame/command_thread.h"
 #include "app/frame/frame_hooks.h"
+#include "app/frame/window_thread_messages.h"
 #include "app/frame/window_toolkit.h"
 #include "workflow/ports.h"
 #include "workflow/session.h"
 
 namespace vantor {
 
-class program_frame final : public patcher_view, public program_port {
+class program_frame final : public patcher_view, public program_port, public progress_port {
  public:
   program_frame(window_toolkit& toolkit, frame_hooks hooks);
   ~program_frame() override;
@@ -28,6 +31,10 @@ class program_frame final : public patcher_view, public program_port {
   void init_frame();
   /// The one exit routine; it runs at most once, after every window is gone.
   void set_exit_routine(std::function<void()> routine);
+  /// The ports a session of this frame talks to: this view, this program,
+  /// this progress display and the message boxes given, each reached on the
+  /// window's thread whatever thread the command runs on.
+  session_ports ports_for(message_port& messages);
   /// The session whose commands the window's events run.
   void attach_session(patch_session& session) { session_ = &session; }
 
@@ -55,6 +62,9 @@ class program_frame final : public patcher_view, public program_port {
   void show_frame_summary(std::string_view summary) override;
   text homepage_address() const override;
 
+  /// On the window's taskbar button, where the toolkit has one.
+  void show_progress(work_stage stage, std::uint64_t done, std::uint64_t total) override;
+
  private:
   unit_surface& live_units() const;
   void dispatch(std::string_view unit, unit_event event);
@@ -66,6 +76,9 @@ class program_frame final : public patcher_view, public program_port {
   bool loop_started_ = false;
   const window_definition* definition_ = nullptr;
   patch_session* session_ = nullptr;
+  command_thread commands_;
+  std::optional<window_thread_messages> messages_;
+  int shown_permille_ = -1;  ///< the progress last handed to the window, on the command's thread
 };
 
 /// The windowed patcher from start to exit code on a toolkit: 0 when the

@@ -4,6 +4,7 @@
 // rules of start, events and end.
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "ui/event_bindings.h"
@@ -30,6 +31,20 @@ class window_toolkit {
   /// Delivers events until quit_message_loop is called.
   virtual void run_message_loop() = 0;
   virtual void quit_message_loop() = 0;
+
+  /// Hands a call to the window's thread, from any thread: it runs there in
+  /// order, from the message loop or deliver_events_until.
+  virtual void post_to_window_thread(std::function<void()> call) = 0;
+  /// Delivers events and posted calls until finished() holds; asked after
+  /// each of them. Input to a busy window is dropped meanwhile.
+  virtual void deliver_events_until(const std::function<bool()>& finished) = 0;
+  /// While a command runs the window is busy: it paints and answers the
+  /// system, but takes no keys or clicks and does not close, and shows the
+  /// busy pointer.
+  virtual void set_busy(bool busy) = 0;
+  /// How far the running command has got, 0 to 1, where the toolkit can
+  /// show it (the taskbar button on Windows); none takes it away.
+  virtual void show_progress(std::optional<double> fraction) { (void)fraction; }
 
   /// The fatal-error report: a box titled "错误" with the stop icon; returns
   /// when it has been dismissed.

@@ -5,6 +5,8 @@
 
 namespace vantor {
 
+win32_toolkit::win32_toolkit() : calls_waiting_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
 std::unique_ptr<win32_window> win32_toolkit::make_window(const window_definition& definition) {
   return win32_window::build(definition);
 }
@@ -15,12 +17,17 @@ void win32_toolkit::deliver(MSG& message) {
   ::DispatchMessageW(&message);
 }
 
+void win32_toolkit::start_com() {
+  if (!com_started_) com_started_ = SUCCEEDED(com::start_on_thread(COINIT_APARTMENTTHREADED));
+}
+
 void win32_toolkit::run_message_loop() {
   // COM on the window's thread for what the user starts from here on: the
-  // shell's opening of the homepage may go through it. Not earlier: it
-  // takes a while to start, and nothing before the first paint needs it
-  // (the pictures are decoded on threads of their own).
-  if (!com_started_) com_started_ = SUCCEEDED(com::start_on_thread(COINIT_APARTMENTTHREADED));
+  // shell's opening of the homepage and the taskbar's progress may go
+  // through it. Not earlier: it takes a while to start, and nothing before
+  // the first paint needs it (the pictures are decoded on threads of their
+  // own).
+  start_com();
   quit_ = false;
   MSG message{};
   while (!quit_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) deliver(message);
@@ -42,9 +49,75 @@ void win32_toolkit::quit_message_loop() {
   ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
+bool win32_toolkit::is_input_for_window(const MSG& message) const {
+  const bool input = (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) ||
+                     (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST);
+  if (!input || !window_ || window_->handle() == nullptr) return false;
+  return message.hwnd == window_->handle() || ::IsChild(window_->handle(), message.hwnd) != FALSE;
+}
+
+void win32_toolkit::post_to_window_thread(std::function<void()> call) {
+  {
+    const std::lock_guard<std::mutex> lock(calls_mutex_);
+    calls_.push_back(std::move(call));
+  }
+  ::SetEvent(calls_waiting_);
+}
+
+void win32_toolkit::run_posted_calls() {
+  for (;;) {
+    std::function<void()> call;
+    {
+      const std::lock_guard<std::mutex> lock(calls_mutex_);
+      if (calls_.empty()) return;
+      call = std::move(calls_.front());
+      calls_.pop_front();
+    }
+    call();
+  }
+}
+
+void win32_toolkit::deliver_events_until(const std::function<bool()>& finished) {
+  start_com();
+  // A quit asked meanwhile is kept for the loop it was meant for.
+  std::optional<WPARAM> quit;
+  for (;;) {
+    run_posted_calls();
+    if (finished()) break;
+    // Waits for a posted call or any message, so the window answers the
+    // system at once: Windows calls a window "not responding" when its
+    // thread has taken no message for five seconds.
+    ::MsgWaitForMultipleObjectsEx(1, &calls_waiting_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = message.wParam;
+        continue;
+      }
+      // Dropped, not held: a click while the command runs must not start
+      // another once it ends.
+      if (busy_ && is_input_for_window(message)) continue;
+      deliver(message);
+    }
+  }
+  if (quit) ::PostQuitMessage(static_cast<int>(*quit));
+}
+
+void win32_toolkit::set_busy(bool busy) {
+  busy_ = busy;
+  start_com();
+  if (window_) window_->set_busy(busy);
+}
+
+void win32_toolkit::show_progress(std::optional<double> fraction) {
+  if (window_) taskbar_->show(window_->handle(), fraction);
+}
+
 win32_toolkit::~win32_toolkit() {
   window_.reset();
+  taskbar_.reset();  // its COM object goes before COM ends on this thread
   if (com_started_) com::end_on_thread();
+  if (calls_waiting_ != nullptr) ::CloseHandle(calls_waiting_);
 }
 
 HWND win32_toolkit::message_owner() const {

@@ -87,7 +87,8 @@ class extraction {
 
 }  // namespace
 
-status unpack_archive(std::string_view archive_path, std::string_view target_folder) {
+status unpack_archive(std::string_view archive_path, std::string_view target_folder,
+                      const progress_callback& progress) {
   if (archive_path.empty() || target_folder.empty()) return failure{os_error::not_found, {}};
   if (!path_exists(archive_path)) return failure{os_error::not_found, std::string(archive_path)};
   const bool created = !path_exists(target_folder);
@@ -113,6 +114,7 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   extraction run(archive.get(), damaged.path, tree, *total);
   for (std::int32_t i = 0; i < entries; ++i) {
     if (status done = run.extract(i); !done) return done;
+    if (progress) progress(static_cast<std::uint64_t>(i) + 1, static_cast<std::uint64_t>(entries));
   }
   return {};
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/outcome.h"
+#include "services/progress.h"
 
 namespace vantor {
 
@@ -44,7 +45,8 @@ namespace vantor {
 /// entries are written as plain files holding the link text. Extracted
 /// files get the entry's times and never a read-only flag from the archive.
 /// The time taken grows in proportion to the entries in a folder the
-/// extraction created.
-status unpack_archive(std::string_view archive_path, std::string_view target_folder);
+/// extraction created. Progress is told in entries, after each one.
+status unpack_archive(std::string_view archive_path, std::string_view target_folder,
+                      const progress_callback& progress = {});
 
 }  // namespace vantor

@@ -246,6 +246,15 @@ void win32_window::show_centred() {
   if (saved_focus_ != nullptr && ::GetFocus() != saved_focus_) ::SetFocus(saved_focus_);
 }
 
+void win32_window::set_busy(bool busy) {
+  busy_ = busy;
+  // The pointer changes now, not at its next move: a move to where it is
+  // makes the system ask the window under it again.
+  POINT at{};
+  if (::GetCursorPos(&at)) ::SetCursorPos(at.x, at.y);
+  if (busy) ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+}
+
 bool win32_window::take_key(const MSG& message) {
   if (message.message != WM_KEYDOWN || handle_ == nullptr) return false;
   if (message.hwnd != handle_ && !::IsChild(handle_, message.hwnd)) return false;
@@ -336,9 +345,18 @@ LRESULT win32_window::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
       }
       break;
+    case WM_SETCURSOR:
+      // For the window and every unit in it: a unit asks its parent first.
+      if (busy_) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
     case WM_CLOSE:
       // Closed, not destroyed: the program frame destroys the window when
-      // the program ends.
+      // the program ends. Never while a command is at work in the game
+      // folder: it ends first.
+      if (busy_) return 0;
       if (::IsWindowVisible(handle_)) {
         ::ShowWindow(handle_, SW_HIDE);
         if (on_close_) on_close_();

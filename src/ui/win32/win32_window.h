@@ -51,6 +51,10 @@ class win32_window final : public unit_surface, public win32_window_object<win32
   /// Called when the user closes the window (close box, Alt+F4, Esc).
   void set_close_handler(std::function<void()> handler) { on_close_ = std::move(handler); }
 
+  /// While a command runs: the window does not close and shows the busy
+  /// pointer over itself and its units (the toolkit drops their input).
+  void set_busy(bool busy);
+
   /// Shows the window, activated, centred on the primary screen, with the
   /// focus on the first unit of the Tab order.
   void show_centred();
@@ -84,6 +88,7 @@ class win32_window final : public unit_surface, public win32_window_object<win32
   unit_registry<HWND> handles_;  ///< the units that have a window
   std::vector<std::string_view> focus_chain_;
   HWND saved_focus_ = nullptr;
+  bool busy_ = false;
   event_sink sink_;
   std::function<void()> on_close_;
 };

@@ -46,6 +46,18 @@ class frame_driver {
   virtual void click(std::string_view unit, std::int32_t x, std::int32_t y) = 0;
   /// Esc, pressed so that the message loop about to run takes it.
   virtual void press_escape_for_the_loop() = 0;
+
+  // From another thread, while the window's thread runs a command:
+  /// Whether the window's thread answers within two seconds.
+  virtual bool answers_from_another_thread() = 0;
+  /// A click on a unit, queued for the window's thread as the system
+  /// queues the player's.
+  virtual void click_from_another_thread(std::string_view unit) = 0;
+  /// The player's request to close the window, queued likewise.
+  virtual void close_from_another_thread() = 0;
+  /// Whether the busy pointer is shown, as the window's thread sees it;
+  /// false when it does not answer.
+  virtual bool shows_busy_pointer_from_another_thread() = 0;
 };
 
 /// The driver of the toolkit this test is built with.

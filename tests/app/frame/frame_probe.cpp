@@ -2,8 +2,8 @@
 // output, for the tests that run the whole program as a process, on the
 // toolkit it is built with (probe_toolkit.h):
 //
-//   frame_probe [--space-when-shown] [--escape-when-shown] [--close-when-shown]
-//               [--allocate-when-shown] [--broken-window]
+//   frame_probe [--space-when-shown] [--escape-when-shown] [--escape-until-closed]
+//               [--close-when-shown] [--allocate-when-shown] [--broken-window]
 //
 // Keys go to the window once it is shown. It runs from its own folder, like
 // the real program.
@@ -72,6 +72,7 @@ int probe_main(const std::vector<std::string>& arguments) {
   };
   const bool space_when_shown = given("--space-when-shown");
   const bool escape_when_shown = given("--escape-when-shown");
+  const bool escape_until_closed = given("--escape-until-closed");
   const bool close_when_shown = given("--close-when-shown");
   const bool allocate_when_shown = given("--allocate-when-shown");
   const bool broken_window = given("--broken-window");
@@ -92,6 +93,7 @@ int probe_main(const std::vector<std::string>& arguments) {
     say(has_program_icon() ? "icon: the program's own" : "icon: none");
     if (space_when_shown) press_space();
     if (escape_when_shown) press_escape();
+    if (escape_until_closed) press_escape_until_closed();
     if (close_when_shown) close_window();
     if (allocate_when_shown) call_from_loop(allocate_too_much);
   };

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"icon: none", "window visible: yes"}},
                       process_row{"space_on_the_first_focus_upgrades",
                                   true,
-                                  {"--space-when-shown", "--escape-when-shown"},
+                                  {"--space-when-shown", "--escape-until-closed"},
                                   0,
                                   {"shown", "message: 升级成功！", "window visible: yes", "exit routine ran"},
                                   {}},

@@ -7,11 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <thread>
 #include <memory>
 #include <vector>
 
 #include "app/frame/program_frame.h"
+#include "platform/fault_hook.h"
 #include "frame_driver.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
@@ -43,7 +48,7 @@ class FrameInGameFolder : public ::testing::Test {
     hooks.exit_routine_ran = [this] { ++exit_routines; };
     frame = std::make_unique<program_frame>(driver->toolkit(), hooks);
     frame->init_frame();
-    session = std::make_unique<patch_session>(session_ports{messages, frame.get(), frame.get()},
+    session = std::make_unique<patch_session>(frame->ports_for(messages),
                                               testing::small_stock().identity());
     frame->attach_session(*session);
     frame->set_exit_routine([this] { session->release_session(); });
@@ -93,6 +98,51 @@ TEST_F(FrameInGameFolder, UpgradeAndRestoreButtonsRunTheCommands) {
   driver->click("按钮1", 20, 20);
   EXPECT_EQ(messages.messages, (std::vector<std::string>{texts::upgraded, texts::restored}));
   EXPECT_EQ(bundle_size(), stock_size);
+}
+
+// A disk slow enough that the command's first write waits while the test,
+// on the command's own thread, looks at the window.
+class looks_while_writing final : public platform::fault_hook {
+ public:
+  explicit looks_while_writing(std::function<void()> look) : look_(std::move(look)) {
+    platform::set_fault_hook(this);
+  }
+  ~looks_while_writing() override { platform::set_fault_hook(nullptr); }
+  platform::fault before(platform::operation op, std::string_view, std::string_view) override {
+    if (op == platform::operation::write && !looked_.exchange(true)) look_();
+    return {};
+  }
+
+ private:
+  std::function<void()> look_;
+  std::atomic<bool> looked_{false};
+};
+
+TEST_F(FrameInGameFolder, WhileACommandRunsTheWindowAnswersButTakesNoClickAndDoesNotClose) {
+  bool answered = false;
+  bool busy_pointer = false;
+  bool on_window_thread = true;
+  const auto window_thread = std::this_thread::get_id();
+  {
+    looks_while_writing slow_disk([&] {
+      on_window_thread = std::this_thread::get_id() == window_thread;
+      answered = driver->answers_from_another_thread();
+      busy_pointer = driver->shows_busy_pointer_from_another_thread();
+      driver->click_from_another_thread("按钮2");
+      driver->click_from_another_thread("按钮1");
+      driver->close_from_another_thread();
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the window's thread takes them meanwhile
+    });
+    driver->click("按钮2", 20, 20);
+  }
+  driver->settle();  // anything held back would come now
+  EXPECT_FALSE(on_window_thread) << "the command ran on the window's thread";
+  EXPECT_TRUE(answered) << "the window did not answer during the command";
+  EXPECT_TRUE(busy_pointer);
+  EXPECT_EQ(messages.messages, std::vector<std::string>{texts::upgraded}) << "one command, once";
+  EXPECT_TRUE(driver->window_visible());
+  EXPECT_EQ(exit_routines, 0);
+  EXPECT_FALSE(driver->shows_busy_pointer_from_another_thread());
 }
 
 TEST_F(FrameInGameFolder, EnterOnTheButtonsStartsNoCommand) {

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
 #include <QApplication>
+#include <QMouseEvent>
+#include <QThread>
 #include <QImage>
 #include <QTest>
 #include <QTimer>
@@ -55,7 +60,39 @@ class qt_frame_driver final : public frame_driver {
     QTimer::singleShot(0, window, [window] { QTest::keyClick(window, Qt::Key_Escape); });
   }
 
+  bool answers_from_another_thread() override {
+    return on_window_thread([] { return true; });
+  }
+  void click_from_another_thread(std::string_view unit) override {
+    QWidget* target = widget(unit);
+    const QPointF at(10, 10);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QCoreApplication::postEvent(target, new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                          Qt::NoModifier));
+    }
+  }
+  void close_from_another_thread() override {
+    QMetaObject::invokeMethod(toolkit_.window(), &QWidget::close, Qt::QueuedConnection);
+  }
+  bool shows_busy_pointer_from_another_thread() override {
+    return on_window_thread([] {
+      const QCursor* shown = QApplication::overrideCursor();
+      return shown != nullptr && shown->shape() == Qt::WaitCursor;
+    });
+  }
+
  private:
+  // Asks on the window's thread; false when it does not answer in time.
+  template <typename question>
+  bool on_window_thread(question asked) {
+    if (QThread::currentThread() == QCoreApplication::instance()->thread()) return asked();
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> future = answer->get_future();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [answer, asked] { answer->set_value(asked()); }, Qt::QueuedConnection);
+    return future.wait_for(std::chrono::seconds(2)) == std::future_status::ready && future.get();
+  }
   QWidget* widget(std::string_view unit) const { return toolkit_.window()->unit_widget(unit); }
   qt_picture_box* picture(std::string_view unit) const { return dynamic_cast<qt_picture_box*>(widget(unit)); }
 

@@ -50,6 +50,14 @@ void close_window() {
   later([window] { window->close(); });
 }
 void call_from_loop(void (*call)()) { later(call); }
+void press_escape_until_closed() {
+  QWidget* window = shown_window();
+  auto* repeat = new QTimer(window);
+  QObject::connect(repeat, &QTimer::timeout, window, [window] {
+    if (window->isVisible()) QTest::keyClick(window, Qt::Key_Escape);
+  });
+  later([repeat] { repeat->start(100); });
+}
 
 int run_program(const frame_hooks& hooks, message_port& messages) {
   return run_patcher_window(program_argc, program_argv, demo_stock_identity, hooks, &messages);

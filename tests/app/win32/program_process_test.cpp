@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         process_row{"space_on_the_first_focus_upgrades",
                     true,
-                    L"--space-when-shown --escape-when-shown",
+                    L"--space-when-shown --escape-until-closed",
                     0,
                     {"shown", "message: 升级成功！", "window visible: yes", "exit routine ran"},
                     {},

@@ -46,6 +46,14 @@ void CALLBACK call_once(HWND, UINT, UINT_PTR timer, DWORD) {
   loop_call();
 }
 
+void CALLBACK escape_while_shown(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (shown_window() == nullptr) {
+    ::KillTimer(nullptr, timer);
+    return;
+  }
+  press(VK_ESCAPE);
+}
+
 }  // namespace
 
 bool window_on_screen() { return shown_window() != nullptr; }
@@ -58,6 +66,8 @@ void call_from_loop(void (*call)()) {
   loop_call = call;
   ::SetTimer(nullptr, 0, 0, call_once);
 }
+
+void press_escape_until_closed() { ::SetTimer(nullptr, 0, 100, escape_while_shown); }
 
 int run_program(const frame_hooks& hooks, message_port& messages) {
   return run_win32_patcher_window(testing::small_stock().identity(), hooks, &messages);

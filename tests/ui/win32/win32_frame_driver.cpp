@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
+
 #include "app/win32/win32_toolkit.h"
 #include "frame_driver.h"
 #include "ui/win32/win32_picture_box.h"
@@ -46,12 +50,34 @@ class win32_frame_driver final : public frame_driver {
     ::SendInput(2, keys, sizeof(INPUT));
   }
 
+  bool answers_from_another_thread() override {
+    // The way Windows itself decides that a window is not responding.
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &result) != 0;
+  }
+  void click_from_another_thread(std::string_view unit) override {
+    HWND button = handle(unit);
+    const LPARAM at = MAKELPARAM(10, 10);
+    ::PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(button, WM_LBUTTONUP, 0, at);
+  }
+  void close_from_another_thread() override { ::PostMessageW(window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
+  bool shows_busy_pointer_from_another_thread() override {
+    const auto busy = [] { return ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT); };
+    if (::GetCurrentThreadId() == window_thread_) return busy();
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> future = answer->get_future();
+    toolkit_.post_to_window_thread([answer, busy] { answer->set_value(busy()); });
+    return future.wait_for(std::chrono::seconds(2)) == std::future_status::ready && future.get();
+  }
+
  private:
   HWND window() const { return toolkit_.window()->handle(); }
   HWND handle(std::string_view unit) const { return toolkit_.window()->unit_handle(unit); }
   win32_picture_box* picture(std::string_view unit) const { return toolkit_.window()->picture_box(unit); }
 
   win32_toolkit toolkit_;
+  DWORD window_thread_ = ::GetCurrentThreadId();
 };
 
 }  // namespace
