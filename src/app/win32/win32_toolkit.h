@@ -30,6 +30,8 @@ class win32_toolkit final : public window_holding_toolkit<win32_window> {
   void deliver_events_until(const std::function<bool()>& finished) override;
   void set_busy(bool busy) override;
   void show_progress(std::optional<double> fraction) override;
+  /// What the taskbar button was last told; none when nothing.
+  std::optional<double> taskbar_progress() const { return taskbar_->shown(); }
 
   /// Delivers the messages already waiting, the way the loop does; false
   /// once the thread was told to quit.

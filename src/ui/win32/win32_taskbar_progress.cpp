@@ -31,12 +31,14 @@ void win32_taskbar_progress::show(HWND window, std::optional<double> fraction) {
   }
   if (taskbar_ == nullptr) return;
   if (!fraction) {
-    taskbar_->SetProgressState(window, TBPF_NOPROGRESS);
+    if (SUCCEEDED(taskbar_->SetProgressState(window, TBPF_NOPROGRESS))) shown_.reset();
     return;
   }
   const double clamped = *fraction < 0 ? 0 : (*fraction > 1 ? 1 : *fraction);
-  taskbar_->SetProgressState(window, TBPF_NORMAL);
-  taskbar_->SetProgressValue(window, static_cast<ULONGLONG>(clamped * progress_steps), progress_steps);
+  if (SUCCEEDED(taskbar_->SetProgressState(window, TBPF_NORMAL)) &&
+      SUCCEEDED(taskbar_->SetProgressValue(window, static_cast<ULONGLONG>(clamped * progress_steps), progress_steps))) {
+    shown_ = clamped;
+  }
 }
 
 }  // namespace vantor

@@ -20,8 +20,11 @@ class win32_taskbar_progress {
 
   /// Shows fraction (0 to 1) on the window's button; none takes the bar away.
   void show(HWND window, std::optional<double> fraction);
+  /// What the shell last took; none when nothing.
+  std::optional<double> shown() const { return shown_; }
 
  private:
+  std::optional<double> shown_;
   ITaskbarList3* taskbar_ = nullptr;
   bool tried_ = false;  ///< the shell's object is asked for once
 };

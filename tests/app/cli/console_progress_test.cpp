@@ -51,11 +51,10 @@ TEST_P(ConsoleProgress, ShowsALineOnlyOnATerminalAfterHalfASecond) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ConsoleProgress,
-    ::testing::Values(
-        progress_case{"redirected", false, 2000, ""}, progress_case{"quick", true, 200, ""},
-        progress_case{"slow_terminal", true, 800,
-                      "\runpacking the model package 25%\runpacking the model package 50%"
-                      "\r                               \r"}),
+    ::testing::Values(progress_case{"redirected", false, 2000, ""}, progress_case{"quick", true, 200, ""},
+                      progress_case{"slow_terminal", true, 800,
+                                    "\runpacking the model package 25%\runpacking the model package 50%"
+                                    "\r                               \r"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ConsoleProgress, AShorterLineCoversTheLongerOneAndAMessageStartsOnACleanLine) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,16 +49,22 @@ class frame_driver {
   virtual void press_escape_for_the_loop() = 0;
 
   // From another thread, while the window's thread runs a command:
-  /// Whether the window's thread answers within two seconds.
+  /// Whether the window's thread answers within 200 ms.
   virtual bool answers_from_another_thread() = 0;
   /// A click on a unit, queued for the window's thread as the system
   /// queues the player's.
   virtual void click_from_another_thread(std::string_view unit) = 0;
+  /// Space pressed and released on a unit, queued likewise.
+  virtual void press_space_from_another_thread(std::string_view unit) = 0;
   /// The player's request to close the window, queued likewise.
   virtual void close_from_another_thread() = 0;
   /// Whether the busy pointer is shown, as the window's thread sees it;
   /// false when it does not answer.
   virtual bool shows_busy_pointer_from_another_thread() = 0;
+  /// What the window's taskbar button shows of the command's progress;
+  /// none when nothing (always, for a toolkit without one).
+  virtual std::optional<double> taskbar_progress_from_another_thread() = 0;
+  virtual bool has_taskbar_progress() const = 0;
 };
 
 /// The driver of the toolkit this test is built with.

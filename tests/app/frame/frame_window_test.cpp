@@ -11,13 +11,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/frame/program_frame.h"
-#include "platform/fault_hook.h"
 #include "frame_driver.h"
+#include "platform/fault_hook.h"
 #include "support/fake_ports.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
@@ -48,8 +48,7 @@ class FrameInGameFolder : public ::testing::Test {
     hooks.exit_routine_ran = [this] { ++exit_routines; };
     frame = std::make_unique<program_frame>(driver->toolkit(), hooks);
     frame->init_frame();
-    session = std::make_unique<patch_session>(frame->ports_for(messages),
-                                              testing::small_stock().identity());
+    session = std::make_unique<patch_session>(frame->ports_for(messages), testing::small_stock().identity());
     frame->attach_session(*session);
     frame->set_exit_routine([this] { session->release_session(); });
     frame->load_window(main_window_id);
@@ -100,49 +99,60 @@ TEST_F(FrameInGameFolder, UpgradeAndRestoreButtonsRunTheCommands) {
   EXPECT_EQ(bundle_size(), stock_size);
 }
 
-// A disk slow enough that the command's first write waits while the test,
-// on the command's own thread, looks at the window.
-class looks_while_writing final : public platform::fault_hook {
+// A slow disk: every write of the command waits 50 ms, while the test, on
+// the command's own thread, looks at the window.
+class slow_disk final : public platform::fault_hook {
  public:
-  explicit looks_while_writing(std::function<void()> look) : look_(std::move(look)) {
-    platform::set_fault_hook(this);
-  }
-  ~looks_while_writing() override { platform::set_fault_hook(nullptr); }
+  explicit slow_disk(std::function<void(int write)> look) : look_(std::move(look)) { platform::set_fault_hook(this); }
+  ~slow_disk() override { platform::set_fault_hook(nullptr); }
   platform::fault before(platform::operation op, std::string_view, std::string_view) override {
-    if (op == platform::operation::write && !looked_.exchange(true)) look_();
+    if (op != platform::operation::write) return {};
+    look_(writes_++);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return {};
   }
 
  private:
-  std::function<void()> look_;
-  std::atomic<bool> looked_{false};
+  std::function<void(int)> look_;
+  int writes_ = 0;  ///< on the command's thread only
 };
 
-TEST_F(FrameInGameFolder, WhileACommandRunsTheWindowAnswersButTakesNoClickAndDoesNotClose) {
-  bool answered = false;
-  bool busy_pointer = false;
-  bool on_window_thread = true;
+TEST_F(FrameInGameFolder, WhileACommandRunsTheWindowAnswersButTakesNoInputAndDoesNotClose) {
+  int writes = 0;
+  int unanswered = 0;
+  int busy_pointer = 0;
+  bool progress_shown = false;
+  bool on_window_thread = false;
   const auto window_thread = std::this_thread::get_id();
   {
-    looks_while_writing slow_disk([&] {
-      on_window_thread = std::this_thread::get_id() == window_thread;
-      answered = driver->answers_from_another_thread();
-      busy_pointer = driver->shows_busy_pointer_from_another_thread();
-      driver->click_from_another_thread("按钮2");
-      driver->click_from_another_thread("按钮1");
-      driver->close_from_another_thread();
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the window's thread takes them meanwhile
+    slow_disk disk([&](int write) {
+      ++writes;
+      on_window_thread = on_window_thread || std::this_thread::get_id() == window_thread;
+      if (!driver->answers_from_another_thread()) ++unanswered;
+      if (driver->shows_busy_pointer_from_another_thread()) ++busy_pointer;
+      progress_shown = progress_shown || driver->taskbar_progress_from_another_thread().value_or(0) > 0;
+      if (write == 0) {
+        // The player clicks again, presses Space on the button and closes
+        // the window; the window's thread takes them during the writes to come.
+        driver->click_from_another_thread("按钮2");
+        driver->press_space_from_another_thread("按钮2");
+        driver->click_from_another_thread("按钮1");
+        driver->close_from_another_thread();
+      }
     });
     driver->click("按钮2", 20, 20);
   }
   driver->settle();  // anything held back would come now
+  ASSERT_GT(writes, 3);
   EXPECT_FALSE(on_window_thread) << "the command ran on the window's thread";
-  EXPECT_TRUE(answered) << "the window did not answer during the command";
-  EXPECT_TRUE(busy_pointer);
+  EXPECT_EQ(unanswered, 0) << "the window did not answer within 200 ms during the command";
+  EXPECT_EQ(busy_pointer, writes);
+  EXPECT_EQ(progress_shown, driver->has_taskbar_progress());
   EXPECT_EQ(messages.messages, std::vector<std::string>{texts::upgraded}) << "one command, once";
   EXPECT_TRUE(driver->window_visible());
   EXPECT_EQ(exit_routines, 0);
   EXPECT_FALSE(driver->shows_busy_pointer_from_another_thread());
+  EXPECT_FALSE(driver->taskbar_progress_from_another_thread()) << "the progress was not taken away";
 }
 
 TEST_F(FrameInGameFolder, EnterOnTheButtonsStartsNoCommand) {

@@ -7,10 +7,11 @@
 #include <future>
 
 #include <QApplication>
-#include <QMouseEvent>
-#include <QThread>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include "app/gui/qt_toolkit.h"
@@ -67,11 +68,19 @@ class qt_frame_driver final : public frame_driver {
     QWidget* target = widget(unit);
     const QPointF at(10, 10);
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QCoreApplication::postEvent(target, new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
-                                                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                                          Qt::NoModifier));
+      QCoreApplication::postEvent(
+          target, new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
     }
   }
+  void press_space_from_another_thread(std::string_view unit) override {
+    QWidget* target = widget(unit);
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QCoreApplication::postEvent(target, new QKeyEvent(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+    }
+  }
+  std::optional<double> taskbar_progress_from_another_thread() override { return std::nullopt; }
+  bool has_taskbar_progress() const override { return false; }
   void close_from_another_thread() override {
     QMetaObject::invokeMethod(toolkit_.window(), &QWidget::close, Qt::QueuedConnection);
   }
@@ -91,7 +100,7 @@ class qt_frame_driver final : public frame_driver {
     std::future<bool> future = answer->get_future();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [answer, asked] { answer->set_value(asked()); }, Qt::QueuedConnection);
-    return future.wait_for(std::chrono::seconds(2)) == std::future_status::ready && future.get();
+    return future.wait_for(std::chrono::milliseconds(200)) == std::future_status::ready && future.get();
   }
   QWidget* widget(std::string_view unit) const { return toolkit_.window()->unit_widget(unit); }
   qt_picture_box* picture(std::string_view unit) const { return dynamic_cast<qt_picture_box*>(widget(unit)); }

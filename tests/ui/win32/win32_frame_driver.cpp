@@ -53,7 +53,7 @@ class win32_frame_driver final : public frame_driver {
   bool answers_from_another_thread() override {
     // The way Windows itself decides that a window is not responding.
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &result) != 0;
+    return ::SendMessageTimeoutW(window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &result) != 0;
   }
   void click_from_another_thread(std::string_view unit) override {
     HWND button = handle(unit);
@@ -61,6 +61,21 @@ class win32_frame_driver final : public frame_driver {
     ::PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::PostMessageW(button, WM_LBUTTONUP, 0, at);
   }
+  void press_space_from_another_thread(std::string_view unit) override {
+    HWND button = handle(unit);
+    const UINT scan = ::MapVirtualKeyW(VK_SPACE, MAPVK_VK_TO_VSC);
+    ::PostMessageW(button, WM_KEYDOWN, VK_SPACE, static_cast<LPARAM>(1 | (scan << 16)));
+    ::PostMessageW(button, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+  }
+  std::optional<double> taskbar_progress_from_another_thread() override {
+    auto answer = std::make_shared<std::promise<std::optional<double>>>();
+    auto future = answer->get_future();
+    if (::GetCurrentThreadId() == window_thread_) return toolkit_.taskbar_progress();
+    toolkit_.post_to_window_thread([this, answer] { answer->set_value(toolkit_.taskbar_progress()); });
+    if (future.wait_for(std::chrono::seconds(2)) != std::future_status::ready) return std::nullopt;
+    return future.get();
+  }
+  bool has_taskbar_progress() const override { return true; }
   void close_from_another_thread() override { ::PostMessageW(window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
   bool shows_busy_pointer_from_another_thread() override {
     const auto busy = [] { return ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT); };
