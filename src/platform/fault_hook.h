@@ -36,6 +36,7 @@ enum class operation {
   read_link,
   make_link,
   run_elevated,
+  check_writable,
 };
 
 /// What the hook asks of one operation.

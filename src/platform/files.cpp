@@ -323,6 +323,12 @@ outcome<std::uint64_t> free_space(std::string_view path) {
   return native::free_space(resolved);
 }
 
+status check_writable(std::string_view folder) {
+  const std::string resolved = folder_or_current(folder);
+  if (const auto refusal = hook_calls::refused(operation::check_writable, resolved)) return *refusal;
+  return native::check_writable(resolved);
+}
+
 // --- the run lock ---------------------------------------------------------------
 
 folder_lock::folder_lock(folder_lock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}

@@ -146,6 +146,12 @@ status flush_tree(std::string_view folder);
 /// The bytes the program may still write on the file system that holds the
 /// path.
 outcome<std::uint64_t> free_space(std::string_view path);
+/// Whether the program may create files in a folder, found out without
+/// leaving anything there: success, no_permission (rights, or a read-only
+/// file system), or why the folder could not be asked. POSIX asks the
+/// system (root may write anywhere); Windows, whose rights only an attempt
+/// tells, creates a file that is gone when it is closed.
+status check_writable(std::string_view folder);
 
 /// A lock on a folder, held while the object lives; the system lets it go
 /// when the process ends, however it ends.

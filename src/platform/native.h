@@ -64,6 +64,7 @@ status flush_file_at(const std::string& path);
 /// nothing where it has not (then the tree is walked).
 std::optional<status> flush_file_system(const std::string& folder);
 outcome<std::uint64_t> free_space(const std::string& path);
+status check_writable(const std::string& folder);
 
 /// One try at a folder's lock: busy (with no path) while another process
 /// holds it.

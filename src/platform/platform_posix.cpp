@@ -269,6 +269,12 @@ outcome<std::uint64_t> native::free_space(const std::string& path) {
   return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
 }
 
+status native::check_writable(const std::string& folder) {
+  // As the user the program runs for, not the one it was started by.
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return from_errno(folder);
+  return {};
+}
+
 // An advisory lock on the folder itself: nothing is left on disk, and the
 // system lets it go when the process ends, however it ends.
 std::string_view folder_lock_file_name() { return {}; }

@@ -387,6 +387,23 @@ outcome<std::uint64_t> native::free_space(const std::string& path) {
   return static_cast<std::uint64_t>(available.QuadPart);
 }
 
+status native::check_writable(const std::string& folder) {
+  // Only an attempt tells what the folder's rights, a virtualising file
+  // system or an antivirus allow. The file goes when its handle closes; its
+  // name is one the commands clear as a leftover should it ever stay.
+  const std::string probe = folder + "\\vantor-patcher-" + std::to_string(::GetCurrentProcessId()) + ".vantor-tmp";
+  HANDLE file = ::CreateFileW(system_path(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const failure why = from_last_error(folder);
+    // Something of that name already there still means files can be made.
+    if (why.kind == os_error::exists) return {};
+    return why;
+  }
+  ::CloseHandle(file);
+  return {};
+}
+
 namespace {
 constexpr std::string_view lock_file_name = "vantor-patcher.lock";
 

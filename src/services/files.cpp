@@ -104,6 +104,8 @@ entry_type entry_type_of(std::string_view path) {
 
 status check_folder(std::string_view path) { return platform::check_folder(path); }
 
+status check_writable(std::string_view folder) { return platform::check_writable(folder); }
+
 status remove_file(std::string_view path) { return platform::remove_file(path); }
 
 status open_address(std::string_view address) { return platform::open_address(address); }

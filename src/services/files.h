@@ -87,6 +87,10 @@ entry_type entry_type_of(std::string_view path);
 /// Success when the path names a folder; otherwise why it cannot be used.
 status check_folder(std::string_view path);
 
+/// Whether files can be made in a folder, found out without leaving
+/// anything there (platform::check_writable).
+status check_writable(std::string_view folder);
+
 /// Removes a file; a folder is never removed.
 status remove_file(std::string_view path);
 

@@ -111,6 +111,12 @@ game_status read_status(const patch_session& session) {
   if (has_stale_temporary_folder(model_folder))
     status.leftovers.push_back(model_folder + std::string(temporary_suffix));
   status.lock_in_the_way = run_lock::in_the_way(state.run_folder);
+  // Where the commands make files: the run lock and the model folder's
+  // unpacking, the bundle and its backup, the pose file.
+  for (const text& folder : {state.run_folder, state.common_folder, model_folder}) {
+    const vantor::status writable = check_writable(folder);
+    if (!writable && writable.error().kind == os_error::no_permission) status.unwritable.push_back(folder);
+  }
   status.frame_summary = frame_summary(state.new_frames.count, session.identity().stock_count);
   status.package_problems = session.package_problems();
   return status;
@@ -128,6 +134,11 @@ std::vector<std::string> describe_status(const game_status& status) {
   if (status.lock_in_the_way)
     lines.push_back("in the way: " + describe(failure{os_error::exists, *status.lock_in_the_way}, status.game_folder) +
                     " where the run lock's file goes; no upgrade or restore can run until it is removed");
+  for (const text& folder : status.unwritable) {
+    const std::string_view inside = path_in_folder(folder, status.game_folder);
+    lines.push_back("not writable: " + std::string(inside == folder ? "the game folder" : inside) +
+                    " (the upgrade and the restore write there)");
+  }
   lines.push_back("update package: " + status.frame_summary);
   for (const failure& problem : status.package_problems)
     lines.push_back("update package refused: " + describe(problem, status.game_folder));

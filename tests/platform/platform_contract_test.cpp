@@ -153,6 +153,9 @@ INSTANTIATE_TEST_SUITE_P(
         contract_case{"free_space", [](auto& d) { return as_status(platform::free_space(d.path())); }, succeeds},
         contract_case{"free_space_missing", [](auto& d) { return as_status(platform::free_space(d / "missing")); },
                       os_error::not_found},
+        contract_case{"check_writable", [](auto& d) { return platform::check_writable(d.path()); }, succeeds},
+        contract_case{"check_writable_missing", [](auto& d) { return platform::check_writable(d / "missing"); },
+                      os_error::not_found},
         contract_case{"lock_folder", [](auto& d) { return as_status(platform::lock_folder(d.path(), no_wait)); },
                       succeeds},
         contract_case{"lock_folder_missing",
@@ -401,6 +404,12 @@ std::vector<hook_case> hook_cases() {
        [](auto& d, arming arm) {
          arm();
          return as_status(platform::free_space(d.path()));
+       },
+       no_check},
+      {"check_writable", op::check_writable,
+       [](auto& d, arming arm) {
+         arm();
+         return platform::check_writable(d.path());
        },
        no_check},
       {"set_writable", op::set_writable,

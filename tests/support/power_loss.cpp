@@ -104,6 +104,7 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     case platform::operation::read_link:
     case platform::operation::make_link:  // a new entry: durable with its folder
     case platform::operation::run_elevated:
+    case platform::operation::check_writable:  // leaves nothing behind
       break;
     // File times and permissions are no bytes the reboot compares.
     case platform::operation::set_writable:

@@ -201,5 +201,26 @@ TEST(FrameCount, TheLargestThatFitsIsAccepted) {
   EXPECT_EQ(file_bytes(game.bundle()), testing::upgraded_bundle(stock(), game.new_frames, game.new_count));
 }
 
+// A folder the commands write in that refuses this user is named by status,
+// with what to do about it; a writable game has no such line.
+TEST(Status, NamesAFolderTheCommandsCannotWriteIn) {
+  testing::game_folder game;
+  testing::fake_ports fake;
+  patch_session session(fake.without_view(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  const auto unwritable_lines = [&] {
+    std::vector<std::string> found;
+    for (const std::string& line : describe_status(read_status(session)))
+      if (line.starts_with("not writable: ")) found.push_back(line);
+    return found;
+  };
+  EXPECT_TRUE(unwritable_lines().empty());
+  testing::fault_injector refused(testing::fault_injector::on(platform::operation::check_writable, "Common"), 1, false,
+                                  os_error::no_permission);
+  const auto lines = unwritable_lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(lines[0].starts_with("not writable: Common (")) << lines[0];
+}
+
 }  // namespace
 }  // namespace vantor

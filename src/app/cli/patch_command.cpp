@@ -16,6 +16,12 @@ namespace vantor {
 
 namespace {
 
+// What a player can do about a game folder this user may not write.
+std::string_view rights_hint() {
+  return platform::can_run_elevated() ? "the game folder is protected; run vantor-patch as administrator"
+                                      : "the game folder is not writable for this user";
+}
+
 constexpr const char* usage_text =
     "Usage: %s [--game DIR] status | upgrade | restore\n"
     "\n"
@@ -136,7 +142,9 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
 
   int result = patch_succeeded;
   if (parsed->command == "status") {
-    for (const auto& line : describe_status(read_status(session))) say(out, line + "\n");
+    const game_status found = read_status(session);
+    for (const auto& line : describe_status(found)) say(out, line + "\n");
+    if (!found.unwritable.empty()) say(out, "hint: " + std::string(rights_hint()) + "\n");
   } else if (parsed->command == "upgrade") {
     result = session.on_upgrade_clicked() ? patch_succeeded : patch_failed;
   } else {
@@ -147,8 +155,7 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   for (const failure& why : session.reasons()) say(err, "reason: " + describe(why, game_folder) + "\n");
   // A write refused for want of rights: what the player can do about it.
   if (!session.reasons().empty() && session.reasons().back().kind == os_error::no_permission) {
-    say(err, platform::can_run_elevated() ? "reason: the game folder is protected; run vantor-patch as administrator\n"
-                                          : "reason: the game folder is not writable for this user\n");
+    say(err, "reason: " + std::string(rights_hint()) + "\n");
   }
   session.release_session();
 
