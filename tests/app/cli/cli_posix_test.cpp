@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "app/cli/patch_command.h"
+#include "drained_stream.h"
 #include "support/game_folder.h"
 
 namespace vantor {
 namespace {
-
-std::string drain(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[4096];
-  while (const auto got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
 
 TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
   testing::game_folder game;
@@ -31,7 +23,7 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
   std::FILE* err = std::tmpfile();
   EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), full, err), 1);
   std::fclose(full);
-  EXPECT_NE(drain(err).find("cannot write to standard output"), std::string::npos);
+  EXPECT_NE(testing::drain(err).find("cannot write to standard output"), std::string::npos);
 }
 
 TEST(CommandLine, AGameFolderPathTooLongForTheSystemSaysSo) {
@@ -41,8 +33,8 @@ TEST(CommandLine, AGameFolderPathTooLongForTheSystemSaysSo) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), out, err), 2);
-  EXPECT_EQ(drain(out), "");
-  const std::string said = drain(err);
+  EXPECT_EQ(testing::drain(out), "");
+  const std::string said = testing::drain(err);
   EXPECT_NE(said.find("the game folder cannot be used"), std::string::npos) << said;
   EXPECT_NE(said.find("too long"), std::string::npos) << said;
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/cli/patch_command.h"
+#include "drained_stream.h"
 #include "platform/desktop.h"
 #include "platform/system_error.h"
 #include "services/run_lock.h"
@@ -27,15 +28,6 @@ struct run_result {
   std::string err;
 };
 
-std::string drain(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[4096];
-  while (const auto got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
-
 run_result run(std::vector<std::string> words) {
   words.insert(words.begin(), "vantor-patch");
   std::vector<char*> arguments;
@@ -44,7 +36,7 @@ run_result run(std::vector<std::string> words) {
   std::FILE* err = std::tmpfile();
   const int status = run_patch_command(arguments, testing::small_stock().identity(), out, err);
   // Paths inside the game folder come in the system's own separators.
-  return {status, testing::generic_path(drain(out)), testing::generic_path(drain(err))};
+  return {status, testing::generic_path(testing::drain(out)), testing::generic_path(testing::drain(err))};
 }
 
 struct usage_case {

@@ -10,21 +10,13 @@
 
 #include "app/cli/console_messages.h"
 #include "app/cli/console_progress.h"
+#include "drained_stream.h"
 
 namespace vantor {
 namespace {
 
 using namespace std::chrono_literals;
 using clock_type = console_progress::clock;
-
-std::string drain(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[256];
-  while (const auto got = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
 
 struct progress_case {
   const char* name;
@@ -46,7 +38,7 @@ TEST_P(ConsoleProgress, ShowsALineOnlyOnATerminalAfterHalfASecond) {
   progress.show_progress(work_stage::models, 1, 4);  // the same line is not written again
   progress.show_progress(work_stage::models, 2, 4);
   progress.clear();
-  EXPECT_EQ(drain(err), c.expected);
+  EXPECT_EQ(testing::drain(err), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,11 +60,11 @@ TEST(ConsoleProgress, AShorterLineCoversTheLongerOneAndAMessageStartsOnACleanLin
   progress.show_progress(work_stage::bundle, 0, 10);
   messages.show_message("升级成功！");
   progress.clear();  // nothing left to take away
-  EXPECT_EQ(drain(err),
+  EXPECT_EQ(testing::drain(err),
             "\runpacking the model package 100%"
             "\rcopying the animation bundle 0% "
             "\r                               \r");
-  EXPECT_EQ(drain(out), "升级成功！\n");
+  EXPECT_EQ(testing::drain(out), "升级成功！\n");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ as_user() {
   runuser -u "$user" -- env HOME="$home" WINEPREFIX="$home/prefix" WINEARCH=win64 WINEDEBUG=-all \
     LANG=C.UTF-8 LC_ALL=C.UTF-8 WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' "$@"
 }
+# shellcheck disable=SC2317  # run by the trap
 cleanup() {
   as_user "$wineserver" -k >/dev/null 2>&1 || true
   as_user "$wineserver" -w >/dev/null 2>&1 || true
@@ -56,19 +57,22 @@ check() {  # what, command ...
   fi
 }
 
-as_user timeout 300 "$wine" "$game/vantor-patch-demo.exe" upgrade <"/dev/null" >"$work/upgrade.out" 2>"$work/upgrade.err"
-code=$?
-echo "upgrade exited $code"
-cat "$work/upgrade.out" "$work/upgrade.err"
+# Runs the program as the user with a command: its exit code in $code, its
+# output in $work/NAME.out and .err.
+run_program() {
+  as_user timeout 300 "$wine" "$game/vantor-patch-demo.exe" "$1" </dev/null >"$work/$1.out" 2>"$work/$1.err"
+  code=$?
+  echo "$1 exited $code"
+  cat "$work/$1.out" "$work/$1.err"
+}
+
+run_program upgrade
 check "the upgrade fails with 1" test "$code" = 1
 check "the reason says to run as administrator" grep -q "run vantor-patch as administrator" "$work/upgrade.err"
 check "no other run is blamed" sh -c "! grep -q 'another run' '$work/upgrade.err'"
 check "nothing was made in the game folder" test -z "$(find "$game" -newer "$game/vantor-patch-demo.exe" ! -path "$game")"
 
-as_user timeout 120 "$wine" "$game/vantor-patch-demo.exe" status <"/dev/null" >"$work/status.out" 2>"$work/status.err"
-code=$?
-echo "status exited $code"
-cat "$work/status.out" "$work/status.err"
+run_program status
 check "status runs" test "$code" = 0
 check "status says the game folder is not writable" grep -q "^not writable: the game folder" "$work/status.out"
 check "status says what to do" grep -q "run vantor-patch as administrator" "$work/status.out"
