@@ -43,12 +43,13 @@ bundle_proof refused(source_verdict verdict, failure why) {
 
 bundle_proof rebuild_bundle(const workflow_state& state, const stock_identity& identity, const bundle_source& source,
                             overlapping_work& meanwhile, const progress_callback& progress) {
-  if (!file_exists(source.path))
+  const entry_type found = entry_type_of(source.path);
+  if (found == entry_type::none)
     return refused(source_verdict::missing, failure{os_error::not_found, text(source.path)});
   // The backup is read only as a regular file of its own: read through a link
   // it could be the live bundle itself, and the stock bytes would then be
   // nowhere once the live bundle is replaced.
-  if (source.backup == backup_step::keep_existing && !is_regular_file(source.path))
+  if (source.backup == backup_step::keep_existing && found != entry_type::file)
     return refused(source_verdict::unreadable, failure{os_error::not_a_file, text(source.path)});
 
   std::optional<failure> bundle_failure;

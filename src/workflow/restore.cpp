@@ -1,5 +1,7 @@
 // The "复原" command.
 
+#include <variant>
+
 #include "formats/animation_bundle.h"
 #include "formats/game_layout.h"
 #include "formats/restore_payloads.h"
@@ -68,12 +70,16 @@ outcome<restored_bundle> stock_from_live(const workflow_state& state, const stoc
   return made;
 }
 
-/// What became of copying the backup over the live bundle.
-struct backup_copy {
-  std::optional<staged_file> bundle;  ///< the proved copy, ready to go in
-  std::optional<failure> refused;     ///< the backup itself did not prove (or could not be read)
-  std::optional<failure> failed;      ///< the copy could not be written
+/// What became of copying the backup over the live bundle: the proved
+/// copy, ready to go in; or why the backup itself did not prove (or could not
+/// be read); or why the copy could not be written.
+struct backup_refused {
+  failure why;
 };
+struct copy_failed {
+  failure why;
+};
+using backup_copy = std::variant<staged_file, backup_refused, copy_failed>;
 
 /// Copies the backup's stock prefix to a new live bundle, proving the very
 /// bytes it writes: a backup that changes after an earlier look can only
@@ -81,22 +87,21 @@ struct backup_copy {
 backup_copy copy_proved_backup(const workflow_state& state, const stock_identity& identity,
                                const progress_callback& progress) {
   // Never through a link: it may point at the live bundle itself.
-  if (!is_regular_file(state.backup_path))
-    return {std::nullopt, failure{os_error::not_a_file, state.backup_path}, std::nullopt};
+  if (!is_regular_file(state.backup_path)) return backup_refused{failure{os_error::not_a_file, state.backup_path}};
   auto bundle = staged_writer::create(state.bundle_path);
-  if (!bundle) return {std::nullopt, std::nullopt, bundle.error()};
+  if (!bundle) return copy_failed{bundle.error()};
   prefix_stream request;
   request.source = state.backup_path;
   request.bundle_count = identity.stock_count;
   request.bundle = &*bundle;
   request.progress = progress;
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
-  if (streamed.source_failure) return {std::nullopt, *streamed.source_failure, std::nullopt};
-  if (!streamed.proved) return {std::nullopt, failure{refusal::modified, state.backup_path}, std::nullopt};
-  if (streamed.bundle_failure) return {std::nullopt, std::nullopt, *streamed.bundle_failure};
+  if (streamed.source_failure) return backup_refused{*streamed.source_failure};
+  if (!streamed.proved) return backup_refused{failure{refusal::modified, state.backup_path}};
+  if (streamed.bundle_failure) return copy_failed{*streamed.bundle_failure};
   auto finished = bundle->finish();
-  if (!finished) return {std::nullopt, std::nullopt, finished.error()};
-  return {std::move(*finished), std::nullopt, std::nullopt};
+  if (!finished) return copy_failed{finished.error()};
+  return std::move(*finished);
 }
 
 /// Where the stock bundle comes from, proved before anything changes: the
@@ -106,26 +111,27 @@ backup_copy copy_proved_backup(const workflow_state& state, const stock_identity
 std::optional<restored_bundle> stock_to_restore(const workflow_state& state, const stock_identity& identity,
                                                 const progress_callback& progress, std::vector<failure>& reasons) {
   const auto note = [&](failure why) { reasons.push_back(std::move(why)); };
-  std::optional<failure> backup_refused;
+  std::optional<failure> backup_not_proved;
   if (file_exists(state.backup_path)) {
     backup_copy copy = copy_proved_backup(state, identity, progress);
-    if (copy.bundle) return restored_bundle{std::move(copy.bundle), std::nullopt};
-    if (copy.failed) {  // the backup is fine; the new bundle could not be written
-      note(*copy.failed);
+    if (auto* bundle = std::get_if<staged_file>(&copy)) return restored_bundle{std::move(*bundle), std::nullopt};
+    if (const auto* failed =
+            std::get_if<copy_failed>(&copy)) {  // the backup is fine; the new bundle could not be written
+      note(failed->why);
       return std::nullopt;
     }
-    backup_refused = copy.refused;  // a damaged backup is never installed
+    backup_not_proved = std::get<backup_refused>(copy).why;  // a damaged backup is never installed
   }
   const bundle_inspection live = inspect_bundle(state.bundle_path, identity);
-  if (live.kind == bundle_kind::stock && !backup_refused) return restored_bundle{};
+  if (live.kind == bundle_kind::stock && !backup_not_proved) return restored_bundle{};
   if (live.kind == bundle_kind::stock || live.kind == bundle_kind::upgraded) {
     auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded, progress);
     if (made) return std::move(*made);
-    if (backup_refused) note(*backup_refused);
+    if (backup_not_proved) note(*backup_not_proved);
     note(made.error());
     return std::nullopt;
   }
-  if (backup_refused) note(*backup_refused);
+  if (backup_not_proved) note(*backup_not_proved);
   if (live.kind == bundle_kind::missing)
     note(failure{os_error::not_found, state.bundle_path});
   else

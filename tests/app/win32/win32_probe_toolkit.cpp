@@ -11,6 +11,7 @@
 #include "probe_toolkit.h"
 #include "support/game_folder.h"
 #include "ui/win32/win32_window.h"
+#include "win32_test_support.h"
 
 namespace vantor::probe {
 namespace {
@@ -30,15 +31,6 @@ HWND shown_window() {
   return found;
 }
 
-void press(WORD key) {
-  INPUT keys[2] = {};
-  keys[0].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = key;
-  keys[1] = keys[0];
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, keys, sizeof(INPUT));
-}
-
 void (*loop_call)() = nullptr;
 
 void CALLBACK call_once(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -51,7 +43,7 @@ void CALLBACK escape_while_shown(HWND, UINT, UINT_PTR timer, DWORD) {
     ::KillTimer(nullptr, timer);
     return;
   }
-  press(VK_ESCAPE);
+  testing::queue_key_press(VK_ESCAPE);
 }
 
 }  // namespace
@@ -59,8 +51,8 @@ void CALLBACK escape_while_shown(HWND, UINT, UINT_PTR timer, DWORD) {
 bool window_on_screen() { return shown_window() != nullptr; }
 bool has_program_icon() { return ::SendMessageW(shown_window(), WM_GETICON, ICON_BIG, 0) != 0; }
 
-void press_space() { press(VK_SPACE); }
-void press_escape() { press(VK_ESCAPE); }
+void press_space() { testing::queue_key_press(VK_SPACE); }
+void press_escape() { testing::queue_key_press(VK_ESCAPE); }
 void close_window() { ::PostMessageW(shown_window(), WM_CLOSE, 0, 0); }
 void call_from_loop(void (*call)()) {
   loop_call = call;

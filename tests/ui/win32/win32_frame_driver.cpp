@@ -42,14 +42,8 @@ class win32_frame_driver final : public frame_driver {
   void press_escape_for_the_loop() override {
     // Into the system's input now; the loop takes it when it runs (the
     // watchdog ends a loop that would not).
-    INPUT keys[2] = {};
-    keys[0].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_ESCAPE;
-    keys[1] = keys[0];
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, keys, sizeof(INPUT));
+    queue_key_press(VK_ESCAPE);
   }
-
   bool answers_from_another_thread() override {
     // The way Windows itself decides that a window is not responding.
     DWORD_PTR result = 0;

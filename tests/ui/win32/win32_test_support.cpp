@@ -52,6 +52,11 @@ bool deliver_until(win32_toolkit& toolkit, const std::function<bool()>& conditio
   return true;
 }
 
+void queue_key_press(WORD key) {
+  std::vector<INPUT> inputs{key_input(key, false), key_input(key, true)};
+  send(inputs);
+}
+
 void press_key(win32_toolkit& toolkit, WORD key, modifiers held) {
   std::vector<INPUT> inputs;
   const std::vector<WORD> keys = held_keys(held);

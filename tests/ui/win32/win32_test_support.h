@@ -35,6 +35,10 @@ struct modifiers {
   bool alt = false;
 };
 
+/// A key pressed and released through the system's input, queued for
+/// whichever loop takes the thread's messages next.
+void queue_key_press(WORD key);
+
 /// A key pressed and released through the system's input, with modifiers
 /// held around it; then the messages are delivered.
 void press_key(win32_toolkit& toolkit, WORD key, modifiers held = {});
