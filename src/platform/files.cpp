@@ -326,6 +326,7 @@ outcome<std::uint64_t> free_space(std::string_view path) {
 status check_writable(std::string_view folder) {
   const std::string resolved = folder_or_current(folder);
   if (const auto refusal = hook_calls::refused(operation::check_writable, resolved)) return *refusal;
+  if (status is_folder = check_folder(resolved); !is_folder) return is_folder;  // links followed
   return native::check_writable(resolved);
 }
 

@@ -34,6 +34,19 @@ class failure_category {
   ~failure_category() = default;
 };
 
+/// The category of a floor's enum, from the floor's name and a function that
+/// gives each kind its words. A floor's category_of returns one of these.
+template <typename E, std::string_view (*words)(E)>
+class worded_category final : public failure_category {
+ public:
+  explicit constexpr worded_category(std::string_view floor) : floor_(floor) {}
+  std::string_view name() const override { return floor_; }
+  std::string_view describe(int value) const override { return words(static_cast<E>(value)); }
+
+ private:
+  std::string_view floor_;
+};
+
 /// An enum is a kind of failure when its floor gives it a category through
 /// an overload of category_of, found beside the enum.
 template <typename E>

@@ -156,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         contract_case{"check_writable", [](auto& d) { return platform::check_writable(d.path()); }, succeeds},
         contract_case{"check_writable_missing", [](auto& d) { return platform::check_writable(d / "missing"); },
                       os_error::not_found},
+        contract_case{"check_writable_file", [](auto& d) { return platform::check_writable(d / "file"); },
+                      os_error::not_a_folder},
         contract_case{"lock_folder", [](auto& d) { return as_status(platform::lock_folder(d.path(), no_wait)); },
                       succeeds},
         contract_case{"lock_folder_missing",

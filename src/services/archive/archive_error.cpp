@@ -4,28 +4,24 @@ namespace vantor {
 
 namespace {
 
-class archive_category final : public failure_category {
- public:
-  std::string_view name() const override { return "archive"; }
-  std::string_view describe(int value) const override {
-    switch (static_cast<archive_error>(value)) {
-      case archive_error::no_such_entry:
-        return "has no such entry";
-      case archive_error::bad_time_stamp:
-        return "has a time stamp that names no date";
-      case archive_error::unsafe_name:
-        return "is an entry whose name is unsafe or that Windows cannot hold";
-      case archive_error::damaged:
-        break;
-    }
-    return "is damaged";
+std::string_view archive_words(archive_error kind) {
+  switch (kind) {
+    case archive_error::no_such_entry:
+      return "has no such entry";
+    case archive_error::bad_time_stamp:
+      return "has a time stamp that names no date";
+    case archive_error::unsafe_name:
+      return "is an entry whose name is unsafe or that Windows cannot hold";
+    case archive_error::damaged:
+      break;
   }
-};
+  return "is damaged";
+}
 
 }  // namespace
 
 const failure_category& category_of(archive_error) {
-  static const archive_category category;
+  static const worded_category<archive_error, archive_words> category("archive");
   return category;
 }
 
