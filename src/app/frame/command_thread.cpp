@@ -3,6 +3,8 @@
 #include <atomic>
 #include <exception>
 #include <future>
+#include <optional>
+#include <system_error>
 
 namespace vantor {
 
@@ -14,7 +16,7 @@ void command_thread::run(const std::function<void()>& work) {
   toolkit_.set_busy(true);
   std::atomic<bool> done{false};
   std::exception_ptr thrown;
-  std::thread worker([&] {
+  const auto work_and_wake = [&] {
     try {
       work();
     } catch (...) {
@@ -22,9 +24,16 @@ void command_thread::run(const std::function<void()>& work) {
     }
     done = true;
     toolkit_.post_to_window_thread([] {});  // wakes the window's thread to see it
-  });
+  };
+  std::optional<std::thread> worker;
+  try {
+    worker.emplace(work_and_wake);
+  } catch (const std::system_error&) {
+    // No thread to be had: the command runs here, as it would without one.
+    work_and_wake();
+  }
   toolkit_.deliver_events_until([&] { return done.load(); });
-  worker.join();
+  if (worker) worker->join();
   toolkit_.show_progress(std::nullopt);
   toolkit_.set_busy(false);
   busy_ = false;
