@@ -2,23 +2,39 @@
 
 #include "platform/fault_hook.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/hook_calls.h"
 
 namespace vantor::platform {
 
 namespace {
-fault_hook* g_fault_hook = nullptr;
+std::atomic<fault_hook*> g_fault_hook{nullptr};
+// One thread at a time asks the hook; recursive for a hook that calls the
+// platform layer itself.
+std::recursive_mutex g_hook_mutex;
 }  // namespace
 
-void set_fault_hook(fault_hook* hook) { g_fault_hook = hook; }
+void set_fault_hook(fault_hook* hook) {
+  const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
+  g_fault_hook = hook;
+}
 
 namespace hook_calls {
 
 fault ask(operation op, std::string_view path, std::string_view other) {
   if (g_fault_hook == nullptr) return {};
-  return g_fault_hook->before(op, path, other);
+  fault answer;
+  {
+    const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
+    if (g_fault_hook == nullptr) return {};
+    answer = g_fault_hook.load()->before(op, path, other);
+  }
+  if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
+  return answer;
 }
 
 std::optional<failure> refused(operation op, std::string_view path, std::string_view other) {
@@ -28,10 +44,15 @@ std::optional<failure> refused(operation op, std::string_view path, std::string_
 }
 
 void note_listing(std::string_view folder) {
-  if (g_fault_hook != nullptr) g_fault_hook->folder_listed(folder);
+  const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
+  if (fault_hook* hook = g_fault_hook.load()) hook->folder_listed(folder);
 }
 
-bool read_only_refused() { return g_fault_hook != nullptr && g_fault_hook->read_only_refused(); }
+bool read_only_refused() {
+  const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
+  fault_hook* hook = g_fault_hook.load();
+  return hook != nullptr && hook->read_only_refused();
+}
 
 }  // namespace hook_calls
 

@@ -4,6 +4,7 @@
 // place (platform/files.cpp and the desktop's opener); a failure makes that
 // operation fail as if the system had refused it.
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -43,8 +44,13 @@ enum class operation {
 struct fault {
   std::optional<failure_kind> error;  ///< none lets the operation run
   bool partial = false;               ///< for a write: write half the bytes, then fail
+  /// The operation waits this long first, as on a slow disk; the hook is
+  /// free for other threads meanwhile.
+  std::chrono::milliseconds delay{0};
 };
 
+/// The hook is asked by one thread at a time (the platform layer flushes
+/// files on threads of its own), so it needs no locking of its own.
 class fault_hook {
  public:
   virtual ~fault_hook() = default;

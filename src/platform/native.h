@@ -63,6 +63,8 @@ status flush_file_at(const std::string& path);
 /// Makes a whole file system durable in one call, where the system has one;
 /// nothing where it has not (then the tree is walked).
 std::optional<status> flush_file_system(const std::string& folder);
+/// Whether flush_file_system does anything here.
+bool flushes_file_system();
 outcome<std::uint64_t> free_space(const std::string& path);
 status check_writable(const std::string& folder);
 

@@ -263,6 +263,8 @@ std::optional<status> native::flush_file_system(const std::string& folder) {
   return status();
 }
 
+bool native::flushes_file_system() { return true; }
+
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   struct statvfs info;
   if (::statvfs(path.c_str(), &info) != 0) return from_errno(path);

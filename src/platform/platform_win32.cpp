@@ -380,6 +380,7 @@ status native::flush_file_at(const std::string& path) {
 // No call flushes a whole volume for a program without administrator
 // rights: the front door flushes each file below.
 std::optional<status> native::flush_file_system(const std::string&) { return std::nullopt; }
+bool native::flushes_file_system() { return false; }
 
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   ULARGE_INTEGER available{};

@@ -21,7 +21,8 @@ outcome<staged_folder> staged_folder::begin(std::string_view target) {
 }
 
 staged_folder::staged_folder(std::string target, std::string temporary)
-    : staged_entry(std::move(target), std::move(temporary), remove_folder_tree) {}
+    : staged_entry(std::move(target), std::move(temporary), remove_folder_tree),
+      flusher_(std::make_unique<platform::tree_flusher>(temporary_)) {}
 
 status staged_folder::put_file(std::string_view name, byte_view bytes) {
   if (!pending_) return failure{os_error::not_found, temporary_};
@@ -30,12 +31,14 @@ status staged_folder::put_file(std::string_view name, byte_view bytes) {
   if (!bytes.empty()) {
     if (status written = out->write(bytes.data(), bytes.size()); !written) return written;
   }
-  return out->close();
+  if (status closed = out->close(); !closed) return closed;
+  flusher_->file_done(out->path());
+  return {};
 }
 
 status staged_folder::flush() {
   if (!pending_) return failure{os_error::not_found, temporary_};
-  return platform::flush_tree(temporary_);
+  return flusher_->finish();
 }
 
 status staged_folder::withdraw() {

@@ -5,10 +5,12 @@
 // target; after it (and the flush of the parent folder) the complete folder
 // is durable.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/outcome.h"
+#include "platform/tree_flusher.h"
 #include "services/bytes.h"
 #include "services/staged_entry.h"
 
@@ -32,6 +34,9 @@ class staged_folder : public staged_entry {
   /// Writes a file at the top of the new folder, replacing one there whose
   /// name differs only in letter case.
   status put_file(std::string_view name, byte_view bytes);
+  /// Told of each file the builder completes in the new folder, so it can
+  /// be made durable while the building goes on.
+  platform::tree_flusher& flusher() { return *flusher_; }
   /// Makes everything in the new folder durable; before commit(), so the
   /// rename can only ever make the complete folder appear.
   status flush();
@@ -44,6 +49,9 @@ class staged_folder : public staged_entry {
 
  private:
   staged_folder(std::string target, std::string temporary);
+
+  // Destroyed before the folder is removed: its threads have ended by then.
+  std::unique_ptr<platform::tree_flusher> flusher_;
 };
 
 /// Removes whatever stands at the temporary folder's name beside target

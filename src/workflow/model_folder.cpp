@@ -22,7 +22,8 @@ outcome<prepared_model> prepare_model(const workflow_state& state, const progres
   auto folder = staged_folder::begin(state.model_folder);
   if (!folder) return folder.error();
   // Destroying the staged folder on any failure below removes what was made.
-  if (status unpacked = unpack_archive(state.model_package, folder->temporary_path(), progress); !unpacked)
+  if (status unpacked = unpack_archive(state.model_package, folder->temporary_path(), progress, &folder->flusher());
+      !unpacked)
     return unpacked.error();
   if (status put = folder->put_file(layout::pose_name, state.pose_update); !put) return put.error();
   if (status flushed = folder->flush(); !flushed) return flushed.error();

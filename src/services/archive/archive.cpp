@@ -47,8 +47,9 @@ outcome<std::uint64_t> survey(archive_reader* reader, std::int32_t count, std::s
 
 class extraction {
  public:
-  extraction(archive_reader* reader, std::string archive_path, output_tree& tree, std::uint64_t budget)
-      : reader_(reader), archive_path_(std::move(archive_path)), tree_(tree), budget_(budget) {}
+  extraction(archive_reader* reader, std::string archive_path, output_tree& tree, std::uint64_t budget,
+             platform::tree_flusher* flusher)
+      : reader_(reader), archive_path_(std::move(archive_path)), tree_(tree), budget_(budget), flusher_(flusher) {}
 
   status extract(std::int32_t index) {
     const outcome<archive_entry> read = get_archive_entry(reader_, index);
@@ -71,7 +72,10 @@ class extraction {
 
     auto opened = tree_.open_file(parts);
     if (!opened) return opened.error();
-    return write_entry_file(reader_, entry, *opened);
+    const std::string path = opened->path();
+    if (status written = write_entry_file(reader_, entry, *opened); !written) return written;
+    if (flusher_ != nullptr) flusher_->file_done(path);
+    return {};
   }
 
  private:
@@ -83,12 +87,13 @@ class extraction {
   std::string archive_path_;
   output_tree& tree_;
   std::uint64_t budget_;
+  platform::tree_flusher* flusher_;
 };
 
 }  // namespace
 
-status unpack_archive(std::string_view archive_path, std::string_view target_folder,
-                      const progress_callback& progress) {
+status unpack_archive(std::string_view archive_path, std::string_view target_folder, const progress_callback& progress,
+                      platform::tree_flusher* flusher) {
   if (archive_path.empty() || target_folder.empty()) return failure{os_error::not_found, {}};
   if (!path_exists(archive_path)) return failure{os_error::not_found, std::string(archive_path)};
   const bool created = !path_exists(target_folder);
@@ -111,7 +116,7 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   if (*total > *space) return failure{os_error::no_space, target};
 
   output_tree tree(target, created);
-  extraction run(archive.get(), damaged.path, tree, *total);
+  extraction run(archive.get(), damaged.path, tree, *total, flusher);
   for (std::int32_t i = 0; i < entries; ++i) {
     if (status done = run.extract(i); !done) return done;
     if (progress) progress(static_cast<std::uint64_t>(i) + 1, static_cast<std::uint64_t>(entries));

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/outcome.h"
+#include "platform/tree_flusher.h"
 #include "services/progress.h"
 
 namespace vantor {
@@ -46,7 +47,9 @@ namespace vantor {
 /// files get the entry's times and never a read-only flag from the archive.
 /// The time taken grows in proportion to the entries in a folder the
 /// extraction created. Progress is told in entries, after each one.
+/// Each file extracted whole is handed to `flusher`, when given, to be made
+/// durable while the extraction goes on.
 status unpack_archive(std::string_view archive_path, std::string_view target_folder,
-                      const progress_callback& progress = {});
+                      const progress_callback& progress = {}, platform::tree_flusher* flusher = nullptr);
 
 }  // namespace vantor

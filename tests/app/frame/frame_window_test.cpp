@@ -108,8 +108,9 @@ class slow_disk final : public platform::fault_hook {
   platform::fault before(platform::operation op, std::string_view, std::string_view) override {
     if (op != platform::operation::write) return {};
     look_(writes_++);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return {};
+    platform::fault slow;
+    slow.delay = std::chrono::milliseconds(50);
+    return slow;
   }
 
  private:

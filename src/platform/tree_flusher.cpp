@@ -1,0 +1,125 @@
+#include "platform/tree_flusher.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/hook_calls.h"
+#include "platform/native.h"
+
+namespace vantor::platform {
+
+namespace {
+// Flushes of different files wait on the disk, not on each other: a few at
+// once hide the latency of each. Each holds one file open.
+constexpr std::size_t flushing_threads = 32;
+// Paths waiting for a thread; the builder waits beyond this.
+constexpr std::size_t waiting_limit = 256;
+
+status flush_one_file(const std::string& path) {
+  if (const auto refusal = hook_calls::refused(operation::flush, path)) return *refusal;
+  return native::flush_file_at(path);
+}
+}  // namespace
+
+struct tree_flusher::shared {
+  std::string folder;
+  bool each_file = false;
+  std::mutex mutex;
+  std::condition_variable work_waiting;
+  std::condition_variable room;
+  std::deque<std::string> waiting;
+  std::unordered_set<std::string> flushed;
+  std::optional<failure> first_failure;
+  bool closing = false;
+  std::vector<std::thread> threads;
+
+  void flush_waiting() {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      work_waiting.wait(lock, [&] { return closing || !waiting.empty(); });
+      if (waiting.empty()) return;
+      std::string path = std::move(waiting.front());
+      waiting.pop_front();
+      room.notify_one();
+      lock.unlock();
+      const status done = flush_one_file(path);
+      lock.lock();
+      if (done)
+        flushed.insert(std::move(path));
+      else if (!first_failure)
+        first_failure = done.error();
+    }
+  }
+
+  void stop_threads() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      closing = true;
+    }
+    work_waiting.notify_all();
+    for (std::thread& thread : threads) thread.join();
+    threads.clear();
+  }
+
+  // Every file below a folder the threads did not flush, then the folder.
+  status flush_rest(const std::string& below) {
+    for (const auto& name : list_folder(below)) {
+      const std::string path = join_path(below, name);
+      const auto kind = native::look_at(path);
+      if (!kind) continue;  // gone meanwhile
+      if (*kind == entry_kind::folder) {
+        if (status done = flush_rest(path); !done) return done;
+      } else if (*kind == entry_kind::file && !flushed.contains(path)) {
+        if (status done = flush_one_file(path); !done) return done;
+      }
+    }
+    return native::flush_folder(below);
+  }
+};
+
+tree_flusher::tree_flusher(std::string folder, method how) : shared_(std::make_unique<shared>()) {
+  shared_->folder = std::move(folder);
+  shared_->each_file = how == method::each_file || !native::flushes_file_system();
+}
+
+tree_flusher::~tree_flusher() { shared_->stop_threads(); }
+
+void tree_flusher::file_done(std::string_view path) {
+  if (!shared_->each_file) return;
+  shared& state = *shared_;
+  {
+    std::unique_lock<std::mutex> lock(state.mutex);
+    if (state.first_failure) return;  // finish() says so; nothing more is worth flushing
+    state.room.wait(lock, [&] { return state.waiting.size() < waiting_limit; });
+    state.waiting.emplace_back(path);
+    if (state.threads.size() < flushing_threads) {
+      try {
+        state.threads.emplace_back([&state] { state.flush_waiting(); });
+      } catch (const std::system_error&) {
+        // Fewer threads, or none: finish() flushes what is left.
+      }
+    }
+  }
+  state.work_waiting.notify_one();
+}
+
+status tree_flusher::finish() {
+  shared& state = *shared_;
+  if (!state.each_file) return flush_tree(state.folder);
+  state.stop_threads();  // they empty the queue before they end
+  if (const auto refusal = hook_calls::refused(operation::flush_tree, state.folder)) return *refusal;
+  if (state.first_failure) return *state.first_failure;
+  const auto kind = native::look_at(state.folder);
+  if (!kind) return kind.error();
+  if (*kind != entry_kind::folder) return failure{os_error::not_a_file, state.folder};
+  return state.flush_rest(state.folder);
+}
+
+}  // namespace vantor::platform
