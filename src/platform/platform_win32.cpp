@@ -207,7 +207,13 @@ outcome<native::handle> native::open(const std::string& path, open_mode mode) {
       opened = open_regular(path, GENERIC_WRITE, 0, OPEN_EXISTING, false);
       break;
     case open_mode::replace:
-      opened = open_regular(path, GENERIC_WRITE, 0, OPEN_ALWAYS, false);
+      // Retried for about a second: a file just written may be held a
+      // moment by a flush on another thread (tree_flusher) or a scanner.
+      for (int tries = 0;; ++tries) {
+        opened = open_regular(path, GENERIC_WRITE, 0, OPEN_ALWAYS, false);
+        if (opened || opened.error().kind != os_error::in_use || tries >= 20) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
       if (opened && !::SetEndOfFile(*opened)) {
         const failure why = from_last_error(path);
         ::CloseHandle(*opened);
@@ -367,8 +373,11 @@ status native::remove_folder(const std::string& path) {
 status native::flush_folder(const std::string&) { return {}; }
 
 status native::flush_file_at(const std::string& path) {
-  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared with every other opener: a flush on another thread must never
+  // stop the program from replacing or removing the file meanwhile.
+  const HANDLE handle =
+      ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
   const bool flushed = ::FlushFileBuffers(handle) != 0;
   const failure why = from_last_error(path);

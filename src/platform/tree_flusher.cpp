@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/hook_calls.h"
 #include "platform/native.h"
+#include "platform/system_error.h"
 
 namespace vantor::platform {
 
@@ -51,10 +52,15 @@ struct tree_flusher::shared {
       lock.unlock();
       const status done = flush_one_file(path);
       lock.lock();
-      if (done)
+      if (done) {
         flushed.insert(std::move(path));
-      else if (!first_failure)
+      } else if (done.error().kind == os_error::in_use) {
+        // The builder is writing it again (a later entry of the same name)
+        // and hands it in once more; else finish() flushes it.
+        flushed.erase(path);
+      } else if (!first_failure) {
         first_failure = done.error();
+      }
     }
   }
 

@@ -11,6 +11,7 @@
 #include "platform/fault_hook.h"
 #include "platform/files.h"
 #include "platform/tree_flusher.h"
+#include "support/native_path.h"
 #include "support/temp_folder.h"
 
 namespace vantor {
@@ -26,7 +27,7 @@ class flush_counter final : public platform::fault_hook {
   platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
     if (op != platform::operation::flush) return {};
     ++flushes[std::string(path)];
-    if (!failing_.empty() && path.ends_with(failing_)) return {os_error::io_error};
+    if (!failing_.empty() && testing::generic_path(std::string(path)).ends_with(failing_)) return {os_error::io_error};
     return {};
   }
   std::map<std::string, int> flushes;
@@ -83,7 +84,7 @@ TEST_P(TreeFlusherFailure, FailsTheWhole) {
   const status finished = flusher.finish();
   ASSERT_FALSE(finished);
   EXPECT_EQ(finished.error().kind, os_error::io_error);
-  EXPECT_TRUE(finished.error().path.ends_with(GetParam().file)) << finished.error().path;
+  EXPECT_TRUE(testing::generic_path(finished.error().path).ends_with(GetParam().file)) << finished.error().path;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TreeFlusherFailure,
