@@ -1,0 +1,486 @@
+// Files and folders in this process's memory: the native primitives of
+// platform/native.h for the fuzzing harnesses' build (VANTOR_FILES_IN_MEMORY),
+// answering as the POSIX ones do, with the same failure kinds in the same
+// situations. The front door and everything above it run unchanged, and an
+// execution costs no disk write. One lock guards the whole tree, because the
+// layer's own flush threads may call in at the same time.
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/memory_files.h"
+#include "platform/native.h"
+
+namespace vantor::platform {
+
+namespace {
+
+struct node;
+using node_ptr = std::shared_ptr<node>;
+
+struct node {
+  entry_kind kind = entry_kind::file;
+  std::string bytes;                       ///< a file's contents, a link's text
+  std::map<std::string, node_ptr> entries;  ///< a folder's, by name
+  std::uint32_t mode = 0644;
+  bool locked = false;
+};
+
+node_ptr make_node(entry_kind kind) {
+  auto made = std::make_shared<node>();
+  made->kind = kind;
+  if (kind == entry_kind::folder) made->mode = 0755;
+  if (kind == entry_kind::link) made->mode = 0777;
+  return made;
+}
+
+struct open_entry {
+  node_ptr target;
+  std::int64_t position = 0;
+  bool reads = false;
+  bool writes = false;
+  bool lock = false;
+};
+
+struct memory_tree {
+  std::mutex mutex;
+  node_ptr root = make_node(entry_kind::folder);
+  std::map<native::handle, open_entry> open;
+  native::handle next_handle = 3;
+};
+
+memory_tree& tree() {
+  static memory_tree the_tree;
+  return the_tree;
+}
+
+// As Linux limits them.
+constexpr int most_links_followed = 40;
+constexpr std::size_t longest_name = 255;
+constexpr std::size_t longest_path = 4095;
+constexpr std::uint64_t free_bytes = std::uint64_t{1} << 40;
+
+failure fail(failure_kind kind, const std::string& path, int code) { return failure{kind, path, code}; }
+failure not_found(const std::string& path) { return fail(os_error::not_found, path, ENOENT); }
+failure not_a_file(const std::string& path, int code = EISDIR) { return fail(os_error::not_a_file, path, code); }
+
+std::vector<std::string> parts_of(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
+    if (!part.empty() && part != ".") parts.emplace_back(part);
+    start = end + 1;
+  }
+  return parts;
+}
+
+// Where a path leads: the folder that holds its last part, that part's
+// name, and the entry there (null when nothing is). The root, and a path
+// ending in "..", have no holding folder.
+struct place {
+  node_ptr folder;
+  std::string name;
+  node_ptr entry;
+};
+
+// Walks a path from the root, following the links in every part but the
+// last, and in the last too when follow_last.
+outcome<place> locate(const std::string& path, bool follow_last) {
+  if (path.size() > longest_path) return fail(os_error::name_refused, path, ENAMETOOLONG);
+  std::string current = path;
+  for (int hops = 0; hops <= most_links_followed; ++hops) {
+    const auto parts = parts_of(current);
+    std::vector<node_ptr> folders{tree().root};
+    std::vector<std::string> names;  // the path to folders.back(), for a relative link
+    std::string next;
+    for (std::size_t i = 0; i < parts.size() && next.empty(); ++i) {
+      const std::string& part = parts[i];
+      const bool last = i + 1 == parts.size();
+      if (part == "..") {
+        if (folders.size() > 1) {
+          folders.pop_back();
+          names.pop_back();
+        }
+        if (last) return place{nullptr, {}, folders.back()};
+        continue;
+      }
+      if (part.size() > longest_name) return fail(os_error::name_refused, path, ENAMETOOLONG);
+      const node_ptr folder = folders.back();
+      const auto found = folder->entries.find(part);
+      const node_ptr entry = found == folder->entries.end() ? nullptr : found->second;
+      const bool follow = entry && entry->kind == entry_kind::link && (!last || follow_last);
+      if (last && !follow) return place{folder, part, entry};
+      if (!entry) return not_found(path);
+      if (follow) {
+        // Go on from where the link points, with the rest of the path.
+        if (!entry->bytes.starts_with('/')) {
+          for (const auto& name : names) next += "/" + name;
+          next += '/';
+        }
+        next += entry->bytes;
+        for (std::size_t k = i + 1; k < parts.size(); ++k) next += "/" + parts[k];
+        continue;
+      }
+      if (entry->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
+      folders.push_back(entry);
+      names.push_back(part);
+    }
+    if (next.empty()) return place{nullptr, {}, folders.back()};
+    current = std::move(next);
+  }
+  return not_a_file(path, ELOOP);
+}
+
+// A new entry's place must have a holding folder and a name the system takes.
+status check_new(const place& at, const std::string& path) {
+  if (at.entry || !at.folder) return fail(os_error::exists, path, EEXIST);
+  return {};
+}
+
+// Whether a folder is the given one or lies anywhere below it.
+bool lies_in(const node_ptr& folder, const node_ptr& ancestor) {
+  if (folder == ancestor) return true;
+  for (const auto& [name, entry] : ancestor->entries)
+    if (entry->kind == entry_kind::folder && lies_in(folder, entry)) return true;
+  return false;
+}
+
+native::handle open_handle(open_entry entry) {
+  const native::handle handle = tree().next_handle++;
+  tree().open.emplace(handle, std::move(entry));
+  return handle;
+}
+
+open_entry* find_open(native::handle handle) {
+  const auto found = tree().open.find(handle);
+  return found == tree().open.end() ? nullptr : &found->second;
+}
+
+failure bad_handle(const std::string& path) { return fail(os_error::other, path, EBADF); }
+
+void close_handle(native::handle handle) {
+  const auto found = tree().open.find(handle);
+  if (found == tree().open.end()) return;
+  if (found->second.lock) found->second.target->locked = false;
+  tree().open.erase(found);
+}
+
+using guard = std::lock_guard<std::mutex>;
+
+}  // namespace
+
+const bool native::names_keep_letter_case = true;
+const bool native::paths_have_drives = false;
+
+namespace memory_files {
+
+void clear() {
+  const guard held(tree().mutex);
+  tree().root = make_node(entry_kind::folder);
+}
+
+std::size_t open_handles() {
+  const guard held(tree().mutex);
+  return tree().open.size();
+}
+
+}  // namespace memory_files
+
+// --- open files ---------------------------------------------------------------
+
+outcome<native::handle> native::open(const std::string& path, open_mode mode) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, mode == open_mode::read);
+  if (!at) return at.error();
+  node_ptr entry = at->entry;
+  if (mode == open_mode::create_new) {
+    if (status fresh = check_new(*at, path); !fresh) return fresh.error();
+  } else if (!entry && (mode == open_mode::read || mode == open_mode::write_existing)) {
+    return not_found(path);
+  } else if (entry && entry->kind == entry_kind::link) {
+    return not_a_file(path, ELOOP);  // writing modes never follow a link
+  } else if (entry && entry->kind != entry_kind::file) {
+    return not_a_file(path);
+  } else if (!entry && !at->folder) {
+    return not_a_file(path);
+  }
+  if (!entry) {
+    entry = make_node(entry_kind::file);
+    at->folder->entries.emplace(at->name, entry);
+  } else if (mode == open_mode::replace) {
+    entry->bytes.clear();
+  }
+  return open_handle(open_entry{entry, 0, mode == open_mode::read, mode != open_mode::read, false});
+}
+
+outcome<std::size_t> native::read(handle file, void* buffer, std::size_t size, const std::string& path) {
+  const guard held(tree().mutex);
+  open_entry* opened = find_open(file);
+  if (!opened || !opened->reads) return bad_handle(path);
+  const std::string& bytes = opened->target->bytes;
+  const auto position = static_cast<std::size_t>(opened->position);
+  if (position >= bytes.size()) return std::size_t{0};
+  const std::size_t count = std::min(size, bytes.size() - position);
+  std::memcpy(buffer, bytes.data() + position, count);
+  opened->position += static_cast<std::int64_t>(count);
+  return count;
+}
+
+status native::write(handle file, const void* data, std::size_t size, const std::string& path) {
+  const guard held(tree().mutex);
+  open_entry* opened = find_open(file);
+  if (!opened || !opened->writes) return bad_handle(path);
+  std::string& bytes = opened->target->bytes;
+  const auto position = static_cast<std::size_t>(opened->position);
+  if (bytes.size() < position + size) bytes.resize(position + size);
+  if (size > 0) std::memcpy(bytes.data() + position, data, size);
+  opened->position += static_cast<std::int64_t>(size);
+  return {};
+}
+
+status native::seek(handle file, std::int64_t offset, const std::string& path) {
+  const guard held(tree().mutex);
+  open_entry* opened = find_open(file);
+  if (!opened) return bad_handle(path);
+  if (offset < 0) return fail(os_error::name_refused, path, EINVAL);
+  opened->position = offset;
+  return {};
+}
+
+outcome<std::int64_t> native::size(handle file, const std::string& path) {
+  const guard held(tree().mutex);
+  const open_entry* opened = find_open(file);
+  if (!opened) return bad_handle(path);
+  return static_cast<std::int64_t>(opened->target->bytes.size());
+}
+
+status native::flush(handle file, const std::string& path) {
+  const guard held(tree().mutex);
+  if (!find_open(file)) return bad_handle(path);
+  return {};
+}
+
+status native::close(handle file, const std::string& path) {
+  const guard held(tree().mutex);
+  if (!find_open(file)) return bad_handle(path);
+  close_handle(file);
+  return {};
+}
+
+void native::close_quietly(handle file) {
+  const guard held(tree().mutex);
+  close_handle(file);
+}
+
+// --- entries ------------------------------------------------------------------
+
+outcome<entry_kind> native::look_at(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  return at->entry->kind;
+}
+
+status native::check_folder(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, true);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_a_folder, path, ENOTDIR);
+  return {};
+}
+
+std::vector<std::string> native::list_folder(const std::string& folder) {
+  const guard held(tree().mutex);
+  std::vector<std::string> names;
+  const auto at = locate(folder, true);
+  if (!at || !at->entry || at->entry->kind != entry_kind::folder) return names;
+  for (const auto& [name, entry] : at->entry->entries) names.push_back(name);
+  return names;
+}
+
+status native::rename_over(const std::string& from, const std::string& to) {
+  const guard held(tree().mutex);
+  const auto source = locate(from, false);
+  if (!source) return failure{source.error().kind, to, source.error().native_code};
+  if (!source->entry) return not_found(to);
+  const auto target = locate(to, false);
+  if (!target) return target.error();
+  if (!source->folder || !target->folder) return fail(os_error::other, to, EBUSY);
+  if (source->entry == target->entry) return {};
+  const bool moves_folder = source->entry->kind == entry_kind::folder;
+  if (target->entry) {
+    const bool onto_folder = target->entry->kind == entry_kind::folder;
+    if (moves_folder && !onto_folder) return fail(os_error::not_found, to, ENOTDIR);
+    if (!moves_folder && onto_folder) return not_a_file(to);
+    if (onto_folder && !target->entry->entries.empty()) return fail(os_error::other, to, ENOTEMPTY);
+  }
+  if (moves_folder && lies_in(target->folder, source->entry)) return fail(os_error::name_refused, to, EINVAL);
+  const node_ptr moved = source->entry;
+  source->folder->entries.erase(source->name);
+  target->folder->entries[target->name] = moved;
+  return {};
+}
+
+status native::remove_file(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind == entry_kind::folder || !at->folder) return not_a_file(path);
+  at->folder->entries.erase(at->name);
+  return {};
+}
+
+void native::allow_removal(const std::string&) {}
+
+status native::create_folder(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (status fresh = check_new(*at, path); !fresh) return fresh;
+  at->folder->entries.emplace(at->name, make_node(entry_kind::folder));
+  return {};
+}
+
+status native::remove_folder(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
+  if (!at->folder) return fail(os_error::other, path, EBUSY);
+  if (!at->entry->entries.empty()) return fail(os_error::other, path, ENOTEMPTY);
+  at->folder->entries.erase(at->name);
+  return {};
+}
+
+// Memory is as durable as it gets here: the flushes only check their path.
+status native::flush_folder(const std::string&) { return {}; }
+
+status native::flush_file_at(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, true);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::file) return not_a_file(path);
+  return {};
+}
+
+std::optional<status> native::flush_file_system(const std::string& folder) {
+  const guard held(tree().mutex);
+  const auto at = locate(folder, false);
+  if (!at) return status(at.error());
+  if (!at->entry) return status(not_found(folder));
+  if (at->entry->kind == entry_kind::link) return status(not_a_file(folder, ELOOP));
+  if (at->entry->kind != entry_kind::folder) return status(fail(os_error::not_found, folder, ENOTDIR));
+  return status();
+}
+
+bool native::flushes_file_system() { return true; }
+
+outcome<std::uint64_t> native::free_space(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, true);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  return free_bytes;
+}
+
+// The process may write anywhere, as root may.
+status native::check_writable(const std::string& folder) {
+  const guard held(tree().mutex);
+  const auto at = locate(folder, true);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(folder);
+  return {};
+}
+
+std::string_view folder_lock_file_name() { return {}; }
+
+bool is_writable(file_permissions permissions) { return (permissions.bits & 0200) != 0; }
+
+// A lock on the folder itself, as POSIX takes it: a second try, even from
+// this process, finds it busy until the first handle is closed.
+outcome<native::handle> native::try_lock(const std::string& folder) {
+  const guard held(tree().mutex);
+  const auto at = locate(folder, true);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(folder);
+  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_found, folder, ENOTDIR);
+  if (at->entry->locked) return failure{os_error::busy, {}};
+  at->entry->locked = true;
+  return open_handle(open_entry{at->entry, 0, false, false, true});
+}
+
+status native::set_writable(const std::string& path, bool writable) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind == entry_kind::link) return not_a_file(path, ELOOP);
+  std::uint32_t& mode = at->entry->mode;
+  mode = writable ? (mode | 0200U) : (mode & ~0222U);
+  return {};
+}
+
+outcome<file_permissions> native::permissions_of(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::file) return not_a_file(path);
+  return file_permissions{at->entry->mode};
+}
+
+status native::set_permissions(const std::string& path, file_permissions permissions) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::file) return not_a_file(path);
+  at->entry->mode = permissions.bits & 07777;
+  return {};
+}
+
+outcome<std::string> native::read_link(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  if (at->entry->kind != entry_kind::link) return not_a_file(path, EINVAL);
+  return at->entry->bytes;
+}
+
+status native::make_link(const std::string& link_text, const std::string& path) {
+  const guard held(tree().mutex);
+  if (link_text.empty()) return not_found(path);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (status fresh = check_new(*at, path); !fresh) return fresh;
+  const node_ptr link = make_node(entry_kind::link);
+  link->bytes = link_text;
+  at->folder->entries.emplace(at->name, link);
+  return {};
+}
+
+// The tree keeps no times; the entry must be there all the same.
+status native::set_file_times(const std::string& path, file_time, file_time) {
+  const guard held(tree().mutex);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (!at->entry) return not_found(path);
+  return {};
+}
+
+}  // namespace vantor::platform
