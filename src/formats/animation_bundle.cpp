@@ -65,10 +65,7 @@ bundle_inspection inspect_bundle(std::string_view path, const stock_identity& id
   md5 as_read, as_stock;
   std::int64_t offset = 0;
   std::array<std::uint8_t, 4> field{};
-  // No piece is longer than the prefix: a small identity needs no
-  // full-size buffer.
-  byte_string buffer(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(identity.prefix_length, 0, static_cast<std::int64_t>(file_piece_size))));
+  byte_string buffer = piece_buffer(identity.prefix_length);
   const auto read = read_in_pieces(*in, identity.prefix_length, buffer, [&](std::span<std::uint8_t> piece) {
     as_read.update(piece);
     // Keep the field as read, then hash the piece as a stock bundle has it.

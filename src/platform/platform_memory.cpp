@@ -24,10 +24,22 @@ namespace {
 struct node;
 using node_ptr = std::shared_ptr<node>;
 
+// Names in byte order, compared here by hand: the library's comparisons are
+// compiled (and instrumented) elsewhere, and a walk makes many of them.
+struct name_order {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i)
+      if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    return a.size() < b.size();
+  }
+};
+
 struct node {
   entry_kind kind = entry_kind::file;
   std::string bytes;                       ///< a file's contents, a link's text
-  std::map<std::string, node_ptr> entries;  ///< a folder's, by name
+  std::map<std::string, node_ptr, name_order> entries;  ///< a folder's, by name
   std::uint32_t mode = 0644;
   bool locked = false;
 };
@@ -70,24 +82,43 @@ failure fail(failure_kind kind, const std::string& path, int code) { return fail
 failure not_found(const std::string& path) { return fail(os_error::not_found, path, ENOENT); }
 failure not_a_file(const std::string& path, int code = EISDIR) { return fail(os_error::not_a_file, path, code); }
 
-std::vector<std::string> parts_of(std::string_view path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view part = path.substr(start, end - start);
-    if (!part.empty() && part != ".") parts.emplace_back(part);
-    start = end + 1;
+// The parts of a path one at a time, without empty parts and ".".
+class path_parts {
+ public:
+  explicit path_parts(std::string_view path) : at_(path.data()), end_(path.data() + path.size()) { skip_empty(); }
+  bool done() const { return at_ == end_; }
+  std::string_view next() {
+    const char* part_end = at_;
+    while (part_end != end_ && *part_end != '/') ++part_end;
+    const std::string_view part(at_, static_cast<std::size_t>(part_end - at_));
+    at_ = part_end;
+    skip_empty();
+    return part;
   }
-  return parts;
-}
+  std::string_view rest() const { return {at_, static_cast<std::size_t>(end_ - at_)}; }
+
+ private:
+  // Skips separators and "." parts.
+  void skip_empty() {
+    while (at_ != end_) {
+      if (*at_ == '/') {
+        ++at_;
+      } else if (*at_ == '.' && (at_ + 1 == end_ || at_[1] == '/')) {
+        ++at_;
+      } else {
+        break;
+      }
+    }
+  }
+  const char* at_;
+  const char* end_;
+};
 
 // Where a path leads: the folder that holds its last part, that part's
 // name, and the entry there (null when nothing is). The root, and a path
 // ending in "..", have no holding folder.
 struct place {
-  node_ptr folder;
+  node* folder = nullptr;
   std::string name;
   node_ptr entry;
 };
@@ -96,46 +127,52 @@ struct place {
 // last, and in the last too when follow_last.
 outcome<place> locate(const std::string& path, bool follow_last) {
   if (path.size() > longest_path) return fail(os_error::name_refused, path, ENAMETOOLONG);
-  std::string current = path;
+  std::string followed;  // the path to walk instead, after a link
+  std::string_view walked = path;
+  // Kept from call to call: a walk allocates nothing for them.
+  thread_local std::vector<const node_ptr*> folders;  // the folders walked, from the root
+  thread_local std::vector<std::string_view> names;   // the path to folders.back(), for a relative link
   for (int hops = 0; hops <= most_links_followed; ++hops) {
-    const auto parts = parts_of(current);
-    std::vector<node_ptr> folders{tree().root};
-    std::vector<std::string> names;  // the path to folders.back(), for a relative link
+    folders.assign(1, &tree().root);
+    names.clear();
+    path_parts parts(walked);
     std::string next;
-    for (std::size_t i = 0; i < parts.size() && next.empty(); ++i) {
-      const std::string& part = parts[i];
-      const bool last = i + 1 == parts.size();
-      if (part == "..") {
+    while (!parts.done() && next.empty()) {
+      const std::string_view part = parts.next();
+      const bool last = parts.done();
+      if (part.size() == 2 && part[0] == '.' && part[1] == '.') {
         if (folders.size() > 1) {
           folders.pop_back();
           names.pop_back();
         }
-        if (last) return place{nullptr, {}, folders.back()};
+        if (last) return place{nullptr, {}, *folders.back()};
         continue;
       }
       if (part.size() > longest_name) return fail(os_error::name_refused, path, ENAMETOOLONG);
-      const node_ptr folder = folders.back();
+      node* const folder = folders.back()->get();
       const auto found = folder->entries.find(part);
-      const node_ptr entry = found == folder->entries.end() ? nullptr : found->second;
-      const bool follow = entry && entry->kind == entry_kind::link && (!last || follow_last);
-      if (last && !follow) return place{folder, part, entry};
+      const node_ptr* entry = found == folder->entries.end() ? nullptr : &found->second;
+      const bool follow = entry && (*entry)->kind == entry_kind::link && (!last || follow_last);
+      if (last && !follow) return place{folder, std::string(part), entry ? *entry : nullptr};
       if (!entry) return not_found(path);
       if (follow) {
         // Go on from where the link points, with the rest of the path.
-        if (!entry->bytes.starts_with('/')) {
-          for (const auto& name : names) next += "/" + name;
+        const std::string& text = (*entry)->bytes;
+        if (text.empty() || text[0] != '/') {
+          for (const auto name : names) (next += '/') += name;
           next += '/';
         }
-        next += entry->bytes;
-        for (std::size_t k = i + 1; k < parts.size(); ++k) next += "/" + parts[k];
+        next += text;
+        if (!parts.done()) (next += '/') += parts.rest();
         continue;
       }
-      if (entry->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
+      if ((*entry)->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
       folders.push_back(entry);
       names.push_back(part);
     }
-    if (next.empty()) return place{nullptr, {}, folders.back()};
-    current = std::move(next);
+    if (next.empty()) return place{nullptr, {}, *folders.back()};
+    followed = std::move(next);
+    walked = followed;
   }
   return not_a_file(path, ELOOP);
 }
@@ -147,8 +184,8 @@ status check_new(const place& at, const std::string& path) {
 }
 
 // Whether a folder is the given one or lies anywhere below it.
-bool lies_in(const node_ptr& folder, const node_ptr& ancestor) {
-  if (folder == ancestor) return true;
+bool lies_in(const node* folder, const node_ptr& ancestor) {
+  if (folder == ancestor.get()) return true;
   for (const auto& [name, entry] : ancestor->entries)
     if (entry->kind == entry_kind::folder && lies_in(folder, entry)) return true;
   return false;

@@ -73,7 +73,7 @@ outcome<text> file_start_digest(std::string_view path, std::int64_t max_bytes) {
   auto in = file_reader::open(path);
   if (!in) return in.error();
   md5 hasher;
-  byte_string buffer(file_piece_size);
+  byte_string buffer = piece_buffer(max_bytes);
   const auto read = read_in_pieces(*in, max_bytes, buffer, [&](std::span<std::uint8_t> piece) {
     hasher.update(piece);
     return true;

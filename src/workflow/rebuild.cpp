@@ -23,7 +23,7 @@ frame_copy copy_new_frames(const std::string& path, const frame_package& shown, 
   if (!in) return {in.error()};
   if (read_frame_package(*in) != shown) return changed();
   if (status rewound = in->seek(0); !rewound) return {rewound};
-  byte_string buffer(file_piece_size);
+  byte_string buffer = piece_buffer(shown.frame_bytes());
   status written;
   const auto copied = read_in_pieces(*in, shown.frame_bytes(), buffer, [&](std::span<std::uint8_t> piece) {
     written = bundle.write(piece);

@@ -1,85 +1,60 @@
 // Extracts arbitrary bytes as a model package into a fresh folder, with a
 // sentinel file beside it, and aborts when anything escapes: a write outside
-// the target folder, a symbolic link inside it, or an unknown failure.
+// the target folder, a symbolic link inside it, a file left open, or an
+// unknown failure. The files live in memory, made new for each execution.
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "services/archive/archive.h"
 #include "services/archive/archive_error.h"
 
-namespace fs = std::filesystem;
+namespace platform = vantor::platform;
+using vantor::fuzzing::check;
 
 namespace {
 
-const fs::path& workspace() {
-  static const fs::path root = [] {
-    std::string pattern = (fs::temp_directory_path() / "vantor-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    fs::create_directories(fs::path(pattern) / "outside");
-    std::ofstream(fs::path(pattern) / "outside" / "sentinel") << "sentinel";
-    return fs::path(pattern);
-  }();
-  return root;
-}
+const std::string root = "/work";
+const std::string package = root + "/pmodel.pak";
+const std::string game = root + "/game";
+const std::string target = game + "/pmodel";
+const std::string outside = root + "/outside";
 
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
+// Every entry below a folder is a file or a folder: nothing else was made.
+void check_no_links_below(const std::string& folder) {
+  for (const auto& name : platform::list_folder(folder)) {
+    const std::string path = platform::join_path(folder, name);
+    const auto kind = platform::kind_of(path);
+    check(kind == platform::entry_kind::file || kind == platform::entry_kind::folder, "a link was created");
+    if (kind == platform::entry_kind::folder) check_no_links_below(path);
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fs::path& root = workspace();
-  const fs::path package = root / "pmodel.pak";
-  const fs::path target = root / "game" / "pmodel";
-  {
-    std::ofstream out(package, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
-  const vantor::status result = vantor::unpack_archive(package.string(), target.string());
+  platform::memory_files::clear();
+  vantor::fuzzing::put_file(package, data, size);
+  vantor::fuzzing::put_file(outside + "/sentinel", "sentinel");
+  vantor::fuzzing::put_folders(game);
+
+  const vantor::status result = vantor::unpack_archive(package, target);
   // Whatever the bytes, a failure is a damaged archive, a refused entry name
   // or the system's refusal.
   check(result || result.error().kind == vantor::archive_error::damaged ||
             result.error().kind == vantor::archive_error::unsafe_name ||
             result.error().kind.category().name() == "system",
         "an unknown failure");
+  check(platform::memory_files::open_handles() == 0, "a file was left open");
 
   // Nothing but the target folder appeared beside the sentinel.
-  std::size_t entries = 0;
-  for (const auto& entry : fs::directory_iterator(root)) {
-    ++entries;
-    const auto name = entry.path().filename().string();
+  for (const auto& name : platform::list_folder(root))
     check(name == "outside" || name == "game" || name == "pmodel.pak", "an entry escaped the target folder");
-  }
-  check(entries <= 3, "an entry escaped the target folder");
-  std::size_t outside = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root / "outside")) ++outside;
-  check(outside == 1, "a file was written beside the sentinel");
-  std::ifstream sentinel(root / "outside" / "sentinel");
-  std::string text;
-  sentinel >> text;
-  check(text == "sentinel", "the sentinel changed");
-  for (const auto& entry : fs::directory_iterator(root / "game"))
-    check(entry.path() == target, "wrote beside the target");
-  if (fs::exists(target)) {
-    for (const auto& entry : fs::recursive_directory_iterator(target))
-      check(!entry.is_symlink(), "a symbolic link was created");
-  }
-
-  // Give write permission back so the next run starts from nothing.
-  std::error_code ignored;
-  for (auto it = fs::recursive_directory_iterator(root / "game", ignored); it != fs::recursive_directory_iterator();
-       it.increment(ignored))
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  fs::remove_all(root / "game", ignored);
+  check(platform::list_folder(outside) == std::vector<std::string>{"sentinel"}, "a file was written beside the sentinel");
+  const vantor::byte_string sentinel = vantor::fuzzing::file_bytes(outside + "/sentinel");
+  check(std::string(sentinel.begin(), sentinel.end()) == "sentinel", "the sentinel changed");
+  for (const auto& name : platform::list_folder(game)) check(name == "pmodel", "wrote beside the target");
+  check(!result || platform::kind_of(target) == platform::entry_kind::folder, "a finished extraction made no folder");
+  check_no_links_below(game);
   return 0;
 }

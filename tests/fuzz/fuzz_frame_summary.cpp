@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 
@@ -16,8 +14,6 @@
 #include "services/files.h"
 #include "services/little_endian.h"
 #include "workflow/session.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -50,8 +46,7 @@ void check_counts(std::int32_t new_count, std::int32_t stock_count, std::int64_t
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path folder = vantor::fuzzing::work_folder("frames");
-  static const std::string path = (folder / "new.amb.out").string();
+  static const std::string path = vantor::fuzzing::work_folder("frames") + "/new.amb.out";
   if (size < header_size) return 0;
 
   const auto new_count = static_cast<std::int32_t>(vantor::load_le32(data));
@@ -64,17 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool no_file = (data[16] & 1) != 0;
   const std::uint8_t* file = data + header_size;
   const std::size_t length = size - header_size;
-  std::error_code ignored;
-  fs::remove(path, ignored);
+  (void)vantor::platform::remove_entry(path);
   if (no_file) {
     check(vantor::read_frame_package(path) == vantor::frame_package{}, "an absent package is not empty");
     return 0;
   }
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(file), static_cast<std::streamsize>(length));
-    check(out.good(), "the package could not be written");
-  }
+  vantor::fuzzing::put_file(path, file, length);
   const auto package = vantor::read_frame_package(path);
   check(package.length == static_cast<std::int64_t>(length), "wrong package length");
   check(package.has_count == (length >= 4), "wrong count presence");

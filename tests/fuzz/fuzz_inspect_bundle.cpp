@@ -9,8 +9,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "formats/animation_bundle.h"
@@ -18,8 +16,6 @@
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "services/little_endian.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,8 +32,7 @@ std::uint32_t le32_at(const vantor::byte_string& bytes, std::size_t at) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path folder = vantor::fuzzing::work_folder("bundle");
-  static const std::string path = (folder / "character.amb").string();
+  static const std::string path = vantor::fuzzing::work_folder("bundle") + "/character.amb";
   if (size < header_size) return 0;
 
   const auto prefix_length =
@@ -62,13 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantor::byte_string bundle(data + header_size, data + size);
   for (std::size_t i = 0; i < bundle.size() && i < stock.size(); ++i) bundle[i] ^= stock[i];
 
-  std::error_code ignored;
-  fs::remove(path, ignored);
-  if (!no_bundle) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bundle.data()), static_cast<std::streamsize>(bundle.size()));
-    check(out.good(), "the bundle could not be written");
-  }
+  (void)vantor::platform::remove_entry(path);
+  if (!no_bundle) vantor::fuzzing::put_file(path, bundle.data(), bundle.size());
 
   const auto found = vantor::inspect_bundle(path, identity);
   if (no_bundle) {

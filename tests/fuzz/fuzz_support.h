@@ -1,15 +1,18 @@
 #pragma once
 // What the property-checking harnesses share: a check that stops the run
-// with its name, and a folder for the files an execution writes.
-
-#include <stdlib.h>
+// with its name, and the files an execution writes and reads. The fuzzing
+// build keeps files and folders in memory (platform/memory_files.h), so the
+// harnesses make and look at them through the platform layer, as the
+// program does, and an execution costs no disk write.
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "platform/files.h"
+#include "platform/memory_files.h"
+#include "services/bytes.h"
 
 namespace vantor::fuzzing {
 
@@ -21,16 +24,46 @@ inline void check(bool condition, const char* what) {
   }
 }
 
-/// A new folder for one harness's files: in memory (/dev/shm) where the
-/// system has it, so an execution costs no disk write.
-inline std::filesystem::path work_folder(std::string_view name) {
-  namespace fs = std::filesystem;
-  std::error_code ignored;
-  const fs::path shm = "/dev/shm";
-  const fs::path base = fs::is_directory(shm, ignored) ? shm : fs::temp_directory_path();
-  std::string pattern = (base / ("vantor-fuzz-" + std::string(name) + "-XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-  return fs::path(pattern);
+/// A new, empty folder for one harness's files, below the root.
+inline std::string work_folder(std::string_view name) {
+  std::string path = "/";
+  path += name;
+  (void)platform::remove_entry(path);
+  check(platform::create_folder(path, platform::path_lookup::exact).ok(), "the work folder could not be made");
+  return path;
+}
+
+/// Makes a folder and the folders above it.
+inline void put_folders(const std::string& path) {
+  if (path.empty() || platform::kind_of(path) == platform::entry_kind::folder) return;
+  put_folders(platform::parent_folder(path));
+  check(platform::create_folder(path, platform::path_lookup::exact).ok(), "a folder could not be made");
+}
+
+/// Writes a file whole (its folders made first), replacing what was there.
+inline void put_file(const std::string& path, const void* data, std::size_t size) {
+  auto out = platform::open_file(path, platform::open_mode::replace, platform::path_lookup::exact);
+  if (!out && out.error().kind == os_error::not_found) {
+    put_folders(platform::parent_folder(path));
+    out = platform::open_file(path, platform::open_mode::replace, platform::path_lookup::exact);
+  }
+  check(out.ok() && out->write(data, size).ok() && out->close().ok(), "a file could not be written");
+}
+
+inline void put_file(const std::string& path, std::string_view text) { put_file(path, text.data(), text.size()); }
+
+/// A file's bytes, read whole.
+inline byte_string file_bytes(const std::string& path) {
+  auto in = platform::open_file(path, platform::open_mode::read, platform::path_lookup::exact);
+  check(in.ok(), "a file could not be opened");
+  byte_string bytes;
+  std::uint8_t buffer[4096];
+  while (true) {
+    const auto got = in->read(buffer, sizeof buffer);
+    check(got.ok(), "a file could not be read");
+    if (*got == 0) return bytes;
+    bytes.insert(bytes.end(), buffer, buffer + *got);
+  }
 }
 
 }  // namespace vantor::fuzzing

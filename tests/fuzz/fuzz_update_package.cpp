@@ -2,20 +2,18 @@
 // picture, pose file) into a session and runs an upgrade on a small stock
 // bundle; checks what the window is given and what the upgrade installs.
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "formats/animation_bundle.h"
+#include "fuzz/fuzz_support.h"
 #include "services/bytes.h"
 #include "services/digest.h"
 #include "services/little_endian.h"
 #include "support/player_texts.h"
 #include "workflow/session.h"
 
-namespace fs = std::filesystem;
+using vantor::fuzzing::check;
+using vantor::fuzzing::put_file;
 
 namespace {
 
@@ -27,19 +25,6 @@ struct quiet_ports final : vantor::patcher_view, vantor::message_port {
   void show_message(std::string_view message) override { last_message = message; }
   std::string description, summary, last_message;
 };
-
-void check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
-}
-
-void put(const fs::path& path, const std::uint8_t* data, std::size_t size) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
 
 const vantor::byte_string& stock() {
   static const vantor::byte_string bytes = [] {
@@ -65,14 +50,8 @@ bool valid_utf8(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path root = [] {
-    std::string pattern = (fs::temp_directory_path() / "vantor-fuzz-package-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return fs::path(pattern);
-  }();
-  std::error_code ignored;
-  fs::remove_all(root / "game", ignored);
-  const fs::path game = root / "game";
+  vantor::platform::memory_files::clear();
+  const std::string game = "/game";
 
   // The first three bytes split the input into the four package files.
   std::size_t cuts[3] = {0, 0, 0};
@@ -84,21 +63,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* frame_file = data + start;
   for (int part = 0; part < 4; ++part) {
     const std::size_t length = part < 3 ? std::min(cuts[part], size - offset) : size - offset;
-    put(game / "updatefile" / names[part], data + offset, length);
+    put_file(game + "/updatefile/" + names[part], data + offset, length);
     if (part == 0) frame_file_size = length;
     offset += length;
   }
-  put(game / "updatefile" / "character.act", reinterpret_cast<const std::uint8_t*>("act"), 3);
-  put(game / "Vantor.exe", reinterpret_cast<const std::uint8_t*>("MZ"), 2);
-  put(game / "Common" / "character.amb", stock().data(), stock().size());
-  fs::create_directories(game / "pmodel");
+  put_file(game + "/updatefile/character.act", "act");
+  put_file(game + "/Vantor.exe", "MZ");
+  put_file(game + "/Common/character.amb", stock().data(), stock().size());
+  vantor::fuzzing::put_folders(game + "/pmodel");
 
   quiet_ports ports;
   const std::string digest = vantor::md5_text_digest(stock());
   const vantor::stock_identity identity{512, digest, vantor::game_stock_identity.count_offset,
                                         vantor::game_stock_identity.stock_count};
   vantor::patch_session session(vantor::session_ports{ports, &ports}, identity);
-  check(session.start_session(game.string()), "the session ended");
+  check(session.start_session(game), "the session ended");
   check(valid_utf8(ports.description), "the description is not UTF-8");
   const auto& state = session.state();
   check(state.new_frames.frame_bytes() == static_cast<std::int64_t>(frame_file_size >= 4 ? frame_file_size - 4 : 0),
@@ -112,12 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expected.insert(expected.end(), frames.begin(), frames.end());
     vantor::store_le32(expected.data() + identity.count_offset,
                        vantor::upgraded_frame_count(identity, state.new_frames.count));
-    std::ifstream in(game / "Common" / "character.amb", std::ios::binary);
-    const vantor::byte_string bundle((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    check(bundle == expected, "the upgraded bundle is wrong");
+    check(vantor::fuzzing::file_bytes(game + "/Common/character.amb") == expected, "the upgraded bundle is wrong");
     check(ports.last_message == vantor::testing::texts::upgraded, "success not reported");
   } else {
     check(ports.last_message == vantor::testing::texts::not_upgraded, "failure not reported");
+    check(vantor::fuzzing::file_bytes(game + "/Common/character.amb") == stock(), "a failed upgrade changed the bundle");
   }
+  check(vantor::platform::memory_files::open_handles() == 0, "a file was left open");
   return 0;
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "services/archive/archive_error.h"
@@ -19,6 +21,7 @@ namespace vantor {
 namespace {
 
 constexpr std::size_t data_buffer_size = std::size_t{256} * 1024;
+constexpr std::int64_t smallest_data_buffer = 4096;
 constexpr std::uint32_t zip_local_signature = 0x04034B50;
 constexpr uLong method_stored = 0;
 constexpr uLong method_deflated = Z_DEFLATED;
@@ -102,10 +105,17 @@ class archive_reader {
   std::uint64_t entry_count() const { return entry_count_; }
   const std::string& path() const { return stream_.path(); }
   bool read_failed() const { return stream_.failed(); }
-  /// One buffer for the data of every entry, made at the first use.
-  std::vector<char>& data_buffer() {
-    if (data_buffer_.empty()) data_buffer_.resize(data_buffer_size);
-    return data_buffer_;
+  /// One buffer for the data of every entry: as large as the largest entry
+  /// so far needs, up to a full piece, and never cleared (every byte is
+  /// written before it is read).
+  std::span<char> data_buffer(std::int64_t entry_size) {
+    const auto wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(
+        entry_size, smallest_data_buffer, static_cast<std::int64_t>(data_buffer_size)));
+    if (wanted > data_buffer_length_) {
+      data_buffer_ = std::make_unique_for_overwrite<char[]>(wanted);
+      data_buffer_length_ = wanted;
+    }
+    return {data_buffer_.get(), data_buffer_length_};
   }
 
  private:
@@ -115,7 +125,8 @@ class archive_reader {
   std::int32_t current_ = -1;  // minizip's current entry; -1 when unknown
   bool entry_open_ = false;
   std::optional<archive_entry> cached_;
-  std::vector<char> data_buffer_;
+  std::unique_ptr<char[]> data_buffer_;
+  std::size_t data_buffer_length_ = 0;
 };
 
 void archive_reader_closer::operator()(archive_reader* reader) const { delete reader; }
@@ -235,7 +246,7 @@ status write_entry_data(archive_reader* reader, const archive_entry& entry, plat
   reader->close_open_entry();
   if (!reader->move_to(entry.index) || !reader->open_entry(false)) return damaged;
 
-  std::vector<char>& buffer = reader->data_buffer();
+  const std::span<char> buffer = reader->data_buffer(entry.uncompressed_size);
   std::int64_t left = entry.uncompressed_size;
   while (left > 0) {
     // Never more than the declared size, whatever the data inflates to.
