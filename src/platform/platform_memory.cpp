@@ -100,15 +100,7 @@ class path_parts {
  private:
   // Skips separators and "." parts.
   void skip_empty() {
-    while (at_ != end_) {
-      if (*at_ == '/') {
-        ++at_;
-      } else if (*at_ == '.' && (at_ + 1 == end_ || at_[1] == '/')) {
-        ++at_;
-      } else {
-        break;
-      }
-    }
+    while (at_ != end_ && (*at_ == '/' || (*at_ == '.' && (at_ + 1 == end_ || at_[1] == '/')))) ++at_;
   }
   const char* at_;
   const char* end_;
@@ -245,10 +237,8 @@ outcome<native::handle> native::open(const std::string& path, open_mode mode) {
     return not_found(path);
   } else if (entry && entry->kind == entry_kind::link) {
     return not_a_file(path, ELOOP);  // writing modes never follow a link
-  } else if (entry && entry->kind != entry_kind::file) {
-    return not_a_file(path);
-  } else if (!entry && !at->folder) {
-    return not_a_file(path);
+  } else if (entry ? entry->kind != entry_kind::file : !at->folder) {
+    return not_a_file(path);  // a folder, or the root
   }
   if (!entry) {
     entry = make_node(entry_kind::file);

@@ -33,9 +33,11 @@ inline std::string work_folder(std::string_view name) {
   return path;
 }
 
-/// Makes a folder and the folders above it.
+/// Makes a folder and the folders above it that are missing.
 inline void put_folders(const std::string& path) {
-  if (path.empty() || platform::kind_of(path) == platform::entry_kind::folder) return;
+  if (path.empty()) return;
+  const status made = platform::create_folder(path, platform::path_lookup::exact);
+  if (made || made.error().kind == os_error::exists) return;
   put_folders(platform::parent_folder(path));
   check(platform::create_folder(path, platform::path_lookup::exact).ok(), "a folder could not be made");
 }

@@ -52,6 +52,8 @@ bool valid_utf8(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   vantor::platform::memory_files::clear();
   const std::string game = "/game";
+  for (const char* folder : {"/game", "/game/updatefile", "/game/Common", "/game/pmodel"})
+    vantor::fuzzing::put_folders(folder);
 
   // The first three bytes split the input into the four package files.
   std::size_t cuts[3] = {0, 0, 0};
@@ -70,7 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   put_file(game + "/updatefile/character.act", "act");
   put_file(game + "/Vantor.exe", "MZ");
   put_file(game + "/Common/character.amb", stock().data(), stock().size());
-  vantor::fuzzing::put_folders(game + "/pmodel");
 
   quiet_ports ports;
   const std::string digest = vantor::md5_text_digest(stock());
