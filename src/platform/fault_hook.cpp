@@ -54,6 +54,12 @@ bool read_only_refused() {
   return hook != nullptr && hook->read_only_refused();
 }
 
+bool flushes_each_file() {
+  const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
+  fault_hook* hook = g_fault_hook.load();
+  return hook != nullptr && hook->flushes_each_file();
+}
+
 }  // namespace hook_calls
 
 }  // namespace vantor::platform

@@ -66,6 +66,10 @@ class fault_hook {
   /// sets the attribute for real turns Windows' rule on here. Elsewhere
   /// never asked.
   virtual bool read_only_refused() { return false; }
+  /// Whether a new tree is made durable file by file, as on Windows, even
+  /// where the system flushes a whole file system in one call: lets tests
+  /// on Linux take Windows' way through the flushes.
+  virtual bool flushes_each_file() { return false; }
 };
 
 /// Installs a hook (nullptr removes it).

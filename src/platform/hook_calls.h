@@ -21,4 +21,7 @@ void note_listing(std::string_view folder);
 /// Whether the hook, if any, has a rename refuse a read-only target.
 bool read_only_refused();
 
+/// Whether the hook, if any, has new trees flushed file by file.
+bool flushes_each_file();
+
 }  // namespace vantor::platform::hook_calls

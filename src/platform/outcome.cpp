@@ -24,15 +24,4 @@ std::string describe(const failure& why, std::string_view folder) {
   return sentence;
 }
 
-std::ostream& operator<<(std::ostream& out, const failure_kind& kind) {
-  return out << kind.category().name() << ": " << describe(kind);
-}
-
-std::ostream& operator<<(std::ostream& out, const failure& why) {
-  out << '{' << why.kind;
-  if (!why.path.empty()) out << ", " << why.path;
-  if (why.native_code != 0) out << ", code " << why.native_code;
-  return out << '}';
-}
-
 }  // namespace vantor

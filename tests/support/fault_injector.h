@@ -21,6 +21,13 @@ class fault_injector final : public platform::fault_hook {
   ~fault_injector() override;
 
   platform::fault before(platform::operation op, std::string_view path, std::string_view other) override;
+  bool flushes_each_file() override { return each_file_; }
+
+  /// Has new trees made durable file by file, as on Windows, on every system.
+  fault_injector& flushing_each_file() {
+    each_file_ = true;
+    return *this;
+  }
 
   /// Operations seen so far (all of them, matching or not).
   int operations_seen() const { return seen_; }
@@ -41,6 +48,7 @@ class fault_injector final : public platform::fault_hook {
   int matched_ = 0;
   int seen_ = 0;
   int injected_ = 0;
+  bool each_file_ = false;
 };
 
 }  // namespace vantor::testing

@@ -217,6 +217,8 @@ struct step_case {
   const char* name;
   platform::operation op;
   const char* path_fragment;
+  bool each_file = false;  ///< the tree made durable file by file, as on Windows
+  int nth = 1;             ///< the first matching operation that fails
   friend void PrintTo(const step_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -227,8 +229,9 @@ TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
   without_model_folder(game);
   const tree before = game.snapshot();
   {
-    testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), 1, false,
-                                  os_error::no_space, true);
+    testing::fault_injector fault(testing::fault_injector::on(GetParam().op, GetParam().path_fragment), GetParam().nth,
+                                  false, os_error::no_space, true);
+    if (GetParam().each_file) fault.flushing_each_file();
     EXPECT_EQ(click_upgrade(game), std::vector<std::string>{texts::not_upgraded});
   }
   tree after = game.snapshot();
@@ -245,6 +248,15 @@ INSTANTIATE_TEST_SUITE_P(
                       step_case{"free_space_unknown", platform::operation::free_space, "pmodel"},
                       step_case{"pose_cannot_be_written", platform::operation::write, "pmodel.vantor-tmp/P0.POS"},
                       step_case{"tree_cannot_be_flushed", platform::operation::flush_tree, "pmodel"},
+                      // File by file, as on Windows: a flush on the flushing threads, or one
+                      // left for the end, fails the whole.
+                      step_case{"first_file_cannot_be_flushed", platform::operation::flush,
+                                "pmodel.vantor-tmp/P0.POS", true},
+                      step_case{"a_file_cannot_be_flushed", platform::operation::flush,
+                                "pmodel.vantor-tmp/mesh/hero", true},
+                      step_case{"pose_cannot_be_flushed_again", platform::operation::flush,
+                                "pmodel.vantor-tmp/P0.POS", true, 2},
+                      step_case{"folders_cannot_be_flushed", platform::operation::flush_tree, "pmodel", true},
                       step_case{"folder_rename", platform::operation::rename, "pmodel.vantor-tmp"},
                       // The model folder was in place already and is taken away again.
                       step_case{"action_rename_after_it", platform::operation::rename, "character.act"},
