@@ -38,7 +38,7 @@ struct name_order {
 
 struct node {
   entry_kind kind = entry_kind::file;
-  std::string bytes;                       ///< a file's contents, a link's text
+  std::string bytes;                                    ///< a file's contents, a link's text
   std::map<std::string, node_ptr, name_order> entries;  ///< a folder's, by name
   std::uint32_t mode = 0644;
   bool locked = false;

@@ -28,7 +28,6 @@ int fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 }  // namespace
 
-
 const bool native::names_keep_letter_case = true;
 const bool native::paths_have_drives = false;
 

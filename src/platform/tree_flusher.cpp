@@ -92,8 +92,7 @@ struct tree_flusher::shared {
 
 tree_flusher::tree_flusher(std::string folder, method how) : shared_(std::make_unique<shared>()) {
   shared_->folder = std::move(folder);
-  shared_->each_file =
-      how == method::each_file || !native::flushes_file_system() || hook_calls::flushes_each_file();
+  shared_->each_file = how == method::each_file || !native::flushes_file_system() || hook_calls::flushes_each_file();
 }
 
 tree_flusher::~tree_flusher() { shared_->stop_threads(); }

@@ -52,8 +52,8 @@ constexpr std::size_t file_piece_size = std::size_t{1} << 20;
 /// A buffer for streaming at most most_bytes: a piece, or less when fewer
 /// bytes are wanted (a small file needs no full-size buffer).
 inline byte_string piece_buffer(std::int64_t most_bytes) {
-  return byte_string(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(most_bytes, 1, static_cast<std::int64_t>(file_piece_size))));
+  return byte_string(
+      static_cast<std::size_t>(std::clamp<std::int64_t>(most_bytes, 1, static_cast<std::int64_t>(file_piece_size))));
 }
 
 /// Reads at most max_bytes from the reader's position, one piece of up to

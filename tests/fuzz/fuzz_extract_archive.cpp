@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Nothing but the target folder appeared beside the sentinel.
   for (const auto& name : platform::list_folder(root))
     check(name == "outside" || name == "game" || name == "pmodel.pak", "an entry escaped the target folder");
-  check(platform::list_folder(outside) == std::vector<std::string>{"sentinel"}, "a file was written beside the sentinel");
+  check(platform::list_folder(outside) == std::vector<std::string>{"sentinel"},
+        "a file was written beside the sentinel");
   const vantor::byte_string sentinel = vantor::fuzzing::file_bytes(outside + "/sentinel");
   check(std::string(sentinel.begin(), sentinel.end()) == "sentinel", "the sentinel changed");
   for (const auto& name : platform::list_folder(game)) check(name == "pmodel", "wrote beside the target");

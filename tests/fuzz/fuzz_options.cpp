@@ -6,5 +6,4 @@ extern "C" {
 // of executions, far more than a use after free within one needs, and keeps
 // the freed memory in the caches: the harnesses run a third faster.
 const char* __asan_default_options() { return "quarantine_size_mb=32"; }
-
 }

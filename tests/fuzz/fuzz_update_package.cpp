@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(ports.last_message == vantor::testing::texts::upgraded, "success not reported");
   } else {
     check(ports.last_message == vantor::testing::texts::not_upgraded, "failure not reported");
-    check(vantor::fuzzing::file_bytes(game + "/Common/character.amb") == stock(), "a failed upgrade changed the bundle");
+    check(vantor::fuzzing::file_bytes(game + "/Common/character.amb") == stock(),
+          "a failed upgrade changed the bundle");
   }
   check(vantor::platform::memory_files::open_handles() == 0, "a file was left open");
   return 0;

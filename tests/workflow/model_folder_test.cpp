@@ -243,24 +243,22 @@ TEST_P(ModelFolderStepFault, LeavesNoNewModelFolderAndTheNextRunCompletesIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ModelFolderStepFault,
-    ::testing::Values(step_case{"disk_full_while_unpacking", platform::operation::write, "pmodel.vantor-tmp/mesh"},
-                      step_case{"folder_cannot_be_made", platform::operation::create_folder, "pmodel.vantor-tmp"},
-                      step_case{"free_space_unknown", platform::operation::free_space, "pmodel"},
-                      step_case{"pose_cannot_be_written", platform::operation::write, "pmodel.vantor-tmp/P0.POS"},
-                      step_case{"tree_cannot_be_flushed", platform::operation::flush_tree, "pmodel"},
-                      // File by file, as on Windows: a flush on the flushing threads, or one
-                      // left for the end, fails the whole.
-                      step_case{"first_file_cannot_be_flushed", platform::operation::flush,
-                                "pmodel.vantor-tmp/P0.POS", true},
-                      step_case{"a_file_cannot_be_flushed", platform::operation::flush,
-                                "pmodel.vantor-tmp/mesh/hero", true},
-                      step_case{"pose_cannot_be_flushed_again", platform::operation::flush,
-                                "pmodel.vantor-tmp/P0.POS", true, 2},
-                      step_case{"folders_cannot_be_flushed", platform::operation::flush_tree, "pmodel", true},
-                      step_case{"folder_rename", platform::operation::rename, "pmodel.vantor-tmp"},
-                      // The model folder was in place already and is taken away again.
-                      step_case{"action_rename_after_it", platform::operation::rename, "character.act"},
-                      step_case{"bundle_rename_after_it", platform::operation::rename, "character.amb"}),
+    ::testing::Values(
+        step_case{"disk_full_while_unpacking", platform::operation::write, "pmodel.vantor-tmp/mesh"},
+        step_case{"folder_cannot_be_made", platform::operation::create_folder, "pmodel.vantor-tmp"},
+        step_case{"free_space_unknown", platform::operation::free_space, "pmodel"},
+        step_case{"pose_cannot_be_written", platform::operation::write, "pmodel.vantor-tmp/P0.POS"},
+        step_case{"tree_cannot_be_flushed", platform::operation::flush_tree, "pmodel"},
+        // File by file, as on Windows: a flush on the flushing threads, or one
+        // left for the end, fails the whole.
+        step_case{"first_file_cannot_be_flushed", platform::operation::flush, "pmodel.vantor-tmp/P0.POS", true},
+        step_case{"a_file_cannot_be_flushed", platform::operation::flush, "pmodel.vantor-tmp/mesh/hero", true},
+        step_case{"pose_cannot_be_flushed_again", platform::operation::flush, "pmodel.vantor-tmp/P0.POS", true, 2},
+        step_case{"folders_cannot_be_flushed", platform::operation::flush_tree, "pmodel", true},
+        step_case{"folder_rename", platform::operation::rename, "pmodel.vantor-tmp"},
+        // The model folder was in place already and is taken away again.
+        step_case{"action_rename_after_it", platform::operation::rename, "character.act"},
+        step_case{"bundle_rename_after_it", platform::operation::rename, "character.amb"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ModelFolder, LeftHalfUnpackedIsRemovedAndUnpackedAgain) {

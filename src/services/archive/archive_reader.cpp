@@ -109,8 +109,8 @@ class archive_reader {
   /// so far needs, up to a full piece, and never cleared (every byte is
   /// written before it is read).
   std::span<char> data_buffer(std::int64_t entry_size) {
-    const auto wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(
-        entry_size, smallest_data_buffer, static_cast<std::int64_t>(data_buffer_size)));
+    const auto wanted = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(entry_size, smallest_data_buffer, static_cast<std::int64_t>(data_buffer_size)));
     if (wanted > data_buffer_length_) {
       data_buffer_ = std::make_unique_for_overwrite<char[]>(wanted);
       data_buffer_length_ = wanted;
