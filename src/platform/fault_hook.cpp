@@ -48,17 +48,18 @@ void note_listing(std::string_view folder) {
   if (fault_hook* hook = g_fault_hook.load()) hook->folder_listed(folder);
 }
 
-bool read_only_refused() {
+namespace {
+// The hook's answer to a yes-or-no question; no when there is no hook.
+bool hook_says(bool (fault_hook::*question)()) {
   const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
   fault_hook* hook = g_fault_hook.load();
-  return hook != nullptr && hook->read_only_refused();
+  return hook != nullptr && (hook->*question)();
 }
+}  // namespace
 
-bool flushes_each_file() {
-  const std::lock_guard<std::recursive_mutex> lock(g_hook_mutex);
-  fault_hook* hook = g_fault_hook.load();
-  return hook != nullptr && hook->flushes_each_file();
-}
+bool read_only_refused() { return hook_says(&fault_hook::read_only_refused); }
+
+bool flushes_each_file() { return hook_says(&fault_hook::flushes_each_file); }
 
 }  // namespace hook_calls
 

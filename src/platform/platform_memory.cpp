@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errno_posix.h"
 #include "platform/files.h"
 #include "platform/memory_files.h"
 #include "platform/native.h"
@@ -78,9 +79,12 @@ constexpr std::size_t longest_name = 255;
 constexpr std::size_t longest_path = 4095;
 constexpr std::uint64_t free_bytes = std::uint64_t{1} << 40;
 
-failure fail(failure_kind kind, const std::string& path, int code) { return failure{kind, path, code}; }
-failure not_found(const std::string& path) { return fail(os_error::not_found, path, ENOENT); }
-failure not_a_file(const std::string& path, int code = EISDIR) { return fail(os_error::not_a_file, path, code); }
+// A failure as POSIX reports it: the kind follows from the errno code, as
+// in platform_posix.cpp.
+failure fail(int code, const std::string& path) { return failure{posix::kind_from_errno(code), path, code}; }
+failure not_found(const std::string& path) { return fail(ENOENT, path); }
+// Also for readlink's EINVAL (not a link), as platform_posix.cpp says it.
+failure not_a_file(const std::string& path, int code = EISDIR) { return failure{os_error::not_a_file, path, code}; }
 
 // The parts of a path one at a time, without empty parts and ".".
 class path_parts {
@@ -118,7 +122,7 @@ struct place {
 // Walks a path from the root, following the links in every part but the
 // last, and in the last too when follow_last.
 outcome<place> locate(const std::string& path, bool follow_last) {
-  if (path.size() > longest_path) return fail(os_error::name_refused, path, ENAMETOOLONG);
+  if (path.size() > longest_path) return fail(ENAMETOOLONG, path);
   std::string followed;  // the path to walk instead, after a link
   std::string_view walked = path;
   // Kept from call to call: a walk allocates nothing for them.
@@ -140,7 +144,7 @@ outcome<place> locate(const std::string& path, bool follow_last) {
         if (last) return place{nullptr, {}, *folders.back()};
         continue;
       }
-      if (part.size() > longest_name) return fail(os_error::name_refused, path, ENAMETOOLONG);
+      if (part.size() > longest_name) return fail(ENAMETOOLONG, path);
       node* const folder = folders.back()->get();
       const auto found = folder->entries.find(part);
       const node_ptr* entry = found == folder->entries.end() ? nullptr : &found->second;
@@ -158,7 +162,7 @@ outcome<place> locate(const std::string& path, bool follow_last) {
         if (!parts.done()) (next += '/') += parts.rest();
         continue;
       }
-      if ((*entry)->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
+      if ((*entry)->kind != entry_kind::folder) return fail(ENOTDIR, path);
       folders.push_back(entry);
       names.push_back(part);
     }
@@ -169,9 +173,16 @@ outcome<place> locate(const std::string& path, bool follow_last) {
   return not_a_file(path, ELOOP);
 }
 
+// Where a path leads, when something is there; not_found otherwise.
+outcome<place> find_entry(const std::string& path, bool follow_last) {
+  auto at = locate(path, follow_last);
+  if (at && !at->entry) return not_found(path);
+  return at;
+}
+
 // A new entry's place must have a holding folder and a name the system takes.
 status check_new(const place& at, const std::string& path) {
-  if (at.entry || !at.folder) return fail(os_error::exists, path, EEXIST);
+  if (at.entry || !at.folder) return fail(EEXIST, path);
   return {};
 }
 
@@ -194,7 +205,7 @@ open_entry* find_open(native::handle handle) {
   return found == tree().open.end() ? nullptr : &found->second;
 }
 
-failure bad_handle(const std::string& path) { return fail(os_error::other, path, EBADF); }
+failure bad_handle(const std::string& path) { return fail(EBADF, path); }
 
 void close_handle(native::handle handle) {
   const auto found = tree().open.find(handle);
@@ -278,7 +289,7 @@ status native::seek(handle file, std::int64_t offset, const std::string& path) {
   const guard held(tree().mutex);
   open_entry* opened = find_open(file);
   if (!opened) return bad_handle(path);
-  if (offset < 0) return fail(os_error::name_refused, path, EINVAL);
+  if (offset < 0) return fail(EINVAL, path);
   opened->position = offset;
   return {};
 }
@@ -312,18 +323,16 @@ void native::close_quietly(handle file) {
 
 outcome<entry_kind> native::look_at(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   return at->entry->kind;
 }
 
 status native::check_folder(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, true);
+  const auto at = find_entry(path, true);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
-  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_a_folder, path, ENOTDIR);
+  if (at->entry->kind != entry_kind::folder) return failure{os_error::not_a_folder, path};
   return {};
 }
 
@@ -338,21 +347,20 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
 
 status native::rename_over(const std::string& from, const std::string& to) {
   const guard held(tree().mutex);
-  const auto source = locate(from, false);
+  const auto source = find_entry(from, false);
   if (!source) return failure{source.error().kind, to, source.error().native_code};
-  if (!source->entry) return not_found(to);
   const auto target = locate(to, false);
   if (!target) return target.error();
-  if (!source->folder || !target->folder) return fail(os_error::other, to, EBUSY);
+  if (!source->folder || !target->folder) return fail(EBUSY, to);
   if (source->entry == target->entry) return {};
   const bool moves_folder = source->entry->kind == entry_kind::folder;
   if (target->entry) {
     const bool onto_folder = target->entry->kind == entry_kind::folder;
-    if (moves_folder && !onto_folder) return fail(os_error::not_found, to, ENOTDIR);
+    if (moves_folder && !onto_folder) return fail(ENOTDIR, to);
     if (!moves_folder && onto_folder) return not_a_file(to);
-    if (onto_folder && !target->entry->entries.empty()) return fail(os_error::other, to, ENOTEMPTY);
+    if (onto_folder && !target->entry->entries.empty()) return fail(ENOTEMPTY, to);
   }
-  if (moves_folder && lies_in(target->folder, source->entry)) return fail(os_error::name_refused, to, EINVAL);
+  if (moves_folder && lies_in(target->folder, source->entry)) return fail(EINVAL, to);
   const node_ptr moved = source->entry;
   source->folder->entries.erase(source->name);
   target->folder->entries[target->name] = moved;
@@ -361,9 +369,8 @@ status native::rename_over(const std::string& from, const std::string& to) {
 
 status native::remove_file(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind == entry_kind::folder || !at->folder) return not_a_file(path);
   at->folder->entries.erase(at->name);
   return {};
@@ -382,12 +389,11 @@ status native::create_folder(const std::string& path) {
 
 status native::remove_folder(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
-  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_found, path, ENOTDIR);
-  if (!at->folder) return fail(os_error::other, path, EBUSY);
-  if (!at->entry->entries.empty()) return fail(os_error::other, path, ENOTEMPTY);
+  if (at->entry->kind != entry_kind::folder) return fail(ENOTDIR, path);
+  if (!at->folder) return fail(EBUSY, path);
+  if (!at->entry->entries.empty()) return fail(ENOTEMPTY, path);
   at->folder->entries.erase(at->name);
   return {};
 }
@@ -397,20 +403,18 @@ status native::flush_folder(const std::string&) { return {}; }
 
 status native::flush_file_at(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, true);
+  const auto at = find_entry(path, true);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind != entry_kind::file) return not_a_file(path);
   return {};
 }
 
 std::optional<status> native::flush_file_system(const std::string& folder) {
   const guard held(tree().mutex);
-  const auto at = locate(folder, false);
+  const auto at = find_entry(folder, false);
   if (!at) return status(at.error());
-  if (!at->entry) return status(not_found(folder));
   if (at->entry->kind == entry_kind::link) return status(not_a_file(folder, ELOOP));
-  if (at->entry->kind != entry_kind::folder) return status(fail(os_error::not_found, folder, ENOTDIR));
+  if (at->entry->kind != entry_kind::folder) return status(fail(ENOTDIR, folder));
   return status();
 }
 
@@ -418,18 +422,16 @@ bool native::flushes_file_system() { return true; }
 
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, true);
+  const auto at = find_entry(path, true);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   return free_bytes;
 }
 
 // The process may write anywhere, as root may.
 status native::check_writable(const std::string& folder) {
   const guard held(tree().mutex);
-  const auto at = locate(folder, true);
+  const auto at = find_entry(folder, true);
   if (!at) return at.error();
-  if (!at->entry) return not_found(folder);
   return {};
 }
 
@@ -441,10 +443,9 @@ bool is_writable(file_permissions permissions) { return (permissions.bits & 0200
 // this process, finds it busy until the first handle is closed.
 outcome<native::handle> native::try_lock(const std::string& folder) {
   const guard held(tree().mutex);
-  const auto at = locate(folder, true);
+  const auto at = find_entry(folder, true);
   if (!at) return at.error();
-  if (!at->entry) return not_found(folder);
-  if (at->entry->kind != entry_kind::folder) return fail(os_error::not_found, folder, ENOTDIR);
+  if (at->entry->kind != entry_kind::folder) return fail(ENOTDIR, folder);
   if (at->entry->locked) return failure{os_error::busy, {}};
   at->entry->locked = true;
   return open_handle(open_entry{at->entry, 0, false, false, true});
@@ -452,9 +453,8 @@ outcome<native::handle> native::try_lock(const std::string& folder) {
 
 status native::set_writable(const std::string& path, bool writable) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind == entry_kind::link) return not_a_file(path, ELOOP);
   std::uint32_t& mode = at->entry->mode;
   mode = writable ? (mode | 0200U) : (mode & ~0222U);
@@ -463,18 +463,16 @@ status native::set_writable(const std::string& path, bool writable) {
 
 outcome<file_permissions> native::permissions_of(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind != entry_kind::file) return not_a_file(path);
   return file_permissions{at->entry->mode};
 }
 
 status native::set_permissions(const std::string& path, file_permissions permissions) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind != entry_kind::file) return not_a_file(path);
   at->entry->mode = permissions.bits & 07777;
   return {};
@@ -482,9 +480,8 @@ status native::set_permissions(const std::string& path, file_permissions permiss
 
 outcome<std::string> native::read_link(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   if (at->entry->kind != entry_kind::link) return not_a_file(path, EINVAL);
   return at->entry->bytes;
 }
@@ -504,9 +501,8 @@ status native::make_link(const std::string& link_text, const std::string& path) 
 // The tree keeps no times; the entry must be there all the same.
 status native::set_file_times(const std::string& path, file_time, file_time) {
   const guard held(tree().mutex);
-  const auto at = locate(path, false);
+  const auto at = find_entry(path, false);
   if (!at) return at.error();
-  if (!at->entry) return not_found(path);
   return {};
 }
 

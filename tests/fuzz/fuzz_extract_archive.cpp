@@ -34,7 +34,7 @@ void check_no_links_below(const std::string& folder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   platform::memory_files::clear();
-  for (const std::string& folder : {root, outside, game}) vantor::fuzzing::put_folders(folder);
+  for (const std::string& folder : {root, outside, game}) vantor::fuzzing::put_folder(folder);
   vantor::fuzzing::put_file(package, data, size);
   vantor::fuzzing::put_file(outside + "/sentinel", "sentinel");
 

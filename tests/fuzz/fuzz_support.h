@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/memory_files.h"
 #include "services/bytes.h"
+#include "services/files.h"
 
 namespace vantor::fuzzing {
 
@@ -24,31 +26,23 @@ inline void check(bool condition, const char* what) {
   }
 }
 
+/// Makes a folder in a folder that exists.
+inline void put_folder(const std::string& path) {
+  check(platform::create_folder(path, platform::path_lookup::exact).ok(), "a folder could not be made");
+}
+
 /// A new, empty folder for one harness's files, below the root.
 inline std::string work_folder(std::string_view name) {
   std::string path = "/";
   path += name;
   (void)platform::remove_entry(path);
-  check(platform::create_folder(path, platform::path_lookup::exact).ok(), "the work folder could not be made");
+  put_folder(path);
   return path;
 }
 
-/// Makes a folder and the folders above it that are missing.
-inline void put_folders(const std::string& path) {
-  if (path.empty()) return;
-  const status made = platform::create_folder(path, platform::path_lookup::exact);
-  if (made || made.error().kind == os_error::exists) return;
-  put_folders(platform::parent_folder(path));
-  check(platform::create_folder(path, platform::path_lookup::exact).ok(), "a folder could not be made");
-}
-
-/// Writes a file whole (its folders made first), replacing what was there.
+/// Writes a file whole in a folder that exists, replacing what was there.
 inline void put_file(const std::string& path, const void* data, std::size_t size) {
   auto out = platform::open_file(path, platform::open_mode::replace, platform::path_lookup::exact);
-  if (!out && out.error().kind == os_error::not_found) {
-    put_folders(platform::parent_folder(path));
-    out = platform::open_file(path, platform::open_mode::replace, platform::path_lookup::exact);
-  }
   check(out.ok() && out->write(data, size).ok() && out->close().ok(), "a file could not be written");
 }
 
@@ -56,16 +50,9 @@ inline void put_file(const std::string& path, std::string_view text) { put_file(
 
 /// A file's bytes, read whole.
 inline byte_string file_bytes(const std::string& path) {
-  auto in = platform::open_file(path, platform::open_mode::read, platform::path_lookup::exact);
-  check(in.ok(), "a file could not be opened");
-  byte_string bytes;
-  std::uint8_t buffer[4096];
-  while (true) {
-    const auto got = in->read(buffer, sizeof buffer);
-    check(got.ok(), "a file could not be read");
-    if (*got == 0) return bytes;
-    bytes.insert(bytes.end(), buffer, buffer + *got);
-  }
+  auto bytes = read_whole_file(path);
+  check(bytes.ok(), "a file could not be read");
+  return std::move(*bytes);
 }
 
 }  // namespace vantor::fuzzing

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantor::platform::memory_files::clear();
   const std::string game = "/game";
   for (const char* folder : {"/game", "/game/updatefile", "/game/Common", "/game/pmodel"})
-    vantor::fuzzing::put_folders(folder);
+    vantor::fuzzing::put_folder(folder);
 
   // The first three bytes split the input into the four package files.
   std::size_t cuts[3] = {0, 0, 0};
