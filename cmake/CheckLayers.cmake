@@ -2,8 +2,8 @@
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 #
 # The floors, lowest first: platform, services, formats, workflow, ui (the
-# window table, no toolkit), the front ends (ui/qt_*, ui/win32/), the
-# program frame (app/frame/) and the programs (app/gui/, app/win32/,
+# window table, no toolkit), the front ends (ui/qt/, ui/win32/), the
+# program frame (app/frame/) and the programs (app/qt/, app/win32/,
 # app/cli/). A file may include its own floor and the floors below it, with
 # these narrower rules:
 #   - the front ends and programs of one toolkit never include another's;
@@ -28,7 +28,7 @@ function(vantor_floor_of path prefix)
     set(rank 2)
   elseif(path MATCHES "^workflow/")
     set(rank 3)
-  elseif(path MATCHES "^ui/qt_")
+  elseif(path MATCHES "^ui/qt/")
     set(rank 5)
     set(branch qt)
   elseif(path MATCHES "^ui/win32/")
@@ -38,7 +38,7 @@ function(vantor_floor_of path prefix)
     set(rank 4)
   elseif(path MATCHES "^app/frame/")
     set(rank 6)
-  elseif(path MATCHES "^app/gui/")
+  elseif(path MATCHES "^app/qt/")
     set(rank 7)
     set(branch qt)
   elseif(path MATCHES "^app/win32/")

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/gui/run_patcher_window.h"
+#include "app/qt/run_patcher_window.h"
 #include "formats/demo_bundle.h"
 #include "shown_signal.h"
 

@@ -1,8 +1,10 @@
 #pragma once
-// The fault switch, for tests only: the program never sets a hook. Every
-// operation of the platform layer that can fail asks the hook first, in one
-// place (platform/files.cpp and the desktop's opener); a failure makes that
-// operation fail as if the system had refused it.
+// The fault switch, for tests only: the program never sets a hook. Each
+// operation listed below asks the hook first, in one place (the front door,
+// platform/files.cpp, the tree flusher and the desktop's opener); a failure
+// makes that operation fail as if the system had refused it. Looking at
+// what a path names (check_folder, kind_of, resolve_path) asks nothing, and
+// a folder listing cannot be made to fail: it is only told (folder_listed).
 
 #include <chrono>
 #include <optional>

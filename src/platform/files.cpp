@@ -12,6 +12,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/flush_walk.h"
 #include "platform/hook_calls.h"
 #include "platform/native.h"
 
@@ -70,22 +71,6 @@ status remove_resolved(const std::string& path) {
   if (const auto refusal = hook_calls::refused(operation::remove, path)) return result ? status(*refusal) : result;
   if (status gone = native::remove_folder(path); !gone && result) result = gone;
   return result;
-}
-
-// Flushes every file and folder below a folder, for a system without one
-// call that flushes a whole file system. Links are not followed.
-status flush_below(const std::string& folder) {
-  for (const auto& name : list_folder(folder)) {
-    const std::string path = join_path(folder, name);
-    const auto kind = native::look_at(path);
-    if (!kind) continue;  // gone meanwhile
-    if (*kind == entry_kind::folder) {
-      if (status flushed = flush_below(path); !flushed) return flushed;
-    } else if (*kind == entry_kind::file) {
-      if (status flushed = native::flush_file_at(path); !flushed) return flushed;
-    }
-  }
-  return native::flush_folder(folder);
 }
 
 // Whether a resolved path names a folder, for the calls that take only one.
@@ -314,7 +299,7 @@ status flush_tree(std::string_view folder) {
   if (const auto refusal = hook_calls::refused(operation::flush_tree, resolved)) return *refusal;
   if (status is_folder = folder_at(resolved); !is_folder) return is_folder;
   if (auto whole = native::flush_file_system(resolved)) return *whole;
-  return flush_below(resolved);
+  return flush_files_below(resolved, native::flush_file_at);
 }
 
 outcome<std::uint64_t> free_space(std::string_view path) {
@@ -328,6 +313,20 @@ status check_writable(std::string_view folder) {
   if (const auto refusal = hook_calls::refused(operation::check_writable, resolved)) return *refusal;
   if (status is_folder = check_folder(resolved); !is_folder) return is_folder;  // links followed
   return native::check_writable(resolved);
+}
+
+status flush_files_below(const std::string& folder, const std::function<status(const std::string&)>& flush_file) {
+  for (const auto& name : list_folder(folder)) {
+    const std::string path = join_path(folder, name);
+    const auto kind = native::look_at(path);
+    if (!kind) continue;  // gone meanwhile
+    if (*kind == entry_kind::folder) {
+      if (status flushed = flush_files_below(path, flush_file); !flushed) return flushed;
+    } else if (*kind == entry_kind::file) {
+      if (status flushed = flush_file(path); !flushed) return flushed;
+    }
+  }
+  return native::flush_folder(folder);
 }
 
 // --- the run lock ---------------------------------------------------------------
@@ -360,7 +359,13 @@ outcome<folder_lock> lock_folder(std::string_view path, std::chrono::millisecond
   }
 }
 
+std::string_view folder_lock_file_name() { return native::lock_file_name; }
+
 // --- attributes -------------------------------------------------------------------
+
+bool is_writable(file_permissions permissions) {
+  return ((permissions.bits & native::write_permission_bit) != 0) == native::write_permission_bit_allows;
+}
 
 status set_writable(std::string_view path, bool writable) {
   if (path.empty()) return no_path();

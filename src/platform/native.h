@@ -1,9 +1,12 @@
 #pragma once
 // The native primitives under platform/files.cpp, inside the platform layer
-// only. platform_posix.cpp and platform_win32.cpp each define all of them
-// with the system's own calls, and nothing more: no fault hook, no
-// letter-case lookup, no argument checks, no loops over folders. Paths
-// arrive resolved and non-empty.
+// only. Each native half (platform_posix.cpp, platform_win32.cpp and
+// platform_memory.cpp) defines all of them with the system's own calls: no
+// fault hook, no letter-case lookup, no argument checks, no loops over
+// folders. Paths arrive resolved and non-empty. The halves also hold what
+// files.h leaves to the system (is_separator, path_separator); the process,
+// desktop and text calls of a real system are in system_posix.cpp and
+// system_win32.cpp.
 
 #include <cstddef>
 #include <cstdint>
@@ -60,13 +63,23 @@ status remove_folder(const std::string& path);
 status flush_folder(const std::string& folder);
 /// Opens an existing file and makes its contents durable.
 status flush_file_at(const std::string& path);
+/// Whether flush_file_system makes a whole file system durable in one call
+/// here; where it does not, a tree is flushed file by file.
+extern const bool flushes_file_system;
 /// Makes a whole file system durable in one call, where the system has one;
 /// nothing where it has not (then the tree is walked).
 std::optional<status> flush_file_system(const std::string& folder);
-/// Whether flush_file_system does anything here.
-bool flushes_file_system();
 outcome<std::uint64_t> free_space(const std::string& path);
 status check_writable(const std::string& folder);
+
+/// The file in a folder that holds its lock, where the system locks folders
+/// through a file (Windows); empty where the folder itself is locked.
+extern const std::string_view lock_file_name;
+/// The permission bit that tells whether the owner may write a file, and
+/// whether it says so when set (POSIX's owner-write bit) or when clear
+/// (Windows' read-only attribute).
+extern const std::uint32_t write_permission_bit;
+extern const bool write_permission_bit_allows;
 
 /// One try at a folder's lock: busy (with no path) while another process
 /// holds it.

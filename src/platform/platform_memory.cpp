@@ -418,7 +418,7 @@ std::optional<status> native::flush_file_system(const std::string& folder) {
   return status();
 }
 
-bool native::flushes_file_system() { return true; }
+const bool native::flushes_file_system = true;
 
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   const guard held(tree().mutex);
@@ -435,9 +435,10 @@ status native::check_writable(const std::string& folder) {
   return {};
 }
 
-std::string_view folder_lock_file_name() { return {}; }
+const std::string_view native::lock_file_name{};
 
-bool is_writable(file_permissions permissions) { return (permissions.bits & 0200) != 0; }
+const std::uint32_t native::write_permission_bit = 0200;
+const bool native::write_permission_bit_allows = true;
 
 // A lock on the folder itself, as POSIX takes it: a second try, even from
 // this process, finds it busy until the first handle is closed.

@@ -216,7 +216,7 @@ std::optional<status> native::flush_file_system(const std::string& folder) {
   return status();
 }
 
-bool native::flushes_file_system() { return true; }
+const bool native::flushes_file_system = true;
 
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   struct statvfs info;
@@ -232,9 +232,10 @@ status native::check_writable(const std::string& folder) {
 
 // An advisory lock on the folder itself: nothing is left on disk, and the
 // system lets it go when the process ends, however it ends.
-std::string_view folder_lock_file_name() { return {}; }
+const std::string_view native::lock_file_name{};
 
-bool is_writable(file_permissions permissions) { return (permissions.bits & S_IWUSR) != 0; }
+const std::uint32_t native::write_permission_bit = S_IWUSR;
+const bool native::write_permission_bit_allows = true;
 
 outcome<native::handle> native::try_lock(const std::string& folder) {
   const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

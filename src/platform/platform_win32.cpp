@@ -1,24 +1,13 @@
-// The Win32 half of the platform layer: the native primitives under the
-// front door (platform/native.h), and the process, desktop and text calls.
+// The Win32 file primitives under the front door (platform/native.h).
 //
-// The program's texts are UTF-8; every path and text crosses to the wide
-// (UTF-16) calls here, so Chinese names work whatever the system's code
-// page. Long absolute paths get the \\?\ prefix, which lifts the 260
-// character limit of the plain calls.
+// The program's texts are UTF-8; every path crosses to the wide (UTF-16)
+// calls here, so Chinese names work whatever the system's code page. Long
+// absolute paths get the \\?\ prefix, which lifts the 260 character limit
+// of the plain calls. The process, desktop and text calls are in
+// system_win32.cpp.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
+#include "platform/native_win32.h"
 
-#include <fcntl.h>
-#include <float.h>
-#include <io.h>
-
-#include <algorithm>
-#include <cfenv>
 #include <chrono>
 #include <cstring>
 #include <optional>
@@ -27,87 +16,19 @@
 #include <utility>
 #include <vector>
 
-#include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/hook_calls.h"
 #include "platform/native.h"
-#include "platform/process.h"
-#include "platform/system_library_win32.h"
-#include "platform/text.h"
-#include "platform/utf16.h"
 
 namespace vantor::platform {
 
-const char path_separator = '\\';
+using win32::from_last_error;
+using win32::kind_from_error;
+using win32::narrow;
+using win32::system_path;
+using win32::widen;
 
 namespace {
-
-// Every text crosses to the wide calls through the one conversion.
-std::wstring widen(std::string_view text) { return to_utf16(text); }
-std::string narrow(std::wstring_view wide) { return from_utf16(wide); }
-
-// A path for the wide calls: backslashes only, and long absolute paths
-// made into \\?\ paths (which the system takes literally, so they are made
-// full first).
-std::wstring system_path(std::string_view path) {
-  std::wstring wide = widen(path);
-  std::replace(wide.begin(), wide.end(), L'/', L'\\');
-  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
-  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return wide;
-  std::wstring full(needed, L'\0');
-  const DWORD written = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-  full.resize(written);
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
-failure_kind kind_from_error(DWORD code) {
-  switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return os_error::not_found;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return os_error::exists;
-    case ERROR_DIRECTORY:
-    case ERROR_CANT_ACCESS_FILE:
-      return os_error::not_a_file;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE:
-      return os_error::no_space;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NOT_READY:
-      return os_error::no_permission;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-      return os_error::in_use;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_GEN_FAILURE:
-      return os_error::io_error;
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_PARAMETER:
-      return os_error::name_refused;
-    default:
-      return os_error::other;
-  }
-}
-
-failure from_last_error(std::string_view path) {
-  const DWORD code = ::GetLastError();
-  return failure{kind_from_error(code), std::string(path), static_cast<std::int32_t>(code)};
-}
 
 HANDLE as_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 std::intptr_t as_number(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
@@ -187,8 +108,6 @@ outcome<HANDLE> open_regular(const std::string& path, DWORD access, DWORD share,
 }
 
 }  // namespace
-
-bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 // Windows folders ignore letter case themselves.
 const bool native::names_keep_letter_case = false;
@@ -389,7 +308,7 @@ status native::flush_file_at(const std::string& path) {
 // No call flushes a whole volume for a program without administrator
 // rights: the front door flushes each file below.
 std::optional<status> native::flush_file_system(const std::string&) { return std::nullopt; }
-bool native::flushes_file_system() { return false; }
+const bool native::flushes_file_system = false;
 
 outcome<std::uint64_t> native::free_space(const std::string& path) {
   ULARGE_INTEGER available{};
@@ -414,20 +333,17 @@ status native::check_writable(const std::string& folder) {
   return {};
 }
 
-namespace {
-constexpr std::string_view lock_file_name = "vantor-patcher.lock";
+const std::string_view native::lock_file_name = "vantor-patcher.lock";
 
-}  // namespace
-
-std::string_view folder_lock_file_name() { return lock_file_name; }
-
-bool is_writable(file_permissions permissions) { return (permissions.bits & FILE_ATTRIBUTE_READONLY) == 0; }
+// The read-only attribute: set, the file may not be written.
+const std::uint32_t native::write_permission_bit = FILE_ATTRIBUTE_READONLY;
+const bool native::write_permission_bit_allows = false;
 
 // A lock file opened without sharing: a second opener is refused while the
 // first holds it, and the system deletes it when the handle closes, also
 // when the process ends without closing it.
 outcome<native::handle> native::try_lock(const std::string& folder) {
-  const std::string lock_path = join_path(folder, lock_file_name);
+  const std::string lock_path = join_path(folder, native::lock_file_name);
   const HANDLE opened = ::CreateFileW(system_path(lock_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (opened != INVALID_HANDLE_VALUE) return as_number(opened);
@@ -573,234 +489,6 @@ status native::set_file_times(const std::string& path, file_time access, file_ti
   ::CloseHandle(handle);
   if (!set) return why;
   return {};
-}
-
-// --- DLLs ---------------------------------------------------------------------
-
-void load_dlls_from_system_folder_only() {
-  // SetDefaultDllDirectories exists from Windows 8 on, and on Windows 7 with
-  // its update KB2533623: looked up, so that the program starts without it.
-  using restrict_search_call = BOOL WINAPI(DWORD);
-  const auto restrict_search = reinterpret_cast<restrict_search_call*>(reinterpret_cast<any_function>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (restrict_search != nullptr && restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0) return;
-  // Without it, at least the current folder leaves the search; the DLLs
-  // the program loads itself come by full path (system_function_address).
-  ::SetDllDirectoryW(L"");
-}
-
-any_function system_function_address(const wchar_t* library, const char* name) {
-  // The DLL and the DLLs it imports, from the system folder only.
-  HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
-    // A system without the search flags: the full path into the system
-    // folder, whose DLLs the loaded one then finds first.
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size())));
-    if (folder.empty()) return nullptr;
-    module = ::LoadLibraryExW((folder + L"\\" + library).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  }
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<any_function>(::GetProcAddress(module, name));
-}
-
-// --- process ------------------------------------------------------------------
-
-namespace {
-
-// This program's own path, as the system has it; no fixed buffer, as it
-// may be longer than 260 characters. Empty when the system cannot say.
-std::wstring own_program_path() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  while (true) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-}  // namespace
-
-std::string executable_folder() {
-  std::string path = narrow(own_program_path());
-  if (path.starts_with("\\\\?\\")) path.erase(0, 4);
-  const auto last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string() : path.substr(0, last);
-}
-
-std::string absolute_path(std::string_view path) {
-  const bool absolute = path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
-  if (path.empty() || absolute || (path.size() >= 2 && is_separator(path[0]) && is_separator(path[1])))
-    return std::string(path);
-  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
-  std::wstring current(needed, L'\0');
-  current.resize(::GetCurrentDirectoryW(needed, current.data()));
-  std::string_view relative = path;
-  while (relative.starts_with(".\\") || relative.starts_with("./")) relative.remove_prefix(2);
-  if (relative == ".") return narrow(current);
-  if (!relative.empty() && is_separator(relative.front())) return narrow(current.substr(0, 2)) + std::string(relative);
-  return join_path(narrow(current), relative);
-}
-
-status set_current_folder(std::string_view path) {
-  if (path.empty()) return failure{os_error::not_found, {}};
-  if (!::SetCurrentDirectoryW(system_path(path).c_str())) return from_last_error(path);
-  return {};
-}
-
-std::vector<std::string> command_line_arguments(int argc, char** argv) {
-  // The shell splits the command line as every Windows program's runtime
-  // does.
-  static const auto split = system_function<decltype(::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
-  int count = 0;
-  wchar_t** wide = split != nullptr ? split(::GetCommandLineW(), &count) : nullptr;
-  if (wide == nullptr) return {argv, argv + argc};
-  std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
-  ::LocalFree(wide);
-  return arguments;
-}
-
-bool is_terminal(std::FILE* stream) {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-  DWORD mode = 0;
-  return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
-}
-
-bool write_text(std::FILE* stream, std::string_view text) {
-  const int descriptor = _fileno(stream);
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
-  DWORD mode = 0;
-  if (handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode)) {
-    std::fflush(stream);
-    const std::wstring wide = widen(text);
-    DWORD written = 0;
-    return wide.empty() ||
-           ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
-  }
-  // Redirected: UTF-8 bytes, with "\n" left as it is.
-  _setmode(descriptor, _O_BINARY);
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
-  return std::ferror(stream) == 0;
-}
-
-status native::open_address(const std::string& address) {
-  // The shell opens the address with the player's browser, as the file
-  // browser would for "explorer.exe <address>".
-  static const auto shell_execute = system_function<decltype(::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-  if (shell_execute == nullptr) return failure{os_error::not_found, "explorer.exe"};
-  const auto result = reinterpret_cast<std::intptr_t>(
-      shell_execute(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result <= 32) return failure{os_error::not_found, "explorer.exe"};
-  return {};
-}
-
-bool can_run_elevated() { return true; }
-
-native::program_call native::this_program_call() {
-  const std::wstring path = own_program_path();
-  // The arguments as the program got them: the command line after the
-  // program's own name, quoted or not.
-  std::wstring_view line = ::GetCommandLineW();
-  if (!line.empty() && line.front() == L'"') {
-    const auto end = line.find(L'"', 1);
-    line.remove_prefix(end == std::wstring_view::npos ? line.size() : end + 1);
-  } else {
-    const auto end = line.find_first_of(L" \t");
-    line.remove_prefix(end == std::wstring_view::npos ? line.size() : end);
-  }
-  while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
-  return {narrow(path), narrow(line)};
-}
-
-status native::run_elevated(const program_call& call) {
-  static const auto execute = system_function<decltype(::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-  if (execute == nullptr) return failure{os_error::not_found, "shell32.dll"};
-  const std::wstring program = widen(call.program), arguments = widen(call.arguments);
-  const std::wstring folder = widen(parent_folder(call.program));
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOASYNC;
-  info.lpVerb = L"runas";
-  info.lpFile = program.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (execute(&info)) return {};
-  // ERROR_CANCELLED: the player said no to the prompt.
-  return from_last_error(call.program);
-}
-
-namespace {
-
-// Length of the GB18030 sequence at bytes[i]: 1, 2 or 4, or 0 when no
-// sequence starts there.
-std::size_t gb18030_sequence_length(std::string_view bytes, std::size_t i) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-  const unsigned char lead = at(i);
-  if (lead < 0x80) return 1;
-  if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size()) return 0;
-  const unsigned char second = at(i + 1);
-  if (second >= 0x40 && second <= 0xFE && second != 0x7F) return 2;
-  if (second >= 0x30 && second <= 0x39 && i + 3 < bytes.size() && at(i + 2) >= 0x81 && at(i + 2) <= 0xFE &&
-      at(i + 3) >= 0x30 && at(i + 3) <= 0x39)
-    return 4;
-  return 0;
-}
-
-// One valid sequence in the code page, or nothing when it does not decode.
-std::wstring decode_sequence(std::string_view sequence, UINT code_page) {
-  wchar_t wide[4];
-  const int made = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, sequence.data(),
-                                         static_cast<int>(sequence.size()), wide, 4);
-  return made > 0 ? std::wstring(wide, static_cast<std::size_t>(made)) : std::wstring();
-}
-
-}  // namespace
-
-std::string native_error_text(std::int32_t code) {
-  wchar_t* text = nullptr;
-  const DWORD length =
-      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring wide(text != nullptr ? text : L"", length);
-  if (text != nullptr) ::LocalFree(text);
-  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' || wide.back() == L'.'))
-    wide.pop_back();
-  return narrow(wide);
-}
-
-std::string decode_gb18030(std::string_view bytes) {
-  // GB18030 where the system has it (code page 54936); GBK (936) where it is
-  // refused, as Wine does.
-  UINT code_page = 54936;
-  if (decode_sequence("\xB0\xA1", code_page).empty()) code_page = 936;
-  std::wstring wide;
-  wide.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = gb18030_sequence_length(bytes, i);
-    std::wstring decoded = length == 0 ? std::wstring() : decode_sequence(bytes.substr(i, length), code_page);
-    if (decoded.empty()) {
-      wide += L'\xFFFD';
-      ++i;
-      continue;
-    }
-    wide += decoded;
-    i += length;
-  }
-  return narrow(wide);
-}
-
-void reset_floating_point() {
-  std::fesetround(FE_TONEAREST);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  // Every floating-point exception masked: none traps.
-  unsigned int ignored = 0;
-  _controlfp_s(&ignored, _MCW_EM, _MCW_EM);
 }
 
 }  // namespace vantor::platform

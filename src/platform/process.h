@@ -11,6 +11,12 @@
 
 namespace vantor::platform {
 
+/// Keeps DLLs in the program's own folder from ever being loaded in place of
+/// the system's: on Windows the DLL search of the whole process is
+/// restricted to the system folder (platform/system_library_win32.h). Does
+/// nothing elsewhere. The first call of every program's main.
+void load_libraries_from_system_folder_only();
+
 /// The folder of the running program, without a trailing separator.
 std::string executable_folder();
 /// The path made absolute against the current directory (not otherwise

@@ -6,15 +6,11 @@
 // loaded by name: a version.dll or shcore.dll put there would run inside the
 // patcher. So the programs import statically only DLLs that Windows always
 // takes from its own list of known DLLs (kernel32, msvcrt, user32, gdi32),
-// restrict the search to the system folder first thing in main, and load
+// restrict the search to the system folder first thing in main
+// (load_libraries_from_system_folder_only, platform/process.h), and load
 // every other DLL (the shell, COM) here, by name from the system folder.
 
 namespace vantor::platform {
-
-/// Restricts the DLL search of the whole process to the system folder,
-/// also for DLLs the system itself loads later (user32's uxtheme, the
-/// shell's shcore). The first call of every Windows program's main.
-void load_dlls_from_system_folder_only();
 
 /// A function of any type, as GetProcAddress gives it.
 using any_function = void (*)();

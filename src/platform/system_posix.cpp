@@ -32,6 +32,10 @@ bool is_separator(char c) { return c == '/'; }
 
 // --- process ------------------------------------------------------------------
 
+// Libraries come from the system's own search path, which the program's
+// folder is not on.
+void load_libraries_from_system_folder_only() {}
+
 namespace {
 
 // This program's own path; empty when the system cannot say.

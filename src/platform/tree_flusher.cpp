@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/flush_walk.h"
 #include "platform/hook_calls.h"
 #include "platform/native.h"
 #include "platform/system_error.h"
@@ -74,25 +75,16 @@ struct tree_flusher::shared {
     threads.clear();
   }
 
-  // Every file below a folder the threads did not flush, then the folder.
-  status flush_rest(const std::string& below) {
-    for (const auto& name : list_folder(below)) {
-      const std::string path = join_path(below, name);
-      const auto kind = native::look_at(path);
-      if (!kind) continue;  // gone meanwhile
-      if (*kind == entry_kind::folder) {
-        if (status done = flush_rest(path); !done) return done;
-      } else if (*kind == entry_kind::file && !flushed.contains(path)) {
-        if (status done = flush_one_file(path); !done) return done;
-      }
-    }
-    return native::flush_folder(below);
+  // Every file below the folder the threads did not flush, then the folders.
+  status flush_rest() {
+    return flush_files_below(
+        folder, [this](const std::string& path) { return flushed.contains(path) ? status() : flush_one_file(path); });
   }
 };
 
 tree_flusher::tree_flusher(std::string folder, method how) : shared_(std::make_unique<shared>()) {
   shared_->folder = std::move(folder);
-  shared_->each_file = how == method::each_file || !native::flushes_file_system() || hook_calls::flushes_each_file();
+  shared_->each_file = how == method::each_file || !native::flushes_file_system || hook_calls::flushes_each_file();
 }
 
 tree_flusher::~tree_flusher() { shared_->stop_threads(); }
@@ -125,7 +117,7 @@ status tree_flusher::finish() {
   const auto kind = native::look_at(state.folder);
   if (!kind) return kind.error();
   if (*kind != entry_kind::folder) return failure{os_error::not_a_file, state.folder};
-  return state.flush_rest(state.folder);
+  return state.flush_rest();
 }
 
 }  // namespace vantor::platform

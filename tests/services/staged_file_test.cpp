@@ -47,7 +47,8 @@ TEST_P(StagedFault, OldFileSurvivesAndNoTemporaryStays) {
     EXPECT_EQ(replaced.error().kind, os_error::io_error);
   }
   EXPECT_EQ(file_bytes(dir / "full.bin"), bytes_of("hello"));
-  EXPECT_FALSE(exists(dir / (std::string("full.bin") + std::string(temporary_suffix))));
+  const std::string temporary = "full.bin" + std::string(temporary_suffix);
+  EXPECT_FALSE(exists(dir / temporary));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, StagedFault,

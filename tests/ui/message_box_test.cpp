@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/qt_message_boxes.h"
+#include "ui/qt/qt_message_boxes.h"
 
 namespace vantor {
 namespace {

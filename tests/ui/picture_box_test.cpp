@@ -10,7 +10,7 @@
 #include <ostream>
 
 #include "services/values.h"
-#include "ui/qt_picture_box.h"
+#include "ui/qt/qt_picture_box.h"
 
 namespace vantor {
 namespace {

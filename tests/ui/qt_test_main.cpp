@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "ui/qt_conversions.h"
+#include "ui/qt/qt_conversions.h"
 
 // LeakSanitizer stumbles over the dynamic TLS that Qt's platform plugins and
 // glib set up (it crashes walking it, or reports glib's per-thread blocks);

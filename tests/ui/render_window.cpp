@@ -9,13 +9,13 @@
 #include <string>
 
 #include "app/frame/program_frame.h"
-#include "app/gui/qt_toolkit.h"
+#include "app/qt/qt_toolkit.h"
 #include "demo_folder.h"
 #include "formats/demo_bundle.h"
 #include "support/fake_ports.h"
 #include "support/temp_folder.h"
-#include "ui/qt_application_icon.h"
-#include "ui/qt_conversions.h"
+#include "ui/qt/qt_application_icon.h"
+#include "ui/qt/qt_conversions.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

@@ -15,12 +15,12 @@
 #include <ostream>
 
 #include "support/edit_box_rows.h"
-#include "ui/qt_caption_label.h"
-#include "ui/qt_conversions.h"
-#include "ui/qt_edit_boxes.h"
-#include "ui/qt_picture_box.h"
-#include "ui/qt_push_button.h"
-#include "ui/qt_window_builder.h"
+#include "ui/qt/qt_caption_label.h"
+#include "ui/qt/qt_conversions.h"
+#include "ui/qt/qt_edit_boxes.h"
+#include "ui/qt/qt_picture_box.h"
+#include "ui/qt/qt_push_button.h"
+#include "ui/qt/qt_window_builder.h"
 #include "ui/window_geometry.h"
 
 namespace vantor {

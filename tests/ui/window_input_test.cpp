@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "support/tab_rows.h"
-#include "ui/qt_window_builder.h"
+#include "ui/qt/qt_window_builder.h"
 
 namespace vantor {
 namespace {

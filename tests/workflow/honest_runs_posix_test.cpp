@@ -14,8 +14,8 @@
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/player_texts.h"
+#include "workflow/game_status.h"
 #include "workflow/session.h"
-#include "workflow/status.h"
 
 namespace vantor {
 namespace {

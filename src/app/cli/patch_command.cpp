@@ -9,8 +9,8 @@
 #include "platform/outcome.h"
 #include "platform/system_error.h"
 #include "services/files.h"
+#include "workflow/game_status.h"
 #include "workflow/session.h"
-#include "workflow/status.h"
 
 namespace vantor {
 

@@ -14,11 +14,11 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/gui/qt_toolkit.h"
+#include "app/qt/qt_toolkit.h"
 #include "frame_driver.h"
-#include "ui/qt_conversions.h"
-#include "ui/qt_edit_boxes.h"
-#include "ui/qt_picture_box.h"
+#include "ui/qt/qt_conversions.h"
+#include "ui/qt/qt_edit_boxes.h"
+#include "ui/qt/qt_picture_box.h"
 
 namespace vantor::testing {
 namespace {

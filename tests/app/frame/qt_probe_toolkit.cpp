@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/gui/run_patcher_window.h"
+#include "app/qt/run_patcher_window.h"
 #include "formats/demo_bundle.h"
 #include "platform/process.h"
 #include "probe_toolkit.h"

@@ -1,11 +1,11 @@
-#include "app/gui/qt_toolkit.h"
+#include "app/qt/qt_toolkit.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
-#include "ui/qt_message_boxes.h"
-#include "ui/qt_window_builder.h"
+#include "ui/qt/qt_message_boxes.h"
+#include "ui/qt/qt_window_builder.h"
 
 namespace vantor {
 

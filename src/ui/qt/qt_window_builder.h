@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "ui/qt_window.h"
+#include "ui/qt/qt_window.h"
 #include "ui/window_definition.h"
 
 namespace vantor {

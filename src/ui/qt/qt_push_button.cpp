@@ -1,4 +1,4 @@
-#include "ui/qt_push_button.h"
+#include "ui/qt/qt_push_button.h"
 
 #include <QKeyEvent>
 

@@ -1,11 +1,11 @@
-#include "ui/qt_edit_boxes.h"
+#include "ui/qt/qt_edit_boxes.h"
 
 #include <QPainter>
 #include <QTextCursor>
 #include <limits>
 
 #include "ui/edit_box_text.h"
-#include "ui/qt_conversions.h"
+#include "ui/qt/qt_conversions.h"
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "ui/qt_window_builder.h"
+#include "ui/qt/qt_window_builder.h"
 
 #include <QAbstractButton>
 #include <type_traits>
 
-#include "ui/qt_caption_label.h"
-#include "ui/qt_conversions.h"
-#include "ui/qt_edit_boxes.h"
-#include "ui/qt_picture_box.h"
-#include "ui/qt_push_button.h"
+#include "ui/qt/qt_caption_label.h"
+#include "ui/qt/qt_conversions.h"
+#include "ui/qt/qt_edit_boxes.h"
+#include "ui/qt/qt_picture_box.h"
+#include "ui/qt/qt_push_button.h"
 
 namespace vantor {
 

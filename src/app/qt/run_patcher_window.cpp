@@ -1,12 +1,12 @@
-#include "app/gui/run_patcher_window.h"
+#include "app/qt/run_patcher_window.h"
 
 #include <QApplication>
 
 #include "app/frame/program_frame.h"
-#include "app/gui/qt_toolkit.h"
-#include "ui/qt_application_icon.h"
-#include "ui/qt_conversions.h"
-#include "ui/qt_message_boxes.h"
+#include "app/qt/qt_toolkit.h"
+#include "ui/qt/qt_application_icon.h"
+#include "ui/qt/qt_conversions.h"
+#include "ui/qt/qt_message_boxes.h"
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "ui/qt_conversions.h"
+#include "ui/qt/qt_conversions.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "ui/qt_caption_label.h"
+#include "ui/qt/qt_caption_label.h"
 
 #include <QMouseEvent>
 #include <QPainter>

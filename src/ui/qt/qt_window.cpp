@@ -1,4 +1,4 @@
-#include "ui/qt_window.h"
+#include "ui/qt/qt_window.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -8,10 +8,10 @@
 #include <QWindow>
 
 #include "ui/focus_order.h"
-#include "ui/qt_caption_label.h"
-#include "ui/qt_conversions.h"
-#include "ui/qt_edit_boxes.h"
-#include "ui/qt_picture_box.h"
+#include "ui/qt/qt_caption_label.h"
+#include "ui/qt/qt_conversions.h"
+#include "ui/qt/qt_edit_boxes.h"
+#include "ui/qt/qt_picture_box.h"
 #include "ui/window_geometry.h"
 
 namespace vantor {

@@ -1,4 +1,4 @@
-#include "workflow/status.h"
+#include "workflow/game_status.h"
 
 #include "formats/game_layout.h"
 #include "platform/system_error.h"

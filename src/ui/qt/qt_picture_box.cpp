@@ -1,4 +1,4 @@
-#include "ui/qt_picture_box.h"
+#include "ui/qt/qt_picture_box.h"
 
 #include <QImageReader>
 #include <QPainter>

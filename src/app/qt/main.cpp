@@ -1,5 +1,5 @@
 // vantor-patcher: the game's own stock bundle.
 
-#include "app/gui/run_patcher_window.h"
+#include "app/qt/run_patcher_window.h"
 
 int main(int argc, char** argv) { return vantor::run_patcher_window(argc, argv, vantor::game_stock_identity); }

@@ -1,4 +1,4 @@
-#include "ui/qt_application_icon.h"
+#include "ui/qt/qt_application_icon.h"
 
 #include <QImage>
 #include <QPixmap>

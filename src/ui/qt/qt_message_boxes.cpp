@@ -1,9 +1,9 @@
-#include "ui/qt_message_boxes.h"
+#include "ui/qt/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/qt_conversions.h"
+#include "ui/qt/qt_conversions.h"
 
 namespace vantor {
 

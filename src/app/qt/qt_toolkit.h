@@ -7,7 +7,7 @@
 #include <QObject>
 
 #include "app/frame/window_holding_toolkit.h"
-#include "ui/qt_window.h"
+#include "ui/qt/qt_window.h"
 
 namespace vantor {
 
