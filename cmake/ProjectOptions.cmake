@@ -39,16 +39,22 @@ if(VANTOR_BUILD_FUZZERS)
   target_link_options(vantor_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Every build names its source files relative to the source folder, so the
+# bytes of a program do not depend on where the source lies, and the
+# release archives' builds (tools/dist.sh) compile exactly as the others do:
+# a compiler cache shared by all builds then serves the archives' build.
+# No build writes debug information into the released programs and the
+# generated sources name no paths, so the build folder needs no mapping.
+add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=")
+
 # The build of the release archives (tools/dist.sh): stripped programs whose
 # bytes depend on the commit only, not on where the source and build folders
-# lie or when the build ran. Every compiled file, third-party ones included,
-# names its paths relative to those folders; MinGW's linker leaves out the
-# time stamp it otherwise writes into each program's headers. The time the
-# compiler puts in __DATE__ comes from SOURCE_DATE_EPOCH, which tools/dist.sh
-# sets from the commit.
+# lie or when the build ran. MinGW's linker leaves out the time stamp it
+# otherwise writes into each program's headers. The time the compiler puts
+# in __DATE__ comes from SOURCE_DATE_EPOCH, which tools/dist.sh sets from the
+# commit.
 option(VANTOR_RELEASE_PACKAGE "Build the programs as the release archives ship them: stripped and reproducible" OFF)
 if(VANTOR_RELEASE_PACKAGE)
-  add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=" "-ffile-prefix-map=${CMAKE_BINARY_DIR}/=")
   add_link_options(-s)
   if(WIN32)
     add_link_options(-Wl,--no-insert-timestamp)

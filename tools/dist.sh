@@ -51,10 +51,10 @@ for platform in linux windows; do
   cmake --preset "dist-$platform" "-DVANTOR_RESTORE_DIR=$restore_dir" >/dev/null
   cmake --build --preset "dist-$platform"
 done
-linux=$root/build/dist/linux/bin
-windows=$root/build/dist/windows/bin
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/dist/linux/CMakeCache.txt)
-[ -n "$version" ] || { echo "dist.sh: no project version in build/dist/linux/CMakeCache.txt" >&2; exit 1; }
+linux=$root/build/dist-linux/bin
+windows=$root/build/windows/dist/bin
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/dist-linux/CMakeCache.txt)
+[ -n "$version" ] || { echo "dist.sh: no project version in build/dist-linux/CMakeCache.txt" >&2; exit 1; }
 
 echo "== checking the programs"
 # Windows: nothing but Windows' own DLLs, and the version in each file's
@@ -93,7 +93,7 @@ for program in vantor-patcher vantor-patcher-demo; do
 done
 
 echo "== packing vantor-patcher $version"
-stage=$root/build/dist/stage
+stage=$root/build/dist-stage
 rm -rf "$stage" dist
 mkdir -p "$stage/licenses-crlf" dist
 python3 tools/dist/pack.py guide packaging/guide-zh.txt "$stage/guide.txt" "$version"

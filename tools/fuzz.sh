@@ -7,6 +7,8 @@
 # FUZZ_SECONDS (60 by default); bundle inspection, description decoding and
 # the frame summary, small and quick, for FUZZ_SHORT_SECONDS (20 by default,
 # FUZZ_SECONDS when only that is given).
+# FUZZ_JOBS harnesses run side by side (1 by default); each still gets its
+# whole time.
 # For a long run: FUZZ_SECONDS=3600 tools/fuzz.sh
 # With --long each harness runs until 10 million executions instead (not for
 # CI). Harness names after it run only those, e.g.
@@ -40,7 +42,11 @@ for harness in $harnesses; do targets="$targets fuzz_${harness%%:*}"; done
 cmake --preset fuzz >/dev/null
 # shellcheck disable=SC2086
 cmake --build --preset fuzz --target $targets
-for harness in $harnesses; do
+jobs="${FUZZ_JOBS:-1}"
+# Runs one harness; its summary or, when it finds a fault, the end of its
+# log and where the input is.
+run_harness() {
+  harness=$1
   name="${harness%%:*}"
   rest="${harness#*:}"
   seeds="${rest%%:*}"
@@ -68,7 +74,24 @@ for harness in $harnesses; do
       "$work" "tests/fuzz/corpus/$seeds" >"$log" 2>&1; then
     tail -40 "$log"
     echo "fuzz_$name found a fault; the input is in build/fuzz/crash-$name-*"
-    exit 1
+    return 1
   fi
-  grep -E "^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb" "$log"
+  grep -E "^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb" "$log" |
+    sed "s/^/fuzz_$name: /"
+}
+
+failed=0
+running=0
+pids=""
+for harness in $harnesses; do
+  run_harness "$harness" &
+  pids="$pids $!"
+  running=$((running + 1))
+  if [ "$running" -ge "$jobs" ]; then
+    for pid in $pids; do wait "$pid" || failed=1; done
+    pids=""
+    running=0
+  fi
 done
+for pid in $pids; do wait "$pid" || failed=1; done
+exit "$failed"

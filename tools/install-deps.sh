@@ -6,7 +6,7 @@ packages="build-essential cmake pkg-config ninja-build
   zlib1g-dev libminizip-dev qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   fonts-noto-cjk xvfb xauth unzip clang libclang-rt-dev xdelta3
-  clang-format-14 clang-tidy-14 python3"
+  clang-format-14 clang-tidy-14 python3 ccache"
 
 missing=""
 for p in $packages; do

@@ -1,8 +1,8 @@
 // The front door of the file system calls, the same on every system: each
 // public call is defined here once, with its argument checks, the question
-// to the fault hook, the letter-case lookup and the portable algorithms
-// (recursive removal, the copy loop, the flush walk of a tree, the lock's
-// wait). The native primitives under it are in platform_posix.cpp or
+// to the fault hook, the letter-case lookup (letter_case.cpp) and the
+// portable algorithms (recursive removal, the copy loop, the flush walk of a
+// tree, the lock's wait). The native primitives under it are in platform_posix.cpp or
 // platform_win32.cpp (platform/native.h).
 
 #include "platform/files.h"
@@ -31,28 +31,6 @@ std::string looked_up(std::string_view path, path_lookup lookup) {
 std::string folder_or_current(std::string_view path) {
   return resolve_path(path.empty() ? std::string_view(".") : path);
 }
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-  return true;
-}
-
-// The single entry of folder whose name equals part without regard to case.
-std::optional<std::string> unique_case_match(const std::string& folder, std::string_view part) {
-  std::optional<std::string> match;
-  for (auto& name : list_folder(folder.empty() ? "." : folder)) {
-    if (!equal_ignoring_ascii_case(name, part)) continue;
-    if (match) return std::nullopt;  // ambiguous: the folder was made on a case-sensitive system
-    match = std::move(name);
-  }
-  return match;
-}
-
-bool exists_exactly(const std::string& path) { return native::look_at(path).ok(); }
 
 // Removes a resolved entry and, for a folder, everything in it first.
 status remove_resolved(const std::string& path) {
@@ -101,32 +79,6 @@ std::string parent_folder(std::string_view path) {
   if (last == 0) return std::string(path.substr(0, 1));
   if (native::paths_have_drives && last == 2 && path[1] == ':') return std::string(path.substr(0, 3));  // C:\ keeps it
   return std::string(path.substr(0, last));
-}
-
-std::string resolve_path(std::string_view path) {
-  std::string exact(path);
-  if (!native::names_keep_letter_case || exact.empty() || exists_exactly(exact)) return exact;
-
-  std::string resolved = path.front() == path_separator ? std::string(1, path_separator) : std::string();
-  std::size_t position = resolved.size();
-  bool resolving = true;
-  while (true) {
-    auto next = path.find(path_separator, position);
-    if (next == std::string_view::npos) next = path.size();
-    const auto part = path.substr(position, next - position);
-    std::string candidate = resolved + std::string(part);
-    if (resolving && !part.empty() && part != "." && part != ".." && !exists_exactly(candidate)) {
-      if (auto match = unique_case_match(resolved, part))
-        candidate = resolved + *match;
-      else
-        resolving = false;  // the rest does not exist; keep it as asked for
-    }
-    resolved = std::move(candidate);
-    if (next == path.size()) break;
-    resolved += path_separator;
-    position = next + 1;
-  }
-  return resolved;
 }
 
 // --- looking at entries -------------------------------------------------------

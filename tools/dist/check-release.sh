@@ -27,8 +27,8 @@ fi
 . "$wine_dir/session.env"
 wine=/usr/lib/wine/wine64
 dist=$root/dist
-make_demo=$root/build/dist/linux/bin/vantor-make-demo
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/build/dist/linux/CMakeCache.txt")
+make_demo=$root/build/dist-linux/bin/vantor-make-demo
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/build/dist-linux/CMakeCache.txt")
 name=vantor-patcher-$version
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-release-check.XXXXXX")

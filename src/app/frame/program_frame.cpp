@@ -36,6 +36,8 @@ program_frame::~program_frame() {
   g_frame = nullptr;
 }
 
+// It changes the process (its current folder), which no const could say.
+// NOLINTNEXTLINE(readability-make-member-function-const)
 void program_frame::init_frame() {
   if (hooks_.run_folder.empty()) {
     fix_run_folder();
