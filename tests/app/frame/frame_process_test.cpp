@@ -52,11 +52,11 @@ TEST_P(ProgramRun, EndsWithItsExitCode) {
 
   QProcess process;
   process.setWorkingDirectory(QStringLiteral("/"));  // the program moves to its own folder
-  // Under AddressSanitizer a failed allocation must come back as null, as it
-  // does from the plain heap, instead of stopping the program.
+  // Under a sanitizer a failed allocation must come back as null, as it does
+  // from the plain heap, instead of stopping the program.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("ASAN_OPTIONS"), environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                                                         QStringLiteral(":allocator_may_return_null=1"));
+  for (const QString& sanitizer : {QStringLiteral("ASAN_OPTIONS"), QStringLiteral("TSAN_OPTIONS")})
+    environment.insert(sanitizer, environment.value(sanitizer) + QStringLiteral(":allocator_may_return_null=1"));
   process.setProcessEnvironment(environment);
   process.start(QString::fromStdString(program.string()), row.arguments);
   ASSERT_TRUE(process.waitForFinished(60000)) << "the program did not end";
