@@ -61,6 +61,8 @@ bool read_only_refused() { return hook_says(&fault_hook::read_only_refused); }
 
 bool flushes_each_file() { return hook_says(&fault_hook::flushes_each_file); }
 
+bool threads_refused() { return hook_says(&fault_hook::threads_refused); }
+
 }  // namespace hook_calls
 
 }  // namespace vantor::platform

@@ -40,6 +40,8 @@ enum class operation {
   make_link,
   run_elevated,
   check_writable,
+  link,
+  open_folder,
 };
 
 /// What the hook asks of one operation.
@@ -72,6 +74,9 @@ class fault_hook {
   /// where the system flushes a whole file system in one call: lets tests
   /// on Linux take Windows' way through the flushes.
   virtual bool flushes_each_file() { return false; }
+  /// Whether a thread the platform layer would start (the tree flusher's)
+  /// is refused, as when the system has none to give.
+  virtual bool threads_refused() { return false; }
 };
 
 /// Installs a hook (nullptr removes it).

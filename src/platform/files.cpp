@@ -149,6 +149,12 @@ status file::flush() {
   return native::flush(handle_, path_);
 }
 
+status file::set_times(file_time access, file_time modification) {
+  if (handle_ < 0) return fail(os_error::other);
+  if (const auto refusal = hook_calls::refused(operation::set_file_times, path_)) return *refusal;
+  return native::set_times(handle_, access, modification, path_);
+}
+
 status file::close() {
   if (handle_ < 0) return fail(os_error::other);
   const native::handle handle = std::exchange(handle_, -1);
@@ -218,6 +224,17 @@ status copy_file(std::string_view from, std::string_view to) {
   status closed = native::close(*out, target);
   if (!copied) return copied;
   return closed;
+}
+
+status link_file(std::string_view existing, std::string_view new_path) {
+  if (existing.empty() || new_path.empty()) return no_path();
+  const std::string source = resolve_path(existing);
+  const std::string target = resolve_path(new_path);
+  if (const auto refusal = hook_calls::refused(operation::link, source, target)) return *refusal;
+  const auto kind = native::look_at(source);
+  if (!kind) return kind.error();
+  if (*kind != entry_kind::file) return failure{os_error::not_a_file, source};
+  return native::make_hard_link(source, target);
 }
 
 status remove_entry(std::string_view path) {
@@ -312,6 +329,94 @@ outcome<folder_lock> lock_folder(std::string_view path, std::chrono::millisecond
 }
 
 std::string_view folder_lock_file_name() { return native::lock_file_name; }
+
+// --- held folders ------------------------------------------------------------------
+
+outcome<held_folder> held_folder::open(std::string_view path) {
+  if (path.empty()) return no_path();
+  std::string resolved = resolve_path(path);
+  if (const auto refusal = hook_calls::refused(operation::open_folder, resolved)) return *refusal;
+  const auto handle = native::open_folder(resolved);
+  if (!handle) return handle.error();
+  return held_folder(*handle, std::move(resolved));
+}
+
+held_folder::held_folder(held_folder&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+
+held_folder& held_folder::operator=(held_folder&& other) noexcept {
+  if (this != &other) {
+    release();
+    handle_ = std::exchange(other.handle_, -1);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+held_folder::~held_folder() { release(); }
+
+void held_folder::release() {
+  if (handle_ >= 0) native::release_folder(std::exchange(handle_, -1));
+}
+
+outcome<held_folder> held_folder::duplicate() const {
+  if (handle_ < 0) return failure{os_error::other, path_};
+  const auto handle = native::duplicate_folder(handle_, path_);
+  if (!handle) return handle.error();
+  return held_folder(*handle, path_);
+}
+
+outcome<held_folder> held_folder::open_folder(std::string_view name) const {
+  std::string path = inside(name);
+  if (handle_ < 0) return failure{os_error::other, path};
+  if (const auto refusal = hook_calls::refused(operation::open_folder, path)) return *refusal;
+  const auto handle = native::open_folder_in(handle_, std::string(name), path);
+  if (!handle) return handle.error();
+  return held_folder(*handle, std::move(path));
+}
+
+status held_folder::create_folder(std::string_view name) const {
+  const std::string path = inside(name);
+  if (handle_ < 0) return failure{os_error::other, path};
+  if (const auto refusal = hook_calls::refused(operation::create_folder, path)) return *refusal;
+  return native::create_folder_in(handle_, std::string(name), path);
+}
+
+outcome<file> held_folder::create_file(std::string_view name) const {
+  std::string path = inside(name);
+  if (handle_ < 0) return failure{os_error::other, path};
+  if (const auto refusal = hook_calls::refused(operation::open, path)) return *refusal;
+  const auto handle = native::create_file_in(handle_, std::string(name), path);
+  if (!handle) return handle.error();
+  return file(*handle, std::move(path));
+}
+
+outcome<file> held_folder::rewrite_file(std::string_view name) const {
+  std::string path = inside(name);
+  if (handle_ < 0) return failure{os_error::other, path};
+  if (const auto refusal = hook_calls::refused(operation::open, path)) return *refusal;
+  const auto handle = native::rewrite_file_in(handle_, std::string(name), path);
+  if (!handle) return handle.error();
+  return file(*handle, std::move(path));
+}
+
+status held_folder::remove_file(std::string_view name) const {
+  const std::string path = inside(name);
+  if (handle_ < 0) return failure{os_error::other, path};
+  if (const auto refusal = hook_calls::refused(operation::remove, path)) return *refusal;
+  return native::remove_file_in(handle_, std::string(name), path);
+}
+
+entry_kind held_folder::kind_of(std::string_view name) const {
+  if (handle_ < 0) return entry_kind::none;
+  return native::look_at_in(handle_, std::string(name), inside(name)).value_or(entry_kind::none);
+}
+
+bool held_folder::is_at(std::string_view path) const {
+  return handle_ >= 0 && !path.empty() && native::is_held_folder_at(handle_, std::string(path));
+}
+
+std::size_t held_folders_to_keep() { return native::folders_kept_held; }
 
 // --- attributes -------------------------------------------------------------------
 

@@ -67,6 +67,12 @@ entry_kind kind_of(std::string_view path);
 /// Names in a folder, without "." and "..". Empty when it cannot be read.
 std::vector<std::string> list_folder(std::string_view folder);
 
+/// A file's time, in seconds and nanoseconds since 1970-01-01 UTC.
+struct file_time {
+  std::int64_t seconds = 0;
+  std::int32_t nanoseconds = 0;
+};
+
 /// How open_file opens.
 enum class open_mode {
   read,            ///< existing file, read only
@@ -98,11 +104,14 @@ class file {
   outcome<std::int64_t> size();
   /// Makes the written data durable (fsync).
   status flush();
+  /// Sets the last-access and last-write times (see set_file_times).
+  status set_times(file_time access, file_time modification);
   /// Closes the file; a failure here may have lost written data.
   status close();
 
  private:
   friend outcome<file> open_file(std::string_view path, open_mode mode, path_lookup lookup);
+  friend class held_folder;
   failure fail(failure_kind kind) const { return failure{kind, path_}; }
   file(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   std::intptr_t handle_ = -1;  ///< the system's descriptor or handle; -1 when closed
@@ -125,6 +134,11 @@ status remove_file(std::string_view path);
 /// Copies a regular file's bytes to a new file; fails when anything is at
 /// the target already.
 status copy_file(std::string_view from, std::string_view to);
+/// Gives a regular file a second name (a hard link) in the same file
+/// system, without copying a byte; fails when anything is at new_path,
+/// when existing is not a regular file, and where the file system has no
+/// hard links.
+status link_file(std::string_view existing, std::string_view new_path);
 /// Removes whatever is at the path (a file, link, pipe, or a folder with
 /// everything in it) without following links. On a failure below a folder
 /// the rest is still tried, and the first failure is given.
@@ -179,6 +193,68 @@ std::string_view folder_lock_file_name();
 /// name is not_a_file, naming it.
 outcome<folder_lock> lock_folder(std::string_view path, std::chrono::milliseconds wait);
 
+/// A folder held open, for building a tree below it that no other program
+/// can redirect: every folder and file below it is made and entered through
+/// the handle of the folder that holds it, never by a path from above (POSIX
+/// openat and mkdirat, with links refused at every step), and files are
+/// created exclusively. A folder on the way that another program swaps for a
+/// link meanwhile is refused, so nothing is ever made outside. On Windows the
+/// folder is also held without sharing its deletion, so that nobody can
+/// rename or replace it while it is held. The path is the folder's as it
+/// was opened, for messages and for the next open below it.
+class held_folder {
+ public:
+  /// Opens the folder at the path; a link there (or anything but a folder)
+  /// is refused as not_a_folder.
+  static outcome<held_folder> open(std::string_view path);
+
+  held_folder(held_folder&& other) noexcept;
+  held_folder& operator=(held_folder&& other) noexcept;
+  held_folder(const held_folder&) = delete;
+  held_folder& operator=(const held_folder&) = delete;
+  ~held_folder();
+
+  const std::string& path() const { return path_; }
+
+  /// A second hold on the same folder.
+  outcome<held_folder> duplicate() const;
+  /// Opens the folder of that name inside this one; a link or anything but
+  /// a folder is refused as not_a_folder.
+  outcome<held_folder> open_folder(std::string_view name) const;
+  /// Creates a folder of that name inside this one (exists when anything is
+  /// there).
+  status create_folder(std::string_view name) const;
+  /// Creates a new regular file of that name inside this one, for writing
+  /// (exists when anything is there, a link included).
+  outcome<file> create_file(std::string_view name) const;
+  /// Opens the regular file of that name inside this one for writing, its
+  /// contents cut to nothing (a link or anything but a regular file there
+  /// is refused as not_a_file).
+  outcome<file> rewrite_file(std::string_view name) const;
+  /// Removes the file or link of that name inside this one.
+  status remove_file(std::string_view name) const;
+  /// What stands at that name inside this one, links not followed (none
+  /// when nothing does).
+  entry_kind kind_of(std::string_view name) const;
+  /// Whether the path still names this very folder (not a link to it, not
+  /// another folder put in its place).
+  bool is_at(std::string_view path) const;
+  /// Lets the folder go (before it is renamed, which Windows refuses while
+  /// it is held).
+  void release();
+
+ private:
+  held_folder(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  std::string inside(std::string_view name) const { return join_path(path_, name); }
+  std::intptr_t handle_ = -1;
+  std::string path_;
+};
+
+/// How many folders a builder of a tree keeps held at once: a few where
+/// each is entered through its parent's handle (POSIX), every one where
+/// holding a folder is what keeps its path from being redirected (Windows).
+std::size_t held_folders_to_keep();
+
 /// Gives the owner write permission, or takes every write permission away.
 status set_writable(std::string_view path, bool writable);
 
@@ -201,12 +277,7 @@ outcome<std::string> read_link(std::string_view path);
 /// Makes a symbolic link holding link_text at the path; fails when anything
 /// is there already.
 status make_link(std::string_view link_text, std::string_view path);
-/// Sets the last-access and last-write times, in seconds and nanoseconds
-/// since 1970-01-01 UTC.
-struct file_time {
-  std::int64_t seconds = 0;
-  std::int32_t nanoseconds = 0;
-};
+/// Sets the last-access and last-write times of the entry at the path.
 status set_file_times(std::string_view path, file_time access, file_time modification);
 
 }  // namespace vantor::platform

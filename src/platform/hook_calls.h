@@ -24,4 +24,7 @@ bool read_only_refused();
 /// Whether the hook, if any, has new trees flushed file by file.
 bool flushes_each_file();
 
+/// Whether the hook, if any, refuses the platform layer a thread.
+bool threads_refused();
+
 }  // namespace vantor::platform::hook_calls

@@ -36,6 +36,7 @@ status write(handle file, const void* data, std::size_t size, const std::string&
 status seek(handle file, std::int64_t offset, const std::string& path);
 outcome<std::int64_t> size(handle file, const std::string& path);
 status flush(handle file, const std::string& path);
+status set_times(handle file, file_time access, file_time modification, const std::string& path);
 status close(handle file, const std::string& path);
 /// Closes without a word: for a destructor or a path that already failed.
 void close_quietly(handle file);
@@ -47,6 +48,32 @@ outcome<entry_kind> look_at(const std::string& path);
 status check_folder(const std::string& path);
 /// Names in a folder without "." and ".."; empty when it cannot be read.
 std::vector<std::string> list_folder(const std::string& folder);
+
+/// A second name for a regular file (a hard link), links not followed.
+status make_hard_link(const std::string& existing, const std::string& path);
+
+/// A folder held open (platform/files.h, held_folder). `name` is the entry
+/// inside the folder `in`, `path` the same entry's whole path (which the
+/// Windows half uses, the folders on the way being held).
+outcome<handle> open_folder(const std::string& path);
+outcome<handle> open_folder_in(handle in, const std::string& name, const std::string& path);
+status create_folder_in(handle in, const std::string& name, const std::string& path);
+/// A new regular file, exclusively, for writing.
+outcome<handle> create_file_in(handle in, const std::string& name, const std::string& path);
+/// An existing regular file (never through a link), for writing, cut to
+/// nothing.
+outcome<handle> rewrite_file_in(handle in, const std::string& name, const std::string& path);
+status remove_file_in(handle in, const std::string& name, const std::string& path);
+/// How many folders an unpacking keeps held at once: a few where each is
+/// entered through its parent's handle (POSIX), all of them where a held
+/// folder is what keeps a path from being redirected (Windows).
+extern const std::size_t folders_kept_held;
+outcome<entry_kind> look_at_in(handle in, const std::string& name, const std::string& path);
+/// Whether the path names the held folder itself.
+bool is_held_folder_at(handle folder, const std::string& path);
+outcome<handle> duplicate_folder(handle folder, const std::string& path);
+/// Lets a held folder go.
+void release_folder(handle folder);
 
 /// Renames over the target in one step.
 status rename_over(const std::string& from, const std::string& to);

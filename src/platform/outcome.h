@@ -88,8 +88,8 @@ struct failure {
 /// The kind in plain words ("is missing").
 std::string_view describe(failure_kind kind);
 
-/// The failure as a sentence: its path, relative to folder when it lies
-/// inside it, and its kind ("Common/character.amb is in use by another
+/// The failure as a sentence: its path (printable), relative to folder when
+/// it lies inside it, and its kind ("Common/character.amb is in use by another
 /// program"); the kind alone when there is no path. A failure the system
 /// said nothing more about names the system's own code and text.
 std::string describe(const failure& why, std::string_view folder);
@@ -97,6 +97,16 @@ std::string describe(const failure& why, std::string_view folder);
 /// A path inside the folder relative to it, as the player sees it; any
 /// other path as it is.
 std::string_view path_in_folder(std::string_view path, std::string_view folder);
+
+/// A text that came from outside (an entry's name, a folder's path, the
+/// system's words) made safe to show on one line: control characters (C0,
+/// DEL, C1), the line and paragraph separators and the bidirectional
+/// overrides and isolates (U+202A-U+202E, U+2066-U+2069) become escapes
+/// ("\x1b", "\u202e"), as does every byte that is not UTF-8, so the text
+/// can neither move a terminal's cursor, recolour it, start a line of its
+/// own nor reorder what follows it. Everything else, Chinese included, is
+/// kept.
+std::string printable(std::string_view text);
 
 std::ostream& operator<<(std::ostream& out, const failure_kind& kind);
 std::ostream& operator<<(std::ostream& out, const failure& why);

@@ -345,6 +345,124 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+status native::make_hard_link(const std::string& existing, const std::string& path) {
+  const guard held(tree().mutex);
+  const auto source = find_entry(existing, false);
+  if (!source) return source.error();
+  if (source->entry->kind == entry_kind::folder) return fail(EPERM, path);
+  const auto at = locate(path, false);
+  if (!at) return at.error();
+  if (status fresh = check_new(*at, path); !fresh) return fresh;
+  at->folder->entries.emplace(at->name, source->entry);  // the very node, under a second name
+  return {};
+}
+
+// --- held folders ---------------------------------------------------------------
+
+namespace {
+
+// The held folder behind a handle, or null.
+node* held_node(native::handle in) {
+  open_entry* const entry = find_open(in);
+  return entry != nullptr && entry->target->kind == entry_kind::folder ? entry->target.get() : nullptr;
+}
+
+outcome<native::handle> hold(const node_ptr& folder, const std::string& path) {
+  if (!folder) return not_found(path);
+  if (folder->kind == entry_kind::link) return failure{os_error::not_a_folder, path, ELOOP};
+  if (folder->kind != entry_kind::folder) return failure{os_error::not_a_folder, path, ENOTDIR};
+  return open_handle(open_entry{folder, 0, false, false, false});
+}
+
+}  // namespace
+
+outcome<native::handle> native::open_folder(const std::string& path) {
+  const guard held(tree().mutex);
+  const auto at = find_entry(path, false);
+  if (!at) return at.error();
+  return hold(at->entry, path);
+}
+
+outcome<native::handle> native::open_folder_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  const auto found = folder->entries.find(name);
+  return hold(found == folder->entries.end() ? nullptr : found->second, path);
+}
+
+status native::create_folder_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  if (name.size() > longest_name) return fail(ENAMETOOLONG, path);
+  if (!folder->entries.emplace(name, make_node(entry_kind::folder)).second) return fail(EEXIST, path);
+  return {};
+}
+
+outcome<native::handle> native::create_file_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  if (name.size() > longest_name) return fail(ENAMETOOLONG, path);
+  const node_ptr made = make_node(entry_kind::file);
+  if (!folder->entries.emplace(name, made).second) return fail(EEXIST, path);
+  return open_handle(open_entry{made, 0, false, true, false});
+}
+
+outcome<native::handle> native::rewrite_file_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  const auto found = folder->entries.find(name);
+  if (found == folder->entries.end()) return not_found(path);
+  if (found->second->kind != entry_kind::file)
+    return not_a_file(path, found->second->kind == entry_kind::link ? ELOOP : EISDIR);
+  found->second->bytes.clear();
+  return open_handle(open_entry{found->second, 0, false, true, false});
+}
+
+const std::size_t native::folders_kept_held = 64;
+
+status native::remove_file_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  const auto found = folder->entries.find(name);
+  if (found == folder->entries.end()) return not_found(path);
+  if (found->second->kind == entry_kind::folder) return not_a_file(path);
+  folder->entries.erase(found);
+  return {};
+}
+
+outcome<entry_kind> native::look_at_in(handle in, const std::string& name, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const folder = held_node(in);
+  if (folder == nullptr) return bad_handle(path);
+  const auto found = folder->entries.find(name);
+  if (found == folder->entries.end()) return not_found(path);
+  return found->second->kind;
+}
+
+bool native::is_held_folder_at(handle folder, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const held_folder = held_node(folder);
+  const auto at = locate(path, false);
+  return held_folder != nullptr && at && at->entry.get() == held_folder;
+}
+
+outcome<native::handle> native::duplicate_folder(handle folder, const std::string& path) {
+  const guard held(tree().mutex);
+  node* const held_folder = held_node(folder);
+  if (held_folder == nullptr) return bad_handle(path);
+  return open_handle(open_entry{find_open(folder)->target, 0, false, false, false});
+}
+
+void native::release_folder(handle folder) {
+  const guard held(tree().mutex);
+  close_handle(folder);
+}
+
 status native::rename_over(const std::string& from, const std::string& to) {
   const guard held(tree().mutex);
   const auto source = find_entry(from, false);
@@ -496,6 +614,13 @@ status native::make_link(const std::string& link_text, const std::string& path) 
   const node_ptr link = make_node(entry_kind::link);
   link->bytes = link_text;
   at->folder->entries.emplace(at->name, link);
+  return {};
+}
+
+// The tree keeps no times; the file must be open all the same.
+status native::set_times(handle file, file_time, file_time, const std::string& path) {
+  const guard held(tree().mutex);
+  if (find_open(file) == nullptr) return bad_handle(path);
   return {};
 }
 

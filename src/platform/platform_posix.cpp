@@ -159,6 +159,106 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+status native::make_hard_link(const std::string& existing, const std::string& path) {
+  // linkat without AT_SYMLINK_FOLLOW: a link is never followed.
+  if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, path.c_str(), 0) != 0) return from_errno(path);
+  return {};
+}
+
+// --- held folders ---------------------------------------------------------------
+
+namespace {
+
+// A folder's descriptor, opened relative to another's (or the current
+// folder); a link at the name is refused (ELOOP, or ENOTDIR for a file).
+outcome<native::handle> open_folder_at(int in, const std::string& name, const std::string& path) {
+  int handle;
+  do {
+    handle = ::openat(in, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  } while (handle < 0 && errno == EINTR);
+  if (handle >= 0) return handle;
+  const int code = errno;
+  if (code == ELOOP || code == ENOTDIR) return failure{os_error::not_a_folder, path, code};
+  return failure{kind_from_errno(code), path, code};
+}
+
+}  // namespace
+
+outcome<native::handle> native::open_folder(const std::string& path) { return open_folder_at(AT_FDCWD, path, path); }
+
+outcome<native::handle> native::open_folder_in(handle in, const std::string& name, const std::string& path) {
+  return open_folder_at(fd(in), name, path);
+}
+
+status native::create_folder_in(handle in, const std::string& name, const std::string& path) {
+  if (::mkdirat(fd(in), name.c_str(), 0777) != 0) return from_errno(path);
+  return {};
+}
+
+outcome<native::handle> native::create_file_in(handle in, const std::string& name, const std::string& path) {
+  int handle;
+  do {
+    handle = ::openat(fd(in), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  } while (handle < 0 && errno == EINTR);
+  if (handle < 0) return from_errno(path);
+  return handle;
+}
+
+outcome<native::handle> native::rewrite_file_in(handle in, const std::string& name, const std::string& path) {
+  int handle;
+  do {
+    handle = ::openat(fd(in), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  } while (handle < 0 && errno == EINTR);
+  if (handle < 0) {
+    const int code = errno;
+    if (code == ELOOP) return failure{os_error::not_a_file, path, code};
+    return failure{kind_from_errno(code), path, code};
+  }
+  struct stat info;
+  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(handle);
+    return failure{os_error::not_a_file, path};
+  }
+  if (::ftruncate(handle, 0) != 0) {
+    const failure why = from_errno(path);
+    ::close(handle);
+    return why;
+  }
+  const int status_flags = ::fcntl(handle, F_GETFL);
+  if (status_flags >= 0) ::fcntl(handle, F_SETFL, status_flags & ~O_NONBLOCK);
+  return handle;
+}
+
+const std::size_t native::folders_kept_held = 64;
+
+status native::remove_file_in(handle in, const std::string& name, const std::string& path) {
+  if (::unlinkat(fd(in), name.c_str(), 0) != 0) return from_errno(path);
+  return {};
+}
+
+outcome<entry_kind> native::look_at_in(handle in, const std::string& name, const std::string& path) {
+  struct stat info;
+  if (::fstatat(fd(in), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return from_errno(path);
+  if (S_ISREG(info.st_mode)) return entry_kind::file;
+  if (S_ISDIR(info.st_mode)) return entry_kind::folder;
+  if (S_ISLNK(info.st_mode)) return entry_kind::link;
+  return entry_kind::other;
+}
+
+bool native::is_held_folder_at(handle folder, const std::string& path) {
+  struct stat held, there;
+  return ::fstat(fd(folder), &held) == 0 && ::lstat(path.c_str(), &there) == 0 && S_ISDIR(there.st_mode) &&
+         held.st_dev == there.st_dev && held.st_ino == there.st_ino;
+}
+
+outcome<native::handle> native::duplicate_folder(handle folder, const std::string& path) {
+  const int copy = ::fcntl(fd(folder), F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return from_errno(path);
+  return copy;
+}
+
+void native::release_folder(handle folder) { ::close(fd(folder)); }
+
 status native::rename_over(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return from_errno(to);
   return {};
@@ -292,6 +392,13 @@ outcome<std::string> native::read_link(const std::string& path) {
 
 status native::make_link(const std::string& link_text, const std::string& path) {
   if (::symlink(link_text.c_str(), path.c_str()) != 0) return from_errno(path);
+  return {};
+}
+
+status native::set_times(handle file, file_time access, file_time modification, const std::string& path) {
+  const timespec times[2] = {{static_cast<time_t>(access.seconds), access.nanoseconds},
+                             {static_cast<time_t>(modification.seconds), modification.nanoseconds}};
+  if (::futimens(fd(file), times) != 0) return from_errno(path);
   return {};
 }
 

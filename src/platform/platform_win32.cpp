@@ -224,6 +224,93 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+status native::make_hard_link(const std::string& existing, const std::string& path) {
+  if (!::CreateHardLinkW(system_path(path).c_str(), system_path(existing).c_str(), nullptr))
+    return from_last_error(path);
+  return {};
+}
+
+// --- held folders ---------------------------------------------------------------
+// A folder is held without FILE_SHARE_DELETE: while the handle is open no
+// other program may rename, delete or replace it, so a path through held
+// folders leads where it did when they were opened, and the entries below
+// are made by their whole path.
+
+namespace {
+
+BY_HANDLE_FILE_INFORMATION information_of(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle, &info)) info.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+  return info;
+}
+
+bool is_plain_folder(const BY_HANDLE_FILE_INFORMATION& info) {
+  return info.dwFileAttributes != INVALID_FILE_ATTRIBUTES && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// The folder at the path itself, never what a link or junction there points to.
+HANDLE open_folder_entry(const std::string& path, DWORD share) {
+  return ::CreateFileW(system_path(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, share, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+}  // namespace
+
+outcome<native::handle> native::open_folder(const std::string& path) {
+  const HANDLE handle = open_folder_entry(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  if (!is_plain_folder(information_of(handle))) {
+    ::CloseHandle(handle);
+    return failure{os_error::not_a_folder, path};
+  }
+  return as_number(handle);
+}
+
+outcome<native::handle> native::open_folder_in(handle, const std::string&, const std::string& path) {
+  return open_folder(path);
+}
+
+status native::create_folder_in(handle, const std::string&, const std::string& path) { return create_folder(path); }
+
+outcome<native::handle> native::create_file_in(handle, const std::string&, const std::string& path) {
+  // CREATE_NEW fails on anything at the name, a link included.
+  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  return as_number(handle);
+}
+
+outcome<native::handle> native::rewrite_file_in(handle, const std::string&, const std::string& path) {
+  return open(path, open_mode::replace);
+}
+
+status native::remove_file_in(handle, const std::string&, const std::string& path) { return remove_file(path); }
+
+const std::size_t native::folders_kept_held = static_cast<std::size_t>(-1);
+
+outcome<entry_kind> native::look_at_in(handle, const std::string&, const std::string& path) { return look_at(path); }
+
+bool native::is_held_folder_at(handle folder, const std::string& path) {
+  const HANDLE there = open_folder_entry(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  if (there == INVALID_HANDLE_VALUE) return false;
+  const BY_HANDLE_FILE_INFORMATION found = information_of(there);
+  ::CloseHandle(there);
+  const BY_HANDLE_FILE_INFORMATION held = information_of(as_handle(folder));
+  return is_plain_folder(found) && is_plain_folder(held) && found.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+         found.nFileIndexHigh == held.nFileIndexHigh && found.nFileIndexLow == held.nFileIndexLow;
+}
+
+outcome<native::handle> native::duplicate_folder(handle folder, const std::string& path) {
+  HANDLE copy = nullptr;
+  const HANDLE process = ::GetCurrentProcess();
+  if (!::DuplicateHandle(process, as_handle(folder), process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    return from_last_error(path);
+  return as_number(copy);
+}
+
+void native::release_folder(handle folder) { ::CloseHandle(as_handle(folder)); }
+
 status native::rename_over(const std::string& from, const std::string& to) {
   const std::wstring source = system_path(from), target = system_path(to);
   // Windows refuses to rename over a read-only file. A game file marked
@@ -471,10 +558,7 @@ status native::make_link(const std::string& link_text, const std::string& path) 
   return {};
 }
 
-status native::set_file_times(const std::string& path, file_time access, file_time modification) {
-  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+status native::set_times(handle file, file_time access, file_time modification, const std::string& path) {
   // 100-nanosecond ticks since 1601-01-01.
   const auto ticks = [](file_time time) {
     const std::int64_t value = (time.seconds + 11'644'473'600LL) * 10'000'000LL + time.nanoseconds / 100;
@@ -484,11 +568,17 @@ status native::set_file_times(const std::string& path, file_time access, file_ti
     return result;
   };
   const FILETIME accessed = ticks(access), written = ticks(modification);
-  const bool set = ::SetFileTime(handle, nullptr, &accessed, &written) != 0;
-  const failure why = from_last_error(path);
-  ::CloseHandle(handle);
-  if (!set) return why;
+  if (!::SetFileTime(as_handle(file), nullptr, &accessed, &written)) return from_last_error(path);
   return {};
+}
+
+status native::set_file_times(const std::string& path, file_time access, file_time modification) {
+  const HANDLE handle = ::CreateFileW(system_path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return from_last_error(path);
+  const status set = set_times(as_number(handle), access, modification, path);
+  ::CloseHandle(handle);
+  return set;
 }
 
 }  // namespace vantor::platform

@@ -40,6 +40,7 @@ struct tree_flusher::shared {
   std::unordered_set<std::string> flushed;
   std::optional<failure> first_failure;
   bool closing = false;
+  bool no_more_threads = false;  ///< the system gave no thread when asked
   std::vector<std::thread> threads;
 
   void flush_waiting() {
@@ -95,15 +96,21 @@ void tree_flusher::file_done(std::string_view path) {
   {
     std::unique_lock<std::mutex> lock(state.mutex);
     if (state.first_failure) return;  // finish() says so; nothing more is worth flushing
-    state.room.wait(lock, [&] { return state.waiting.size() < waiting_limit; });
-    state.waiting.emplace_back(path);
-    if (state.threads.size() < flushing_threads) {
+    if (state.threads.size() < flushing_threads && !state.no_more_threads) {
       try {
+        if (hook_calls::threads_refused())
+          throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         state.threads.emplace_back([&state] { state.flush_waiting(); });
       } catch (const std::system_error&) {
-        // Fewer threads, or none: finish() flushes what is left.
+        state.no_more_threads = true;  // fewer threads, or none
       }
     }
+    // Without a thread to take it, the path is left to finish(), which
+    // flushes every file no thread did: waiting for room would be waiting
+    // forever.
+    if (state.threads.empty()) return;
+    state.room.wait(lock, [&] { return state.waiting.size() < waiting_limit; });
+    state.waiting.emplace_back(path);
   }
   state.work_waiting.notify_one();
 }

@@ -97,6 +97,8 @@ entry_type entry_type_of(std::string_view path) {
       return entry_type::file;
     case platform::entry_kind::folder:
       return entry_type::folder;
+    case platform::entry_kind::link:
+      return entry_type::link;
     default:
       return entry_type::other;
   }
@@ -107,6 +109,10 @@ status check_folder(std::string_view path) { return platform::check_folder(path)
 status check_writable(std::string_view folder) { return platform::check_writable(folder); }
 
 status remove_file(std::string_view path) { return platform::remove_file(path); }
+
+status rename_over(std::string_view from, std::string_view to) { return platform::rename_over(from, to); }
+
+text resolve_path(std::string_view path) { return platform::resolve_path(path); }
 
 status open_address(std::string_view address) { return platform::open_address(address); }
 

@@ -87,8 +87,8 @@ bool file_exists(std::string_view path);
 /// True when a regular file is at the path.
 bool is_regular_file(std::string_view path);
 
-/// What is at a path, as far as the program cares.
-enum class entry_type { none, file, folder, other };
+/// What is at a path, as far as the program cares; a link is not followed.
+enum class entry_type { none, file, folder, link, other };
 entry_type entry_type_of(std::string_view path);
 
 /// Success when the path names a folder; otherwise why it cannot be used.
@@ -100,6 +100,13 @@ status check_writable(std::string_view folder);
 
 /// Removes a file; a folder is never removed.
 status remove_file(std::string_view path);
+
+/// Renames over the target in one step, in the same folder.
+status rename_over(std::string_view from, std::string_view to);
+
+/// The path as the game folder has it, letter case aside
+/// (platform::resolve_path).
+text resolve_path(std::string_view path);
 
 /// Opens an address (the homepage) with the desktop's own opener.
 status open_address(std::string_view address);

@@ -25,6 +25,8 @@ staged_entry& staged_entry::operator=(staged_entry&& other) noexcept {
   return *this;
 }
 
+status staged_entry::make_name_durable() const { return platform::flush_folder(platform::parent_folder(temporary_)); }
+
 void staged_entry::discard() {
   if (!pending_) return;
   pending_ = false;
@@ -34,7 +36,7 @@ void staged_entry::discard() {
 status staged_entry::commit() {
   if (!pending_) return failure{os_error::not_found, temporary_};
   if (status renamed = platform::rename_over(temporary_, target_); !renamed) {
-    discard();
+    // The temporary stays until the owner lets it go (or keeps it).
     // Told as a failure on the file the temporary stands for, which is the
     // one the player knows (and the one another program holds).
     failure why = renamed.error();

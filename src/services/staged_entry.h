@@ -23,12 +23,18 @@ class staged_entry {
   const std::string& temporary_path() const { return temporary_; }
 
   /// Renames the temporary entry over the target and flushes the folder.
-  /// Fails when the rename fails (the target is then unchanged and the
-  /// temporary entry removed) or when the folder cannot be flushed (the new
-  /// entry is then in place but perhaps not yet durable).
+  /// Fails when the rename fails (the target is then unchanged, and the
+  /// temporary entry goes with the object or stays by keep_temporary) or
+  /// when the folder cannot be flushed (the new entry is then in place but
+  /// perhaps not yet durable).
   status commit();
   /// Removes the temporary entry.
   void discard();
+  /// Makes the temporary entry's name durable in its folder (its contents
+  /// are already): from then on a crash cannot lose it.
+  status make_name_durable() const;
+  /// Leaves the temporary entry where it is, for the next run to find.
+  void keep_temporary() { pending_ = false; }
   /// Whether the new entry has been renamed into place (even when the folder
   /// flush after it failed).
   bool in_place() const { return in_place_; }

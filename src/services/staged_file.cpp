@@ -113,22 +113,4 @@ status replace_file_atomically(std::string_view target, const byte_string& bytes
   return replace_file_atomically(target, pieces);
 }
 
-std::vector<std::string> stale_temporaries(std::string_view folder) {
-  std::vector<std::string> found;
-  const std::string resolved = platform::resolve_path(folder);
-  for (const auto& name : platform::list_folder(resolved)) {
-    if (name.size() > temporary_suffix.size() && name.ends_with(temporary_suffix))
-      found.push_back(platform::join_path(resolved, name));
-  }
-  return found;
-}
-
-status remove_stale_temporaries(std::string_view folder) {
-  for (const auto& path : stale_temporaries(folder)) {
-    // Files, links, pipes and folders alike, never following a link.
-    if (status removed = platform::remove_entry(path); !removed) return removed;
-  }
-  return {};
-}
-
 }  // namespace vantor

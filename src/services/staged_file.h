@@ -68,11 +68,4 @@ class staged_writer {
 status replace_file_atomically(std::string_view target, std::span<const byte_view> pieces);
 status replace_file_atomically(std::string_view target, const byte_string& bytes);
 
-/// What an interrupted run left in a folder under temporary names.
-std::vector<std::string> stale_temporaries(std::string_view folder);
-
-/// Removes whatever an interrupted run left in a folder under temporary
-/// names (files, links, pipes, folders), without following links.
-status remove_stale_temporaries(std::string_view folder);
-
 }  // namespace vantor

@@ -1,5 +1,6 @@
 #include "services/staged_folder.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/files.h"
@@ -17,16 +18,41 @@ outcome<staged_folder> staged_folder::begin(std::string_view target) {
   if (platform::kind_of(temporary) != platform::entry_kind::none) {
     if (status removed = remove_folder_tree(temporary); !removed) return removed.error();
   }
-  return staged_folder(std::move(resolved), std::move(temporary));
+  if (status made = platform::create_folder(temporary, platform::path_lookup::exact); !made) return made.error();
+  staged_folder staged(std::move(resolved), std::move(temporary));  // from here on it removes the folder
+  auto held = platform::held_folder::open(staged.temporary_);
+  if (!held) return held.error();
+  staged.held_ = std::make_unique<platform::held_folder>(std::move(*held));
+  return staged;
 }
 
 staged_folder::staged_folder(std::string target, std::string temporary)
     : staged_entry(std::move(target), std::move(temporary), remove_folder_tree),
       flusher_(std::make_unique<platform::tree_flusher>(temporary_)) {}
 
+namespace {
+
+bool same_name(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+bool staged_folder::holds_file_named(std::string_view name) const {
+  for (const auto& found : platform::list_folder(temporary_))
+    if (same_name(found, name)) return true;
+  return false;
+}
+
 status staged_folder::put_file(std::string_view name, byte_view bytes) {
   if (!pending_) return failure{os_error::not_found, temporary_};
-  auto out = platform::open_file(platform::join_path(temporary_, name), platform::open_mode::replace);
+  // A file of that name, letter case aside, is replaced.
+  std::string existing;
+  for (const auto& found : platform::list_folder(temporary_))
+    if (same_name(found, name)) existing = found;
+  auto out = existing.empty() ? held_->create_file(name) : held_->rewrite_file(existing);
   if (!out) return out.error();
   if (!bytes.empty()) {
     if (status written = out->write(bytes.data(), bytes.size()); !written) return written;
@@ -39,6 +65,17 @@ status staged_folder::put_file(std::string_view name, byte_view bytes) {
 status staged_folder::flush() {
   if (!pending_) return failure{os_error::not_found, temporary_};
   return flusher_->finish();
+}
+
+status staged_folder::commit() {
+  if (!pending_) return staged_entry::commit();
+  if (!held_->is_at(temporary_)) {
+    held_->release();
+    discard();
+    return failure{os_error::not_a_folder, temporary_};
+  }
+  held_->release();  // a held folder cannot be renamed on Windows
+  return staged_entry::commit();
 }
 
 status staged_folder::withdraw() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/outcome.h"
 #include "platform/tree_flusher.h"
 #include "services/bytes.h"
@@ -22,18 +23,29 @@ namespace vantor {
 class staged_folder : public staged_entry {
  public:
   /// Claims the temporary path beside target, after removing whatever an
-  /// interrupted run left there. Creates nothing: the caller builds the
-  /// folder at temporary_path() (an extraction that creates it knows it is
-  /// new and empty). Fails with exists when something stands at the target,
-  /// letter case aside, or at the temporary path and cannot be removed.
+  /// interrupted run left there, and creates the new, empty folder there,
+  /// held open from now to the commit (platform::held_folder). Fails with
+  /// exists when something stands at the target, letter case aside, or at
+  /// the temporary path and cannot be removed.
   static outcome<staged_folder> begin(std::string_view target);
 
   staged_folder(staged_folder&&) noexcept = default;
   staged_folder& operator=(staged_folder&&) noexcept = default;
 
+  /// The new folder, held: what is built in it is made through it.
+  const platform::held_folder& folder() const { return *held_; }
+
+  /// Whether anything at the top of the new folder has the name, letter case
+  /// aside.
+  bool holds_file_named(std::string_view name) const;
   /// Writes a file at the top of the new folder, replacing one there whose
   /// name differs only in letter case.
   status put_file(std::string_view name, byte_view bytes);
+  /// Renames the new folder into place, as staged_entry::commit does, once
+  /// the temporary path is seen to lead to the very folder that was built:
+  /// a folder or link another program put in its place meanwhile is
+  /// refused (not_a_folder) and nothing is renamed.
+  status commit();
   /// Told of each file the builder completes in the new folder, so it can
   /// be made durable while the building goes on.
   platform::tree_flusher& flusher() { return *flusher_; }
@@ -50,7 +62,9 @@ class staged_folder : public staged_entry {
  private:
   staged_folder(std::string target, std::string temporary);
 
-  // Destroyed before the folder is removed: its threads have ended by then.
+  // Destroyed before the folder is removed: its threads have ended by then,
+  // and the folder is no longer held.
+  std::unique_ptr<platform::held_folder> held_;
   std::unique_ptr<platform::tree_flusher> flusher_;
 };
 

@@ -3,9 +3,11 @@
 #include "formats/game_layout.h"
 #include "platform/system_error.h"
 #include "services/files.h"
+#include "services/kept_file.h"
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "services/texts.h"
+#include "workflow/leftovers.h"
 
 namespace vantor {
 
@@ -105,11 +107,7 @@ game_status read_status(const patch_session& session) {
       // A link to a folder is where the upgrade installs, as the game reads it.
       status.model = check_folder(model_folder) ? model_state::present_through_link : model_state::not_a_folder;
   }
-  for (const text& folder : {state.common_folder, model_folder})
-    for (text& leftover : stale_temporaries(folder)) status.leftovers.push_back(std::move(leftover));
-  // A model folder an interrupted upgrade left half unpacked.
-  if (has_stale_temporary_folder(model_folder))
-    status.leftovers.push_back(model_folder + std::string(temporary_suffix));
+  status.leftovers = leftovers(state);
   status.lock_in_the_way = run_lock::in_the_way(state.run_folder);
   // Where the commands make files: the run lock and the model folder's
   // unpacking, the bundle and its backup, the pose file.
@@ -125,18 +123,20 @@ game_status read_status(const patch_session& session) {
 std::vector<std::string> describe_status(const game_status& status) {
   std::string live = bundle_line("bundle", status.live, status.live_unread);
   if (status.live == bundle_state::upgraded) live += ", frame count " + to_text(status.live_frame_count);
-  std::vector<std::string> lines = {"game folder: " + status.game_folder, live,
+  std::vector<std::string> lines = {"game folder: " + printable(status.game_folder), live,
                                     bundle_line("backup", status.backup, status.backup_unread),
                                     std::string("model folder: ") + model_words(status.model)};
   for (const text& leftover : status.leftovers)
     lines.push_back("leftover: " + describe(failure{os_error::exists, leftover}, status.game_folder) +
-                    " (the next upgrade or restore removes it)");
+                    (leftover.ends_with(kept_suffix) ? " (an old file kept aside; the next upgrade or restore puts "
+                                                       "it back or removes it)"
+                                                     : " (the next upgrade or restore removes it)"));
   if (status.lock_in_the_way)
     lines.push_back("in the way: " + describe(failure{os_error::exists, *status.lock_in_the_way}, status.game_folder) +
                     " where the run lock's file goes; no upgrade or restore can run until it is removed");
   for (const text& folder : status.unwritable) {
     const std::string_view inside = path_in_folder(folder, status.game_folder);
-    lines.push_back("not writable: " + std::string(inside == folder ? "the game folder" : inside) +
+    lines.push_back("not writable: " + (inside == folder ? std::string("the game folder") : printable(inside)) +
                     " (the upgrade and the restore write there)");
   }
   lines.push_back("update package: " + status.frame_summary);

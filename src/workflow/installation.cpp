@@ -1,6 +1,8 @@
 #include "workflow/installation.h"
 
+#include "platform/system_error.h"
 #include "services/files.h"
+#include "workflow/refusal.h"
 
 namespace vantor {
 
@@ -8,43 +10,59 @@ void installation::add(staged_file file, on_rollback rollback) { steps_.push_bac
 
 void installation::add(staged_folder folder) { steps_.push_back(step{std::move(folder), on_rollback::restore_old}); }
 
-outcome<std::vector<std::optional<installation::undo>>> installation::secure_old_files() const {
-  std::vector<std::optional<undo>> plans(steps_.size());
-  for (std::size_t i = 0; i < steps_.size(); ++i) {
-    const auto* file = std::get_if<staged_file>(&steps_[i].item);
-    if (file == nullptr) continue;
-    const std::string& target = file->target_path();
-    if (steps_[i].rollback == on_rollback::restore_old) {
-      // What cannot be saved whole could not be given back: it is not
-      // replaced at all.
-      auto saved = saved_entry::take(target);
-      if (!saved) return saved.error();
-      plans[i] = undo{std::move(*saved)};
-    } else if (steps_[i].rollback == on_rollback::remove_if_new && entry_type_of(target) == entry_type::none) {
-      plans[i] = undo{saved_entry::nothing_at(target)};
-    }
+status installation::check_old_files() const {
+  for (const step& each : steps_) {
+    const auto* file = std::get_if<staged_file>(&each.item);
+    if (file == nullptr || each.rollback != on_rollback::restore_old) continue;
+    // A folder or a pipe where the file goes could not be put back by a
+    // rename: it is not replaced at all.
+    const entry_type found = entry_type_of(file->target_path());
+    if (found != entry_type::none && found != entry_type::file && found != entry_type::link)
+      return failure{os_error::not_a_file, file->target_path()};
   }
-  return plans;
+  return {};
 }
 
 status installation::commit_all() {
-  // What a roll-back would need is secured before anything is replaced.
-  auto plans = secure_old_files();
-  if (!plans) return plans.error();
+  not_put_back_.clear();
+  if (status checked = check_old_files(); !checked) return checked;
+  // The last file's temporary tells a later run that this set has not been
+  // committed: it is on disk before any old file is kept aside.
+  if (!steps_.empty()) {
+    if (const auto* file = std::get_if<staged_file>(&steps_.back().item)) {
+      if (status durable = file->make_name_durable(); !durable) return durable;
+    }
+  }
   std::vector<undo> done;
+  status result;
   for (std::size_t i = 0; i < steps_.size(); ++i) {
     step& current = steps_[i];
+    const bool last = i + 1 == steps_.size();
     status committed;
     bool in_place = false;
     if (auto* folder = std::get_if<staged_folder>(&current.item)) {
       committed = folder->commit();
       in_place = folder->in_place();
-      if (in_place) done.push_back(undo{std::nullopt, folder});
+      if (in_place) done.push_back(undo{std::nullopt, nullptr, folder});
     } else {
       auto& file = std::get<staged_file>(current.item);
+      undo record{std::nullopt, &file, nullptr};
+      if (current.rollback == on_rollback::restore_old && !last) {
+        auto kept = kept_file::keep(file.target_path());
+        if (!kept) {
+          roll_back(done);
+          return kept.error();
+        }
+        record.old = std::move(*kept);
+      } else if (current.rollback == on_rollback::remove_if_new &&
+                 entry_type_of(file.target_path()) == entry_type::none) {
+        // Nothing to keep: a roll-back takes the new file away.
+        if (auto nothing = kept_file::keep(file.target_path())) record.old = std::move(*nothing);
+      }
       // Recorded before the commit, so a failed rename is undone along with
-      // the earlier ones (rewriting the old bytes changes nothing then).
-      if ((*plans)[i]) done.push_back(std::move(*(*plans)[i]));
+      // the earlier ones.
+      const bool undoable = record.old.has_value();
+      if (undoable) done.push_back(std::move(record));
       committed = file.commit();
       in_place = file.in_place();
     }
@@ -53,19 +71,32 @@ status installation::commit_all() {
     // finishes the set; it is reported all the same. Anywhere else nothing
     // later goes in (the live bundle never replaces the old one before the
     // backup is durable), and what went in is undone.
-    if (in_place && i + 1 == steps_.size()) return committed;
+    if (in_place && last) {
+      result = committed;
+      break;
+    }
     roll_back(done);
     return committed;
   }
-  return {};
+  // The set is in: the old files kept aside go.
+  for (const undo& each : done)
+    if (each.old) (void)each.old->drop();
+  return result;
 }
 
 void installation::roll_back(const std::vector<undo>& done) {
   for (auto it = done.rbegin(); it != done.rend(); ++it) {
-    if (it->folder != nullptr)
+    if (it->folder != nullptr) {
       (void)it->folder->withdraw();
-    else
-      (void)it->old->put_back();
+      continue;
+    }
+    if (status back = it->old->put_back(it->file->in_place()); !back)
+      not_put_back_.push_back(failure{refusal::not_put_back, it->old->target_path()});
+  }
+  // What was not put back stays kept aside; the last file's temporary stays
+  // too, so the next command finishes the roll-back.
+  if (!not_put_back_.empty() && !steps_.empty()) {
+    if (auto* file = std::get_if<staged_file>(&steps_.back().item)) file->keep_temporary();
   }
 }
 

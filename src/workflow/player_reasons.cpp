@@ -10,7 +10,7 @@ namespace {
 
 std::string in_game(std::string_view path, std::string_view folder) {
   if (path.empty() || path == folder) return "游戏目录";
-  return std::string(path_in_folder(path, folder));
+  return printable(path_in_folder(path, folder));
 }
 
 std::string megabytes(std::uint64_t bytes) {
@@ -41,7 +41,7 @@ std::string system_sentence(const failure& why, const std::string& name) {
       break;
   }
   std::string sentence = "无法处理" + name + "。";
-  if (why.native_code != 0) sentence += "（" + platform::native_error_text(why.native_code) + "）";
+  if (why.native_code != 0) sentence += "（" + printable(platform::native_error_text(why.native_code)) + "）";
   return sentence;
 }
 
@@ -70,6 +70,15 @@ std::string player_reason(std::span<const failure> reasons, const reason_context
   if (why.kind == refusal::changed) return name + " 在显示后被改动过，请重新打开本程序再试。";
   if (why.kind == refusal::bad_frame_count) return "升级包里的帧数与帧数据不符：" + name + "。";
   if (why.kind == refusal::read_back_differs) return "刚写入的 " + name + " 读回来不对，磁盘可能有问题。";
+  if (why.kind == refusal::not_put_back) {
+    std::string names;
+    for (const failure& each : reasons) {
+      if (each.kind != refusal::not_put_back) continue;
+      if (!names.empty()) names += "、";
+      names += in_game(each.path, context.game_folder);
+    }
+    return "未能把 " + names + " 恢复原样。旧文件保存在旁边（名字后加 .vantor-old），下次升级或复原时会自动放回。";
+  }
   if (why.kind == file_error::too_short) return name + " 不完整。";
   return "无法处理" + name + "。";
 }

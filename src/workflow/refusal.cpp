@@ -16,6 +16,9 @@ std::string_view refusal_words(refusal kind) {
       return "changed after the patcher read it; start the patcher again";
     case refusal::read_back_differs:
       return "does not read back as it was written (input/output error)";
+    case refusal::not_put_back:
+      return "could not be put back as it was; the old file waits beside it (.vantor-old) and the next upgrade or "
+             "restore puts it back";
   }
   return "was refused";
 }

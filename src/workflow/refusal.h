@@ -16,6 +16,7 @@ enum class refusal : std::uint8_t {
   bad_frame_count,    ///< the frame package's count does not fit its frames
   changed,            ///< a file changed since the program read it
   read_back_differs,  ///< a file just written does not read back as written
+  not_put_back,       ///< a failed command could not put a file back as it was (its old file is kept aside)
 };
 
 const failure_category& category_of(refusal);

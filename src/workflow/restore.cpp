@@ -168,6 +168,7 @@ bool patch_session::run_restore() {
   if (stock->bundle) install.add(std::move(*stock->bundle), on_rollback::leave);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
+    for (const failure& stuck : install.not_put_back()) note(stuck);
     return false;
   }
   return true;

@@ -7,6 +7,7 @@
 #include "services/staged_file.h"
 #include "services/staged_folder.h"
 #include "services/texts.h"
+#include "workflow/leftovers.h"
 #include "workflow/messages.h"
 #include "workflow/refusal.h"
 
@@ -96,13 +97,10 @@ std::optional<run_lock> patch_session::begin_command() {
     note(lock.error());
     return std::nullopt;
   }
-  for (const text& folder : {state_.common_folder, state_.model_folder}) {
-    if (status cleaned = remove_stale_temporaries(folder); !cleaned) {
-      note(cleaned.error());
-      return std::nullopt;
-    }
+  if (status cleared = clear_leftovers(state_); !cleared) {
+    note(cleared.error());
+    return std::nullopt;
   }
-  remove_stale_temporary_folder(state_.model_folder);  // a model folder left half unpacked
   return std::move(*lock);
 }
 

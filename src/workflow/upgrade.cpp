@@ -65,6 +65,7 @@ bool patch_session::run_upgrade() {
   install.add(std::move(bundle->bundle), on_rollback::leave);
   if (status installed = install.commit_all(); !installed) {
     note(installed.error());
+    for (const failure& stuck : install.not_put_back()) note(stuck);
     return false;
   }
   reasons_.clear();  // a source refused on the way is no reason once the upgrade succeeded

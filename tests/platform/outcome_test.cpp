@@ -67,9 +67,45 @@ const sentence_case sentence_cases[] = {
                   "x cannot be read or written (system error 1117: " + platform::native_error_text(1117) + ")"},
     sentence_case{"KnownKindKeepsItsOwnWords", os_error::no_space, "/g/x", 28, "/g",
                   "x cannot be written: the disk is full"},
+    // A hostile name stays on its one line and forges nothing.
+    sentence_case{"NameWithControlCharacters", archive_error::unsafe_name,
+                  "/g/pmodel.pak/evil\x1b[2J\x1b[31mname\rreason: all fine\n.msh", 0, "/g",
+                  "pmodel.pak/evil\\x1b[2J\\x1b[31mname\\x0dreason: all fine\\x0a.msh is an entry whose name is "
+                  "unsafe or that Windows cannot hold"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, ReasonSentence, ::testing::ValuesIn(sentence_cases));
+
+struct printable_case {
+  const char* name;
+  std::string text;
+  std::string shown;
+  friend void PrintTo(const printable_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class Printable : public ::testing::TestWithParam<printable_case> {};
+
+TEST_P(Printable, EscapesWhatCouldForgeOrMoveALine) { EXPECT_EQ(printable(GetParam().text), GetParam().shown); }
+
+const printable_case printable_cases[] = {
+    {"PlainAndChineseKept", "C:\\游戏\\Common/character.amb", "C:\\游戏\\Common/character.amb"},
+    {"ControlCharacters", std::string("a\x1b[2J\tb\x7f", 8) + std::string(1, '\0') + "c", "a\\x1b[2J\\x09b\\x7f\\x00c"},
+    {"LineEnds", "one\r\ntwo", "one\\x0d\\x0atwo"},
+    {"C1Control",
+     "a\xc2\x9b"
+     "31m",
+     "a\\u009b31m"},
+    {"BidirectionalOverrides", "evil\xe2\x80\xaegnp.exe \xe2\x81\xa6x\xe2\x81\xa9",
+     "evil\\u202egnp.exe \\u2066x\\u2069"},
+    {"LineSeparator",
+     "a\xe2\x80\xa8"
+     "b",
+     "a\\u2028b"},
+    {"BytesThatAreNoUtf8", "gbk\xc4\xe3\xba\xc3\xff", "gbk\\xc4\\xe3\\xba\\xc3\\xff"},
+    {"OverlongAndSurrogate", "\xc0\xaf\xed\xa0\x80", "\\xc0\\xaf\\xed\\xa0\\x80"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Printable, ::testing::ValuesIn(printable_cases));
 
 }  // namespace
 }  // namespace vantor

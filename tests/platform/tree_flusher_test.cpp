@@ -22,7 +22,10 @@ using platform::tree_flusher;
 // Counts the flushes of each path; one path's flush fails when asked.
 class flush_counter final : public platform::fault_hook {
  public:
-  explicit flush_counter(std::string failing = {}) : failing_(std::move(failing)) { platform::set_fault_hook(this); }
+  explicit flush_counter(std::string failing = {}, bool no_threads = false)
+      : failing_(std::move(failing)), no_threads_(no_threads) {
+    platform::set_fault_hook(this);
+  }
   ~flush_counter() override { platform::set_fault_hook(nullptr); }
   platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
     if (op != platform::operation::flush) return {};
@@ -30,10 +33,12 @@ class flush_counter final : public platform::fault_hook {
     if (!failing_.empty() && testing::generic_path(std::string(path)).ends_with(failing_)) return {os_error::io_error};
     return {};
   }
+  bool threads_refused() override { return no_threads_; }
   std::map<std::string, int> flushes;
 
  private:
   std::string failing_;
+  bool no_threads_;
 };
 
 // A tree of 60 files in 3 folders; every other file is handed in.
@@ -66,6 +71,27 @@ TEST(TreeFlusher, FlushesEveryFileOnceWhetherHandedInOrNot) {
     if (path.ends_with(".bin")) ++files;
   }
   EXPECT_EQ(files, 60);
+}
+
+// With no thread to be had, handing in more files than may wait for one
+// never blocks: the end flushes them all, once each.
+TEST(TreeFlusher, WithoutThreadsTheEndFlushesEverything) {
+  testing::temp_folder dir;
+  flush_counter counter({}, true);
+  tree_flusher flusher(dir.path(), tree_flusher::method::each_file);
+  constexpr int files = 300;  // more than may wait for a thread
+  for (int i = 0; i < files; ++i) {
+    const std::string path = platform::join_path(dir.path(), "f" + std::to_string(i) + ".bin");
+    testing::put_file(path, std::string_view("data"));
+    flusher.file_done(path);
+  }
+  ASSERT_TRUE(flusher.finish());
+  int flushed = 0;
+  for (const auto& [path, count] : counter.flushes) {
+    EXPECT_EQ(count, 1) << path;
+    if (path.ends_with(".bin")) ++flushed;
+  }
+  EXPECT_EQ(flushed, files);
 }
 
 struct failing_case {

@@ -64,14 +64,5 @@ TEST_F(StagedFile, StagedReplacementNeedsTheFolder) {
   EXPECT_FALSE(exists(dir / "nowhere"));
 }
 
-TEST_F(StagedFile, StaleTemporariesAreRemoved) {
-  put_file(dir / "Common/character.amb.vantor-tmp", bytes_of("half"));
-  put_file(dir / "Common/keep.txt", bytes_of("keep"));
-  EXPECT_TRUE(remove_stale_temporaries(dir / "Common").ok());
-  EXPECT_FALSE(exists(dir / "Common/character.amb.vantor-tmp"));
-  EXPECT_TRUE(exists(dir / "Common/keep.txt"));
-  EXPECT_TRUE(exists(dir / "Common/character.amb"));
-}
-
 }  // namespace
 }  // namespace vantor

@@ -69,5 +69,23 @@ TEST(RemoveStaleTemporaryFolder, RemovesWhateverStandsAtItsNameAndNothingBeyond)
   EXPECT_EQ(file_bytes(dir / "pmodel/P0.POS"), bytes_of("pose"));
 }
 
+// Another program swaps the folder being built for a link to one outside:
+// the commit sees that the name no longer leads to the folder it built and
+// renames nothing into place.
+TEST(StagedFolder, RefusesAFolderSwappedInBeforeItsCommit) {
+  temp_folder dir;
+  put_file(dir / "outside/keep.txt", bytes_of("keep"));
+  auto staged = staged_folder::begin(dir / "pmodel");
+  ASSERT_TRUE(staged.ok());
+  ASSERT_TRUE(staged->put_file("P0.POS", bytes_of("pose")).ok());
+  fs::rename(dir / "pmodel.vantor-tmp", dir / "moved-away");
+  fs::create_directory_symlink(dir / "outside", dir / "pmodel.vantor-tmp");
+  const status committed = staged->commit();
+  ASSERT_FALSE(committed.ok());
+  EXPECT_EQ(committed.error().kind, os_error::not_a_folder);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "pmodel")));
+  EXPECT_EQ(file_bytes(dir / "outside/keep.txt"), bytes_of("keep"));
+}
+
 }  // namespace
 }  // namespace vantor

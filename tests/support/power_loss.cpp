@@ -103,6 +103,8 @@ platform::fault power_loss::before(platform::operation op, std::string_view path
     case platform::operation::permissions:
     case platform::operation::read_link:
     case platform::operation::make_link:  // a new entry: durable with its folder
+    case platform::operation::link:       // a second name: durable with its folder
+    case platform::operation::open_folder:
     case platform::operation::run_elevated:
     case platform::operation::check_writable:  // leaves nothing behind
       break;

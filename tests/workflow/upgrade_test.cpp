@@ -7,6 +7,7 @@
 #include "services/bytes.h"
 #include "support/fake_ports.h"
 #include "support/fault_injector.h"
+#include "support/file_identity.h"
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/player_texts.h"
@@ -235,25 +236,33 @@ TEST(Upgrade, StaleTemporariesFromAnInterruptedRunAreCleanedUp) {
 namespace vantor {
 namespace {
 
-// A file the command replaces is read first, so that a failure later can
-// give it back; one that cannot be read is not replaced at all, and the
-// command says why before it changes anything.
-TEST(Installation, AnOldFileThatCannotBeReadIsNotReplaced) {
+// A file the command replaces is never read: it is kept aside by a second
+// name, so one the program may not read is replaced all the same, and when a
+// later step fails (here the live bundle's rename, the last) the very file
+// comes back.
+TEST(Installation, AnOldFileThatCannotBeReadIsKeptAndGivenBack) {
   for (const auto run : {testing::command::upgrade, testing::command::restore}) {
     for (const char* relative : {"pmodel/P0.POS", "Common/character.act"}) {
       SCOPED_TRACE(::testing::Message() << relative << (run == testing::command::upgrade ? ", upgrade" : ", restore"));
       testing::game_folder game;
+      // A restore replaces the bundle last only on an upgraded game.
+      if (run == testing::command::restore) {
+        ASSERT_EQ(testing::click(game, testing::command::upgrade).back(), texts::upgraded);
+      }
       const std::string held = testing::generic_path(game.path(relative));
       const auto before = game.snapshot();
+      const auto identity = testing::identity_of(game.path(relative));
       testing::fake_ports fake;
       patch_session session(fake.without_view(), testing::small_stock().identity());
       ASSERT_TRUE(session.start_session(game.root()));
       {
+        // The old file may not be opened; the bundle's rename fails.
         testing::fault_injector refused(
             [&](platform::operation op, std::string_view path) {
-              return op == platform::operation::open && testing::generic_path(path) == held;
+              return (op == platform::operation::open && testing::generic_path(path) == held) ||
+                     (op == platform::operation::rename && path.ends_with("character.amb.vantor-tmp"));
             },
-            1, false, os_error::no_permission);
+            1, false, os_error::in_use);
         if (run == testing::command::upgrade)
           EXPECT_FALSE(session.on_upgrade_clicked());
         else
@@ -261,8 +270,9 @@ TEST(Installation, AnOldFileThatCannotBeReadIsNotReplaced) {
       }
       ASSERT_FALSE(session.reasons().empty());
       EXPECT_EQ(testing::generic_path(describe(session.reasons().back(), game.root())),
-                std::string(relative) + " may not be read or written (permission denied)");
+                "Common/character.amb is in use by another program");
       EXPECT_EQ(game.snapshot(), before);
+      EXPECT_EQ(testing::identity_of(game.path(relative)), identity) << "a copy came back, not the file itself";
       EXPECT_EQ(testing::click(game, run).back(), run == testing::command::upgrade ? texts::upgraded : texts::restored);
     }
   }

@@ -76,7 +76,7 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
         return std::nullopt;
       }
     } else if (word.starts_with("-")) {
-      error = "unknown option " + std::string(word);
+      error = "unknown option " + printable(word);
       return std::nullopt;
     } else if (!parsed.command.empty()) {
       error = "more than one command";
@@ -84,7 +84,7 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
     } else if (word == "status" || word == "upgrade" || word == "restore") {
       parsed.command = word;
     } else {
-      error = "unknown command " + std::string(word);
+      error = "unknown command " + printable(word);
       return std::nullopt;
     }
   }

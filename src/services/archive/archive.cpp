@@ -100,7 +100,15 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   if (created) {
     if (status made = create_folder_path(target_folder); !made) return made;
   }
-  const std::string target = platform::resolve_path(target_folder);
+  auto target = platform::held_folder::open(target_folder);
+  if (!target) return target.error();
+  return unpack_archive(archive_path, *target, created, progress, flusher);
+}
+
+status unpack_archive(std::string_view archive_path, const platform::held_folder& target, bool target_is_new,
+                      const progress_callback& progress, platform::tree_flusher* flusher) {
+  if (archive_path.empty()) return failure{os_error::not_found, {}};
+  if (!path_exists(archive_path)) return failure{os_error::not_found, std::string(archive_path)};
   const failure damaged{archive_error::damaged, platform::resolve_path(archive_path)};
   archive_handle archive = open_archive(archive_path);
   if (!archive) return damaged;
@@ -111,17 +119,21 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
   const auto total = survey(archive.get(), entries, damaged.path);
   if (!total) return total.error();
   if (has_undeclared_entries(archive.get())) return damaged;
-  const auto space = platform::free_space(target);
+  const auto space = platform::free_space(target.path());
   if (!space) return space.error();
-  if (*total > *space) return failure{os_error::no_space, target};
+  if (*total > *space) return failure{os_error::no_space, target.path()};
 
-  output_tree tree(target, created);
-  extraction run(archive.get(), damaged.path, tree, *total, flusher);
+  auto held = target.duplicate();
+  if (!held) return held.error();
+  auto tree = output_tree::open(std::move(*held), target_is_new);
+  if (!tree) return tree.error();
+  extraction run(archive.get(), damaged.path, *tree, *total, flusher);
   for (std::int32_t i = 0; i < entries; ++i) {
     if (status done = run.extract(i); !done) return done;
     if (progress) progress(static_cast<std::uint64_t>(i) + 1, static_cast<std::uint64_t>(entries));
   }
-  return {};
+  // Nothing was swapped for a link (or moved) meanwhile.
+  return tree->check_in_place();
 }
 
 }  // namespace vantor

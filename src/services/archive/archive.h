@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/outcome.h"
 #include "platform/tree_flusher.h"
 #include "services/progress.h"
@@ -50,6 +51,14 @@ namespace vantor {
 /// Each file extracted whole is handed to `flusher`, when given, to be made
 /// durable while the extraction goes on.
 status unpack_archive(std::string_view archive_path, std::string_view target_folder,
+                      const progress_callback& progress = {}, platform::tree_flusher* flusher = nullptr);
+
+/// The same into a folder held open (platform::held_folder): every folder
+/// and file is made through the handles of the folders that hold them, so a
+/// folder that another program swaps for a link meanwhile fails the
+/// extraction instead of redirecting it. target_is_new: the folder was just
+/// created, so it is empty.
+status unpack_archive(std::string_view archive_path, const platform::held_folder& target, bool target_is_new,
                       const progress_callback& progress = {}, platform::tree_flusher* flusher = nullptr);
 
 }  // namespace vantor

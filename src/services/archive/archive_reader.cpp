@@ -226,14 +226,13 @@ status extract_entry_to_file(archive_reader* reader, std::int32_t index, std::st
 }
 
 status write_entry_file(archive_reader* reader, const archive_entry& entry, platform::file& out) {
-  const std::string path = out.path();
   status written = write_entry_data(reader, entry, out);
+  // Through the open file: its path may no longer lead to it.
+  if (written) (void)out.set_times(platform_time(entry.access_time), platform_time(entry.modification_time));
   // A close that fails has lost written data.
   status closed = out.close();
   if (!written) return written;
-  if (!closed) return closed;
-  (void)platform::set_file_times(path, platform_time(entry.access_time), platform_time(entry.modification_time));
-  return {};
+  return closed;
 }
 
 status write_entry_data(archive_reader* reader, const archive_entry& entry, platform::file& out) {

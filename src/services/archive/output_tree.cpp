@@ -1,7 +1,8 @@
 #include "services/archive/output_tree.h"
-#include "platform/system_error.h"
 
 #include <utility>
+
+#include "platform/system_error.h"
 
 namespace vantor {
 
@@ -14,10 +15,21 @@ std::string folded(std::string_view name) {
   return key;
 }
 
+// The last part of a path, as the folder holds it.
+std::string last_part(const std::string& path) {
+  const std::string parent = platform::parent_folder(path);
+  std::string name = parent.empty() ? path : path.substr(parent.size());
+  while (!name.empty() && platform::is_separator(name.front())) name.erase(0, 1);
+  return name;
+}
+
 }  // namespace
 
-output_tree::output_tree(std::string root, bool created) {
-  nodes_.push_back(node{std::move(root), kind::folder, created, {}});
+outcome<output_tree> output_tree::open(platform::held_folder root, bool created) {
+  std::string path = root.path();
+  output_tree tree(node{std::move(path), {}, none, kind::folder, created, {}, std::move(root)});
+  tree.held_count_ = 1;
+  return tree;
 }
 
 std::size_t output_tree::add(std::size_t folder, std::string_view name, node child) {
@@ -27,15 +39,56 @@ std::size_t output_tree::add(std::size_t folder, std::string_view name, node chi
   return id;
 }
 
+outcome<const platform::held_folder*> output_tree::held(std::size_t folder) {
+  if (nodes_[folder].held) return &*nodes_[folder].held;
+  const auto parent = held(nodes_[folder].parent);
+  if (!parent) return parent.error();
+  auto opened = (*parent)->open_folder(nodes_[folder].name);
+  if (!opened) return opened.error();
+  nodes_[folder].held = std::move(*opened);
+  ++held_count_;
+  return &*nodes_[folder].held;
+}
+
+void output_tree::hold_fewer() {
+  if (held_count_ <= platform::held_folders_to_keep()) return;
+  for (std::size_t id = 1; id < nodes_.size(); ++id) nodes_[id].held.reset();
+  held_count_ = 1;
+}
+
+status output_tree::check_in_place() {
+  for (std::size_t id = 1; id < nodes_.size(); ++id) {
+    const node& made = nodes_[id];
+    if (!made.created) continue;
+    const auto parent = held(made.parent);
+    if (!parent) return parent.error();
+    const platform::entry_kind standing = (*parent)->kind_of(nodes_[id].name);
+    if (nodes_[id].what == kind::folder && standing != platform::entry_kind::folder)
+      return failure{os_error::not_a_folder, nodes_[id].path};
+    if (nodes_[id].what == kind::file && standing != platform::entry_kind::file)
+      return failure{os_error::not_a_file, nodes_[id].path};
+  }
+  return {};
+}
+
+void output_tree::release() {
+  for (node& each : nodes_) each.held.reset();
+  held_count_ = 0;
+}
+
 std::size_t output_tree::find(std::size_t folder, std::string_view name) {
   const auto known = nodes_[folder].children.find(folded(name));
   if (known != nodes_[folder].children.end()) return known->second;
   if (nodes_[folder].created) return none;  // a folder made here holds only what is known
 
-  // A folder that was there before: look on disk, once for each name.
+  // A folder that was there before: look on disk, once for each name (the
+  // name as the folder has it, letter case aside).
   const std::string resolved = platform::resolve_path(platform::join_path(nodes_[folder].path, name));
+  const auto parent = held(folder);
+  if (!parent) return none;
+  const std::string on_disk = last_part(resolved);
   kind what = kind::in_the_way;
-  switch (platform::kind_of(resolved)) {
+  switch ((*parent)->kind_of(on_disk)) {
     case platform::entry_kind::none:
       return none;
     case platform::entry_kind::folder:
@@ -48,7 +101,7 @@ std::size_t output_tree::find(std::size_t folder, std::string_view name) {
     case platform::entry_kind::other:
       break;
   }
-  return add(folder, name, node{resolved, what, false, {}});
+  return add(folder, name, node{resolved, on_disk, folder, what, false, {}, std::nullopt});
 }
 
 outcome<std::size_t> output_tree::folder_in(std::size_t folder, std::string_view name) {
@@ -57,12 +110,21 @@ outcome<std::size_t> output_tree::folder_in(std::size_t folder, std::string_view
     if (nodes_[found].what != kind::folder) return failure{os_error::exists, nodes_[found].path};
     return found;
   }
-  std::string path = platform::join_path(nodes_[folder].path, name);
-  if (status created = platform::create_folder(path, platform::path_lookup::exact); !created) return created.error();
-  return add(folder, name, node{std::move(path), kind::folder, true, {}});
+  const auto parent = held(folder);
+  if (!parent) return parent.error();
+  if (status created = (*parent)->create_folder(name); !created) return created.error();
+  return add(folder, name,
+             node{platform::join_path(nodes_[folder].path, name),
+                  std::string(name),
+                  folder,
+                  kind::folder,
+                  true,
+                  {},
+                  std::nullopt});
 }
 
 outcome<std::size_t> output_tree::walk(std::span<const std::string_view> parts) {
+  hold_fewer();
   std::size_t folder = 0;
   for (const std::string_view part : parts) {
     auto next = folder_in(folder, part);
@@ -73,7 +135,10 @@ outcome<std::size_t> output_tree::walk(std::span<const std::string_view> parts) 
 }
 
 status output_tree::make_folder(std::span<const std::string_view> parts) {
-  if (auto made = walk(parts); !made) return made.error();
+  auto made = walk(parts);
+  if (!made) return made.error();
+  // Entered once, so a folder swapped for a link is refused now too.
+  if (auto entered = held(*made); !entered) return entered.error();
   return {};
 }
 
@@ -84,17 +149,20 @@ outcome<platform::file> output_tree::open_file(std::span<const std::string_view>
   const std::size_t folder = *walked;
   const std::string_view name = parts.back();
   const std::size_t found = find(folder, name);
+  // After find, which may add a node (and move the others).
+  const auto parent = held(folder);
+  if (!parent) return parent.error();
   if (found == none) {
-    std::string path = platform::join_path(nodes_[folder].path, name);
-    auto created = platform::open_file(path, platform::open_mode::create_new, platform::path_lookup::exact);
-    if (created) add(folder, name, node{std::move(path), kind::file, true, {}});
+    auto created = (*parent)->create_file(name);
+    if (created)
+      add(folder, name, node{created->path(), std::string(name), folder, kind::file, true, {}, std::nullopt});
     return created;
   }
   const node& standing = nodes_[found];
   if (standing.what != kind::file) return failure{os_error::exists, standing.path};
   // A read-only file already there is replaced too.
   if (!standing.created) (void)platform::set_writable(standing.path, true);
-  return platform::open_file(standing.path, platform::open_mode::replace);
+  return (*parent)->rewrite_file(standing.name);
 }
 
 }  // namespace vantor
