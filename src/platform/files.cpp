@@ -226,6 +226,11 @@ status copy_file(std::string_view from, std::string_view to) {
   return closed;
 }
 
+status check_replaceable(std::string_view path) {
+  if (path.empty()) return no_path();
+  return native::check_replaceable(resolve_path(path));
+}
+
 status link_file(std::string_view existing, std::string_view new_path) {
   if (existing.empty() || new_path.empty()) return no_path();
   const std::string source = resolve_path(existing);

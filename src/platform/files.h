@@ -134,6 +134,11 @@ status remove_file(std::string_view path);
 /// Copies a regular file's bytes to a new file; fails when anything is at
 /// the target already.
 status copy_file(std::string_view from, std::string_view to);
+/// Whether the file at the path may be replaced or removed now: in_use while
+/// another program holds it open without letting others delete it
+/// (Windows); always where open files never stand in the way (POSIX).
+status check_replaceable(std::string_view path);
+
 /// Gives a regular file a second name (a hard link) in the same file
 /// system, without copying a byte; fails when anything is at new_path,
 /// when existing is not a regular file, and where the file system has no

@@ -49,6 +49,9 @@ status check_folder(const std::string& path);
 /// Names in a folder without "." and ".."; empty when it cannot be read.
 std::vector<std::string> list_folder(const std::string& folder);
 
+/// in_use while another program holds the file so that it may not be
+/// replaced or removed.
+status check_replaceable(const std::string& path);
 /// A second name for a regular file (a hard link), links not followed.
 status make_hard_link(const std::string& existing, const std::string& path);
 

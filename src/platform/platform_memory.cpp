@@ -345,6 +345,9 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+// Open files never keep a name from being replaced or removed.
+status native::check_replaceable(const std::string&) { return {}; }
+
 status native::make_hard_link(const std::string& existing, const std::string& path) {
   const guard held(tree().mutex);
   const auto source = find_entry(existing, false);

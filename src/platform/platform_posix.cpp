@@ -159,6 +159,9 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+// Open files never keep a name from being replaced or removed.
+status native::check_replaceable(const std::string&) { return {}; }
+
 status native::make_hard_link(const std::string& existing, const std::string& path) {
   // linkat without AT_SYMLINK_FOLLOW: a link is never followed.
   if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, path.c_str(), 0) != 0) return from_errno(path);

@@ -224,6 +224,11 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   return names;
 }
 
+status native::check_replaceable(const std::string& path) {
+  if (target_in_use(system_path(path))) return failure{os_error::in_use, path};
+  return {};
+}
+
 status native::make_hard_link(const std::string& existing, const std::string& path) {
   if (!::CreateHardLinkW(system_path(path).c_str(), system_path(existing).c_str(), nullptr))
     return from_last_error(path);

@@ -5,9 +5,11 @@
 // with its identity, its other names (hard links), its owner, times,
 // permissions and attributes.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/outcome.h"
 
 namespace vantor {
@@ -23,7 +25,9 @@ class kept_file {
   /// its replacement is renamed over it; a link, or a file where the file
   /// system has no hard links, by renaming it aside, so the target is empty
   /// until then. Nothing there keeps nothing. A folder or anything else
-  /// there is not_a_file: it could not be put back by a rename.
+  /// there is not_a_file: it could not be put back by a rename. A file
+  /// another program holds so that it may not be replaced (Windows) is
+  /// in_use, and nothing is made.
   static outcome<kept_file> keep(std::string_view target);
 
   /// Puts the old entry back, whether its replacement was renamed in or not
@@ -44,6 +48,9 @@ class kept_file {
   std::string target_;
   std::string kept_;
   how how_;
+  /// A file's permissions as kept: Windows keeps its read-only attribute
+  /// with the file, not with a name, and replacing clears it.
+  std::optional<platform::file_permissions> permissions_;
 };
 
 }  // namespace vantor

@@ -27,8 +27,8 @@ class flush_counter final : public platform::fault_hook {
     platform::set_fault_hook(this);
   }
   ~flush_counter() override { platform::set_fault_hook(nullptr); }
-  platform::fault before(platform::operation op, std::string_view path, std::string_view) override {
-    if (op != platform::operation::flush) return {};
+  platform::fault before(platform::operation asked, std::string_view path, std::string_view) override {
+    if (asked != platform::operation::flush) return {};
     ++flushes[std::string(path)];
     if (!failing_.empty() && testing::generic_path(std::string(path)).ends_with(failing_)) return {os_error::io_error};
     return {};

@@ -18,6 +18,9 @@ struct synthetic_stock {
 };
 const synthetic_stock& small_stock();
 
+/// The small stock identity's bundle.
+inline const byte_string& stock() { return small_stock().bundle; }
+
 /// The bytes of new.amb.out: frames, then their count.
 byte_string frame_package(const byte_string& frames, std::int32_t count);
 

@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 
 using tree = std::map<std::string, byte_string>;
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 struct sweep_case {
   const char* name;

@@ -31,7 +31,7 @@ using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 // What one command said: its messages, then its reasons as "kind path" lines.
 struct said {

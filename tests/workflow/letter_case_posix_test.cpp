@@ -21,7 +21,7 @@ std::vector<std::string> click_upgrade(const testing::game_folder& game) {
   return testing::click(game, testing::command::upgrade);
 }
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 TEST(Upgrade, FindsFilesWhoseLetterCaseDiffers) {
   testing::game_folder game;

@@ -28,7 +28,7 @@ using testing::file_bytes;
 using testing::put_file;
 using tree = std::map<std::string, byte_string>;
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 struct power_case {
   const char* name;
@@ -120,32 +120,32 @@ TEST_P(PowerLoss, OnlyWholeFilesSurviveAndTheStockPrefixAlways) {
   }
 }
 
-void upgrade_once(testing::game_folder& game) { click(game, true); }
+void upgraded_once(testing::game_folder& game) { click(game, true); }
 
-void without_model_folder(testing::game_folder& game) {
+void with_model_package_only(testing::game_folder& game) {
   std::filesystem::remove_all(testing::native_path(game.path("pmodel")));
   write_zip(game.path("pmodel.pak"), {file_item("P0.POS", "packaged pose"), file_item("mesh/a.msh", "mesh a"),
                                       file_item("mesh/deep/b.msh", "mesh b", 0)});
 }
-const tree unpacked = {{"mesh", bytes_of("<folder>")},
-                       {"mesh/a.msh", bytes_of("mesh a")},
-                       {"mesh/deep", bytes_of("<folder>")},
-                       {"mesh/deep/b.msh", bytes_of("mesh b")}};
+const tree unpacked_tree = {{"mesh", bytes_of("<folder>")},
+                            {"mesh/a.msh", bytes_of("mesh a")},
+                            {"mesh/deep", bytes_of("<folder>")},
+                            {"mesh/deep/b.msh", bytes_of("mesh b")}};
 
 INSTANTIATE_TEST_SUITE_P(
     States, PowerLoss,
-    ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}}, power_case{"second_upgrade", true, upgrade_once},
+    ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}}, power_case{"second_upgrade", true, upgraded_once},
                       power_case{"upgrade_over_modified_backup", true,
                                  [](auto& g) {
                                    auto damaged = stock();
                                    damaged[9] ^= 2;
                                    put_file(g.backup(), damaged);
                                  }},
-                      power_case{"first_upgrade_with_model_package", true, without_model_folder, unpacked},
-                      power_case{"restore_after_upgrade", false, upgrade_once},
+                      power_case{"first_upgrade_with_model_package", true, with_model_package_only, unpacked_tree},
+                      power_case{"restore_after_upgrade", false, upgraded_once},
                       power_case{"restore_without_the_backup", false,
                                  [](auto& g) {
-                                   upgrade_once(g);
+                                   upgraded_once(g);
                                    fs::remove(testing::native_path(g.backup()));
                                  }}),
     [](const auto& row) { return std::string(row.param.name); });

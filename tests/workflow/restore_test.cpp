@@ -23,7 +23,7 @@ using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 TEST(RestorePayloads, HaveTheirExactLengths) {
   EXPECT_EQ(pose_restore_payload().size(), 292574u);

@@ -25,7 +25,7 @@ using testing::file_bytes;
 using testing::put_file;
 namespace fs = std::filesystem;
 
-const byte_string& stock() { return testing::small_stock().bundle; }
+using testing::stock;
 
 byte_string altered(byte_string bytes) {
   bytes[100] ^= 0x01;

@@ -40,14 +40,14 @@ const byte_string big_data = random_bytes(40000, 7);  // more than minizip's 163
 constexpr std::int32_t modified_at = 1'000'000'000, accessed_at = 1'100'000'000, created_at = 900'000'000;
 
 std::vector<zip_item> standard_items() {
-  zip_item folder = folder_item("models/");
+  zip_item models = folder_item("models/");
   zip_item model = file_item("models/P0.POS", "", 8);
   model.data = big_data;
   model.local_extra = extended_timestamp(7, {modified_at, accessed_at, created_at});
   zip_item readme = file_item("readme.txt", "read me", 0);
   readme.external = dos_readonly | dos_hidden;
   readme.dos_time = dos_date_time(2010, 6, 7, 8, 9, 10);
-  return {folder, model, readme};
+  return {models, model, readme};
 }
 
 class ArchiveReader : public ::testing::Test {
