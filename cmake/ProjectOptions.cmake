@@ -20,15 +20,13 @@ if(VANTOR_SANITIZE AND VANTOR_SANITIZE_THREADS)
   message(FATAL_ERROR "AddressSanitizer and ThreadSanitizer cannot share a build: choose one")
 endif()
 
-# The sanitizers' builds optimise lightly: the suites run many times faster
-# than unoptimised, and the reports still name every line.
 if(VANTOR_SANITIZE)
   target_compile_options(vantor_options INTERFACE
-    -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(vantor_options INTERFACE -fsanitize=address,undefined)
 endif()
 if(VANTOR_SANITIZE_THREADS)
-  target_compile_options(vantor_options INTERFACE -O1 -fsanitize=thread -fno-omit-frame-pointer)
+  target_compile_options(vantor_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(vantor_options INTERFACE -fsanitize=thread)
 endif()
 

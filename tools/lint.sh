@@ -33,7 +33,7 @@ cmake --preset release >/dev/null
 # One entry per file: the front door of the platform is built twice (on the
 # disk and in memory) but needs checking once.
 mkdir -p build/lint
-checked=$(python3 - <<'PY'
+python3 - <<'PY'
 import json, os
 seen = {}
 for entry in json.load(open("build/release/compile_commands.json")):
@@ -43,10 +43,11 @@ for entry in json.load(open("build/release/compile_commands.json")):
     if (table or core) and path not in seen:
         seen[path] = entry
 json.dump(list(seen.values()), open("build/lint/compile_commands.json", "w"), indent=1)
-print("\n".join(sorted(seen)))
 PY
-)
-if ! echo "$checked" | xargs -P "$JOBS" -n 1 "$CLANG_TIDY" -p build/lint --quiet 2>/dev/null; then
+# Files found clean before, and unchanged since (headers included), are
+# not checked again: the cache lives beside the compiler's.
+cache=${VANTOR_LINT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vantor-lint}
+if ! python3 tools/lint_tidy.py "$CLANG_TIDY" build/lint "$JOBS" "$cache"; then
   failed=1
 fi
 

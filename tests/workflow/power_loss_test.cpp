@@ -132,23 +132,24 @@ const tree unpacked_tree = {{"mesh", bytes_of("<folder>")},
                             {"mesh/deep", bytes_of("<folder>")},
                             {"mesh/deep/b.msh", bytes_of("mesh b")}};
 
-INSTANTIATE_TEST_SUITE_P(
-    States, PowerLoss,
-    ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}}, power_case{"second_upgrade", true, upgraded_once},
-                      power_case{"upgrade_over_modified_backup", true,
-                                 [](auto& g) {
-                                   auto damaged = stock();
-                                   damaged[9] ^= 2;
-                                   put_file(g.backup(), damaged);
-                                 }},
-                      power_case{"first_upgrade_with_model_package", true, with_model_package_only, unpacked_tree},
-                      power_case{"restore_after_upgrade", false, upgraded_once},
-                      power_case{"restore_without_the_backup", false,
-                                 [](auto& g) {
-                                   upgraded_once(g);
-                                   fs::remove(testing::native_path(g.backup()));
-                                 }}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(States, PowerLoss,
+                         ::testing::Values(power_case{"first_upgrade", true, [](auto&) {}},
+                                           power_case{"second_upgrade", true, upgraded_once},
+                                           power_case{"upgrade_over_modified_backup", true,
+                                                      [](auto& g) {
+                                                        auto damaged = stock();
+                                                        damaged[9] ^= 2;
+                                                        put_file(g.backup(), damaged);
+                                                      }},
+                                           power_case{"first_upgrade_with_model_package", true, with_model_package_only,
+                                                      unpacked_tree},
+                                           power_case{"restore_after_upgrade", false, upgraded_once},
+                                           power_case{"restore_without_the_backup", false,
+                                                      [](auto& g) {
+                                                        upgraded_once(g);
+                                                        fs::remove(testing::native_path(g.backup()));
+                                                      }}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor
