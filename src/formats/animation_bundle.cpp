@@ -62,6 +62,7 @@ bundle_inspection inspect_bundle(std::string_view path, const stock_identity& id
     found.unread = in.error();
     return found;
   }
+  if (const auto size = in->size()) found.size = *size;
   md5 as_read, as_stock;
   std::int64_t offset = 0;
   std::array<std::uint8_t, 4> field{};

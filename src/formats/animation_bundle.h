@@ -64,6 +64,7 @@ enum class bundle_kind {
 struct bundle_inspection {
   bundle_kind kind = bundle_kind::missing;
   std::int32_t frame_count = 0;   ///< the frame count field of an upgraded bundle
+  std::int64_t size = 0;          ///< the file's size in bytes
   std::optional<failure> unread;  ///< why the bundle could not be read
 };
 

@@ -13,13 +13,13 @@ namespace vantor {
 
 namespace {
 
-bundle_state state_of(std::string_view path, const stock_identity& identity, std::int32_t& frame_count,
-                      std::optional<failure>& unread) {
+bundle_state state_of(std::string_view path, const stock_identity& identity, bundle_inspection& found) {
   const entry_type type = entry_type_of(path);
   if (type == entry_type::none) return bundle_state::missing;
-  if (type != entry_type::file) return bundle_state::not_a_file;
-  const bundle_inspection found = inspect_bundle(path, identity);
-  frame_count = found.frame_count;
+  // A link is read through, as the commands read it (they replace the link
+  // itself, never its target); a folder or anything else is no bundle.
+  if (type != entry_type::file && type != entry_type::link) return bundle_state::not_a_file;
+  found = inspect_bundle(path, identity);
   switch (found.kind) {
     case bundle_kind::missing:
       return bundle_state::missing;
@@ -32,8 +32,7 @@ bundle_state state_of(std::string_view path, const stock_identity& identity, std
   }
   if (!found.unread) return bundle_state::modified;
   if (found.unread->kind == os_error::not_a_file) return bundle_state::not_a_file;
-  unread = found.unread;  // it may well be the stock bundle: say why it could not be read
-  return bundle_state::unreadable;
+  return bundle_state::unreadable;  // it may well be the stock bundle: say why it could not be read
 }
 
 const char* bundle_words(bundle_state state) {
@@ -62,6 +61,13 @@ std::string unread_words(const failure& why) {
   return describe(failure{why.kind, {}, why.native_code}, {});
 }
 
+// Why the model package cannot be opened, as the upgrade's reason says it.
+std::string package_words(const failure& why) {
+  if (why.kind == os_error::not_a_file) return "is not a regular file";
+  if (why.kind == os_error::not_found) return "is a link to nothing";
+  return "cannot be read (" + unread_words(why) + ")";
+}
+
 // A bundle's line: its state, and for one that cannot be read, why.
 std::string bundle_line(std::string_view name, bundle_state state, const std::optional<failure>& unread) {
   std::string line = std::string(name) + ": " + bundle_words(state);
@@ -79,6 +85,8 @@ const char* model_words(model_state state) {
       return "not a folder";
     case model_state::missing_with_package:
       return "missing (pmodel.pak will be unpacked)";
+    case model_state::missing_package_unusable:
+      return "missing";
     case model_state::missing:
       return "missing";
   }
@@ -91,9 +99,28 @@ game_status read_status(const patch_session& session) {
   const auto& state = session.state();
   game_status status;
   status.game_folder = state.run_folder;
-  status.live = state_of(state.bundle_path, session.identity(), status.live_frame_count, status.live_unread);
-  std::int32_t ignored = 0;
-  status.backup = state_of(state.backup_path, session.identity(), ignored, status.backup_unread);
+  const stock_identity& identity = session.identity();
+  bundle_inspection live;
+  status.live = state_of(state.bundle_path, identity, live);
+  status.live_frame_count = live.frame_count;
+  status.live_unread = live.unread;
+  status.live_through_link = entry_type_of(state.bundle_path) == entry_type::link && status.live != bundle_state::missing;
+  if (status.live == bundle_state::upgraded) {
+    // An upgraded bundle holds its frames after the stock prefix: none at
+    // all, or fewer than the update package's of the same count, is damaged.
+    const frame_package& frames = state.new_frames;
+    const std::int64_t with_frames = identity.prefix_length + frames.frame_bytes();
+    if (live.size <= identity.prefix_length)
+      status.live_without_frames = true;
+    else if (frames.has_count && upgraded_frame_count(identity, frames.count) == live.frame_count &&
+             live.size < with_frames)
+      status.live_bytes_short = with_frames - live.size;
+  }
+  // The backup is never read through a link: it may lead to the live bundle.
+  bundle_inspection backup;
+  status.backup = entry_type_of(state.backup_path) == entry_type::link ? bundle_state::not_a_file
+                                                                        : state_of(state.backup_path, identity, backup);
+  status.backup_unread = backup.unread;
   if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
   const text& model_folder = state.model_folder;
   switch (entry_type_of(model_folder)) {
@@ -101,7 +128,13 @@ game_status read_status(const patch_session& session) {
       status.model = model_state::present;
       break;
     case entry_type::none:
-      status.model = file_exists(state.model_package) ? model_state::missing_with_package : model_state::missing;
+      status.model = model_state::missing;
+      // What the upgrade will find: a package it can open, or why not.
+      if (entry_type_of(state.model_package) != entry_type::none) {
+        auto package = file_reader::open(state.model_package);
+        status.model = package ? model_state::missing_with_package : model_state::missing_package_unusable;
+        if (!package) status.package_unread = package.error();
+      }
       break;
     default:
       // A link to a folder is where the upgrade installs, as the game reads it.
@@ -122,10 +155,20 @@ game_status read_status(const patch_session& session) {
 
 std::vector<std::string> describe_status(const game_status& status) {
   std::string live = bundle_line("bundle", status.live, status.live_unread);
-  if (status.live == bundle_state::upgraded) live += ", frame count " + to_text(status.live_frame_count);
+  const std::string frame_count = "frame count " + to_text(status.live_frame_count);
+  if (status.live_without_frames)
+    live = "bundle: damaged (" + frame_count + ", but no frames after the stock prefix)";
+  else if (status.live_bytes_short > 0)
+    live = "bundle: damaged (" + frame_count + ", " + std::to_string(status.live_bytes_short) +
+           " bytes short of the update package's frames)";
+  else if (status.live == bundle_state::upgraded)
+    live += ", " + frame_count;
+  if (status.live_through_link) live += " (a link to a file)";
+  std::string model = std::string("model folder: ") + model_words(status.model);
+  if (status.model == model_state::missing_package_unusable && status.package_unread)
+    model += " (pmodel.pak " + package_words(*status.package_unread) + "; the upgrade cannot unpack it)";
   std::vector<std::string> lines = {"game folder: " + printable(status.game_folder), live,
-                                    bundle_line("backup", status.backup, status.backup_unread),
-                                    std::string("model folder: ") + model_words(status.model)};
+                                    bundle_line("backup", status.backup, status.backup_unread), model};
   for (const text& leftover : status.leftovers)
     lines.push_back("leftover: " + describe(failure{os_error::exists, leftover}, status.game_folder) +
                     (leftover.ends_with(kept_suffix) ? " (an old file kept aside; the next upgrade or restore puts "

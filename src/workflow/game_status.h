@@ -15,16 +15,27 @@ namespace vantor {
 /// A bundle file as status sees it.
 enum class bundle_state { missing, stock, upgraded, modified, not_a_file, unreadable };
 
-enum class model_state { present, present_through_link, not_a_folder, missing_with_package, missing };
+enum class model_state {
+  present,
+  present_through_link,
+  not_a_folder,
+  missing_with_package,
+  missing_package_unusable,  ///< missing, and pmodel.pak cannot be opened (see package_unread)
+  missing,
+};
 
 struct game_status {
   text game_folder;
   bundle_state live = bundle_state::missing;
   std::int32_t live_frame_count = 0;   ///< the frame count field of an upgraded live bundle
+  bool live_through_link = false;      ///< the live bundle is a link to a file, read through it as the commands do
+  std::int64_t live_bytes_short = 0;   ///< an upgraded live bundle cut short: bytes missing of the package's frames
+  bool live_without_frames = false;    ///< an upgraded live bundle with nothing after the stock prefix
   std::optional<failure> live_unread;  ///< why an unreadable live bundle could not be read
   bundle_state backup = bundle_state::missing;
   std::optional<failure> backup_unread;
   model_state model = model_state::missing;
+  std::optional<failure> package_unread;  ///< why pmodel.pak cannot be opened
   std::vector<text> leftovers;          ///< temporaries an interrupted run left
   std::optional<text> lock_in_the_way;  ///< what stands at the run lock's file name
   std::vector<text> unwritable;         ///< folders the commands write in that refuse this user

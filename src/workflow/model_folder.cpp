@@ -10,8 +10,12 @@
 namespace vantor {
 
 status check_model_source(const workflow_state& state) {
-  if (file_exists(state.model_folder) || file_exists(state.model_package)) return {};
-  return failure{os_error::not_found, state.model_folder};
+  if (file_exists(state.model_folder)) return {};
+  if (entry_type_of(state.model_package) == entry_type::none) return failure{os_error::not_found, state.model_folder};
+  // A package that cannot be opened (held by another program, refused, a
+  // folder or a pipe at its name) says so now, not later as a damaged one.
+  if (auto package = file_reader::open(state.model_package); !package) return package.error();
+  return {};
 }
 
 outcome<prepared_model> prepare_model(const workflow_state& state, const progress_callback& progress) {

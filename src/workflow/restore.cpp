@@ -36,9 +36,13 @@ struct restored_bundle {
 /// bundle) is the stock prefix, proved while it is written and the backup
 /// read back. A live bundle that is still stock is left where it is.
 outcome<restored_bundle> stock_from_live(const workflow_state& state, const stock_identity& identity, bool upgraded,
-                                         const progress_callback& progress) {
-  auto backup = staged_writer::create(state.backup_path);
-  if (!backup) return backup.error();
+                                         bool write_backup, const progress_callback& progress) {
+  std::optional<staged_writer> backup;
+  if (write_backup) {
+    auto created = staged_writer::create(state.backup_path);
+    if (!created) return created.error();
+    backup = std::move(*created);
+  }
   std::optional<staged_writer> bundle;
   if (upgraded) {
     auto created = staged_writer::create(state.bundle_path);
@@ -50,18 +54,20 @@ outcome<restored_bundle> stock_from_live(const workflow_state& state, const stoc
   request.proved_count = identity.stock_count;
   request.bundle_count = identity.stock_count;
   request.bundle = bundle ? &*bundle : nullptr;
-  request.backup = &*backup;
+  request.backup = backup ? &*backup : nullptr;
   request.progress = progress;
   const prefix_stream_result streamed = stream_stock_prefix(identity, request);
   if (streamed.source_failure) return *streamed.source_failure;
   if (!streamed.proved) return failure{refusal::modified, state.bundle_path};
   if (streamed.backup_failure) return *streamed.backup_failure;
   if (streamed.bundle_failure) return *streamed.bundle_failure;
-  auto backup_file = backup->finish();
-  if (!backup_file) return backup_file.error();
-  if (status proved = prove_stock_backup(*backup_file, identity); !proved) return proved.error();
   restored_bundle made;
-  made.backup = std::move(*backup_file);
+  if (backup) {
+    auto backup_file = backup->finish();
+    if (!backup_file) return backup_file.error();
+    if (status proved = prove_stock_backup(*backup_file, identity); !proved) return proved.error();
+    made.backup = std::move(*backup_file);
+  }
   if (bundle) {
     auto bundle_file = bundle->finish();
     if (!bundle_file) return bundle_file.error();
@@ -122,10 +128,14 @@ std::optional<restored_bundle> stock_to_restore(const workflow_state& state, con
     }
     backup_not_proved = std::get<backup_refused>(copy).why;  // a damaged backup is never installed
   }
+  // A folder at the backup's name is the player's (no rename may replace
+  // it): it is left alone, and the stock bundle comes from the live one
+  // without a backup.
+  const bool backup_writable = !backup_not_proved || entry_type_of(state.backup_path) != entry_type::folder;
   const bundle_inspection live = inspect_bundle(state.bundle_path, identity);
-  if (live.kind == bundle_kind::stock && !backup_not_proved) return restored_bundle{};
+  if (live.kind == bundle_kind::stock && (!backup_not_proved || !backup_writable)) return restored_bundle{};
   if (live.kind == bundle_kind::stock || live.kind == bundle_kind::upgraded) {
-    auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded, progress);
+    auto made = stock_from_live(state, identity, live.kind == bundle_kind::upgraded, backup_writable, progress);
     if (made) return std::move(*made);
     if (backup_not_proved) note(*backup_not_proved);
     note(made.error());

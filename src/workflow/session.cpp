@@ -15,6 +15,21 @@ namespace vantor {
 
 namespace {
 constexpr std::int64_t largest_cover = std::int64_t{64} << 20;
+
+// Why a package file could not be read, when it is there: a missing file is
+// told as missing, with the others the package lacks.
+std::optional<failure> unread_reason(const failure& why) {
+  if (why.kind == os_error::not_found) return std::nullopt;
+  return why;
+}
+
+// The bytes of a package file, or none and why.
+byte_string read_package_file(const text& path, std::optional<failure>& unread) {
+  auto read = read_whole_file(path);
+  if (read) return std::move(*read);
+  unread = unread_reason(read.error());
+  return {};
+}
 }  // namespace
 
 patch_session::patch_session(session_ports ports, stock_identity identity) : ports_(ports), identity_(identity) {}
@@ -45,10 +60,13 @@ bool patch_session::start_session(std::string_view run_folder) {
   // Missing or unreadable package files are not reported here: they show
   // as empty, and the upgrade refuses an incomplete package.
   const text& updates = state_.update_folder;
-  state_.pose_update = read_whole_file(updates + std::string(update_pose)).value_or({});
-  state_.action_update = read_whole_file(updates + std::string(update_action)).value_or({});
+  state_.pose_update = read_package_file(updates + std::string(update_pose), state_.pose_unread);
+  state_.action_update = read_package_file(updates + std::string(update_action), state_.action_unread);
   // Only the count is read now: the frames are copied by the upgrade.
-  state_.new_frames = read_frame_package(updates + std::string(update_frames));
+  if (auto frames = file_reader::open(updates + std::string(update_frames)))
+    state_.new_frames = read_frame_package(*frames);
+  else
+    state_.frames_unread = unread_reason(frames.error());
 
   if (ports_.view != nullptr) {
     patcher_view& view = *ports_.view;
@@ -79,10 +97,16 @@ std::vector<failure> patch_session::package_problems() const {
   const text& updates = state_.update_folder;
   std::vector<failure> problems;
   // An incomplete update package would install empty files over the game's,
-  // and a count that does not fit its frames a bundle whose header lies.
-  if (state_.pose_update.empty()) problems.push_back({refusal::missing_or_empty, updates + text(update_pose)});
-  if (state_.action_update.empty()) problems.push_back({refusal::missing_or_empty, updates + text(update_action)});
-  if (!state_.new_frames.has_count)
+  // and a count that does not fit its frames a bundle whose header lies. A
+  // file that is there but could not be read says why instead.
+  const auto missing = [&](std::string_view name, const std::optional<failure>& unread) {
+    problems.push_back(unread ? *unread : failure{refusal::missing_or_empty, updates + text(name)});
+  };
+  if (state_.pose_update.empty()) missing(update_pose, state_.pose_unread);
+  if (state_.action_update.empty()) missing(update_action, state_.action_unread);
+  if (state_.new_frames.length == 0)
+    missing(update_frames, state_.frames_unread);
+  else if (!state_.new_frames.has_count)
     problems.push_back({file_error::too_short, updates + text(update_frames)});
   else if (!frame_count_fits(identity_, state_.new_frames.count, state_.new_frames.frame_bytes()))
     problems.push_back({refusal::bad_frame_count, updates + text(update_frames)});

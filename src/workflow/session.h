@@ -30,6 +30,13 @@ struct workflow_state {
   byte_string pose_update;
   byte_string action_update;
   frame_package new_frames;  ///< new.amb.out as shown: its length and count; the frames stay on disk
+  /// Why a package file could not be read at start (held by another
+  /// program, refused, not a regular file); a missing one has none. Such a
+  /// file shows as empty, and an upgrade names this reason, not a missing
+  /// or damaged file.
+  std::optional<failure> pose_unread;
+  std::optional<failure> action_unread;
+  std::optional<failure> frames_unread;
 };
 
 class overlapping_work;

@@ -191,6 +191,23 @@ TEST(ModelFolderLink, IsPresentForStatusAndTheUpgrade) {
   EXPECT_TRUE(fs::is_symlink(testing::native_path(game.path("pmodel"))));
 }
 
+// A live bundle that is a link to a file is read through it by status and
+// the upgrade alike; the upgrade replaces the link, never the file it leads to.
+TEST(LiveBundleLink, IsReadThroughByStatusAndTheUpgrade) {
+  testing::game_folder game;
+  put_file(game.path("elsewhere.amb"), testing::small_stock().bundle);
+  fs::remove(testing::native_path(game.bundle()));
+  fs::create_symlink(testing::native_path(game.path("elsewhere.amb")), testing::native_path(game.bundle()));
+  testing::fake_ports fake;
+  patch_session session(fake.without_view(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_EQ(describe_status(read_status(session)).at(1), "bundle: stock (a link to a file)");
+  EXPECT_EQ(testing::click(game, testing::command::upgrade), std::vector<std::string>{texts::upgraded});
+  EXPECT_EQ(file_bytes(game.path("elsewhere.amb")), testing::small_stock().bundle);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(testing::native_path(game.bundle()))));
+  EXPECT_EQ(file_bytes(game.backup()), testing::small_stock().bundle);
+}
+
 // A folder at the backup's name is the player's: it is never taken away, so
 // the upgrade refuses, names it and changes nothing.
 TEST(BackupEntry, AFolderInItsPlaceRefusesTheUpgrade) {

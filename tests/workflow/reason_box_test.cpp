@@ -46,6 +46,7 @@ struct reason_case {
   std::function<void(testing::game_folder&)> meddle;   ///< after it started, before the click
   surroundings around;
   std::function<std::vector<std::string>()> boxes;  ///< every box, in order
+  surroundings from_start = nullptr;                 ///< as around, from before the session starts
   friend void PrintTo(const reason_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -58,6 +59,7 @@ TEST_P(ReasonBox, TellsWhyJustBeforeTheClosingMessage) {
     ASSERT_EQ(testing::click(game, command::upgrade).back(), texts::upgraded);
   }
   if (c.arrange) c.arrange(game);
+  const auto held_from_start = c.from_start ? c.from_start(game) : std::function<void()>();
   testing::fake_ports fake;
   patch_session session(fake.ports(), testing::small_stock().identity());
   session.set_lock_wait(std::chrono::milliseconds(0));
@@ -88,6 +90,14 @@ surroundings another_run() {
 }
 
 std::vector<std::string> upgrade_failed(std::string reason) { return {std::move(reason), texts::not_upgraded}; }
+
+const char* const in_use_words = " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。";
+
+// The model package instead of the model folder.
+void package_only(testing::game_folder& g) {
+  fs::remove_all(testing::native_path(g.path("pmodel")));
+  testing::fixture::write_zip(g.path("pmodel.pak"), {testing::fixture::file_item("P0.POS", "pose")});
+}
 std::vector<std::string> restore_failed(std::string reason) { return {std::move(reason), texts::not_restored}; }
 
 byte_string altered(byte_string bytes) {
@@ -98,12 +108,12 @@ byte_string altered(byte_string bytes) {
 const reason_case reason_cases[] = {
     {"bundle_in_use", command::upgrade, nullptr, nullptr,
      fault_on(platform::operation::rename, "character.amb", os_error::in_use),
-     [] { return upgrade_failed(in_game("Common/character.amb") + " 正被其他程序使用，请先关闭游戏再试。"); }},
+     [] { return upgrade_failed(in_game("Common/character.amb") + " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。"); }},
     {"disk_full", command::upgrade, nullptr, nullptr, fault_on(platform::operation::write, "", os_error::no_space),
      [] { return upgrade_failed("磁盘空间不足，请至少留出 1 MB 空间再试。"); }},
     {"no_permission", command::restore, nullptr, nullptr,
      fault_on(platform::operation::rename, "character.act", os_error::no_permission),
-     [] { return restore_failed("没有权限写入" + in_game("Common/character.act") + "。"); }},
+     [] { return restore_failed("没有权限读写 " + in_game("Common/character.act") + "。"); }},
     {"package_files_missing", command::upgrade,
      [](auto& g) {
        fs::remove(testing::native_path(g.path("updatefile/p0.pos")));
@@ -150,7 +160,64 @@ const reason_case reason_cases[] = {
      nullptr, nullptr, [] { return restore_failed(in_game("Common/character.amb") + " 不是原版文件，无法复原。"); }},
     {"system_error", command::upgrade, nullptr, nullptr,
      fault_on(platform::operation::rename, "character.amb", os_error::other),
-     [] { return upgrade_failed("无法处理" + in_game("Common/character.amb") + "。"); }},
+     [] { return upgrade_failed("无法处理 " + in_game("Common/character.amb") + "。"); }},
+    // A file that is there but cannot be read is neither missing nor damaged.
+    {"package_file_in_use", command::upgrade, nullptr, nullptr, nullptr,
+     [] { return upgrade_failed(in_game("updatefile/p0.pos") + in_use_words); },
+     fault_on(platform::operation::open, "p0.pos", os_error::in_use)},
+    {"frames_in_use", command::upgrade, nullptr, nullptr, nullptr,
+     [] { return upgrade_failed(in_game("updatefile/new.amb.out") + in_use_words); },
+     fault_on(platform::operation::open, "new.amb.out", os_error::in_use)},
+    {"frames_refused", command::upgrade, nullptr, nullptr, nullptr,
+     [] { return upgrade_failed("没有权限读写 " + in_game("updatefile/new.amb.out") + "。"); },
+     fault_on(platform::operation::open, "new.amb.out", os_error::no_permission)},
+    {"model_package_in_use", command::upgrade, package_only, nullptr,
+     fault_on(platform::operation::open, "pmodel.pak", os_error::in_use),
+     [] { return upgrade_failed(std::string("pmodel.pak") + in_use_words); }},
+    {"model_package_is_a_folder", command::upgrade,
+     [](auto& g) {
+       package_only(g);
+       fs::remove(testing::native_path(g.path("pmodel.pak")));
+       fs::create_directory(testing::native_path(g.path("pmodel.pak")));
+     },
+     nullptr, nullptr, [] { return upgrade_failed("pmodel.pak 被其他文件或文件夹占着，请移走后再试。"); }},
+    {"every_missing_package_file_named", command::upgrade,
+     [](auto& g) {
+       for (const char* name : {"p0.pos", "character.act", "new.amb.out"})
+         fs::remove(testing::native_path(g.path(std::string("updatefile/") + name)));
+     },
+     nullptr, nullptr,
+     [] {
+       return upgrade_failed("升级包不完整，缺少文件：" + in_game("updatefile/p0.pos") + "、" +
+                             in_game("updatefile/character.act") + "、" + in_game("updatefile/new.amb.out") + "。");
+     }},
+    {"missing_named_beside_another_fault", command::upgrade,
+     [](auto& g) {
+       fs::remove(testing::native_path(g.path("updatefile/p0.pos")));
+       put_file(g.path("updatefile/new.amb.out"), testing::bytes_of("ab"));
+     },
+     nullptr, nullptr,
+     [] {
+       return upgrade_failed("升级包不完整，缺少文件：" + in_game("updatefile/p0.pos") + "。" +
+                             in_game("updatefile/new.amb.out") + " 不完整。");
+     }},
+    // The upgraded bundle is no stock one (told in its box); the backup that
+    // would have been used is held: that is what the player can act on.
+    {"held_backup_beside_the_modified_box", command::upgrade,
+     [](auto& g) { ASSERT_EQ(testing::click(g, command::upgrade).back(), texts::upgraded); }, nullptr,
+     fault_on(platform::operation::open, "备份", os_error::in_use),
+     [] {
+       return std::vector<std::string>{texts::bundle_modified, in_game("Common/原始动画备份.amb") + in_use_words,
+                                       texts::not_upgraded};
+     }},
+    // An entry's name is written with the system's separator throughout.
+    {"entry_name_with_the_systems_separator", command::upgrade,
+     [](auto& g) {
+       package_only(g);
+       testing::fixture::write_zip(g.path("pmodel.pak"), {testing::fixture::file_item("mesh/CON", "x")});
+     },
+     nullptr, nullptr,
+     [] { return upgrade_failed("模型包里的文件名 " + in_game("pmodel.pak/mesh/CON") + " 不能在 Windows 上使用，无法安装。"); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReasonBox, ::testing::ValuesIn(reason_cases),
@@ -190,7 +257,7 @@ TEST_P(ElevationOffer, IsMadeOnlyForMissingRightsAndOnlyOnTheWordOfThePlayer) {
   if (c.refused_for_rights)
     boxes.push_back("游戏目录受系统保护，本程序没有权限写入。\n是否以管理员身份重新运行本程序？");
   else
-    boxes.push_back(in_game("Common/character.amb") + " 正被其他程序使用，请先关闭游戏再试。");
+    boxes.push_back(in_game("Common/character.amb") + " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。");
   if (!c.program_ends) boxes.push_back(texts::not_upgraded);
   EXPECT_EQ(fake.boxes, boxes);
   EXPECT_EQ(fake.elevations_asked, c.elevations_asked);

@@ -124,6 +124,22 @@ INSTANTIATE_TEST_SUITE_P(
                       recovered_case{"damaged_backup_stock_bundle", with_flipped_byte(stock()), false}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A folder at the backup's name is the player's: the restore leaves it and
+// all it holds alone, and still puts the stock bundle back from the live one.
+TEST(Restore, GoesOnFromTheLiveBundleWhenAFolderStandsAtTheBackupsName) {
+  for (const bool upgraded_live : {false, true}) {
+    SCOPED_TRACE(upgraded_live ? "upgraded live bundle" : "stock live bundle");
+    testing::game_folder game;
+    fs::create_directory(testing::native_path(game.backup()));
+    put_file(game.backup() + "/kept.txt", bytes_of("mine"));
+    if (upgraded_live) put_file(game.bundle(), testing::upgraded_bundle(stock(), game.new_frames, 39));
+    EXPECT_EQ(click(game, command::restore), std::vector<std::string>{texts::restored});
+    EXPECT_EQ(file_bytes(game.bundle()), stock());
+    EXPECT_EQ(file_bytes(game.backup() + "/kept.txt"), bytes_of("mine"));
+    EXPECT_EQ(file_bytes(game.pose()), bytes_of(pose_restore_payload()));
+  }
+}
+
 // Another program rewrites the backup while the restore reads it: the
 // restore proves the very bytes it copies, so it can never put anything but
 // the stock bundle in place.

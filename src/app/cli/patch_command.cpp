@@ -6,6 +6,7 @@
 
 #include "app/cli/console_messages.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
 #include "platform/outcome.h"
 #include "platform/system_error.h"
 #include "services/files.h"
@@ -20,6 +21,17 @@ namespace {
 std::string_view rights_hint() {
   return platform::can_run_elevated() ? "the game folder is protected; run vantor-patch as administrator"
                                       : "the game folder is not writable for this user";
+}
+
+// After a file refused for want of rights: the hint about the game folder,
+// only when the game folder itself (where the file lies) refuses this user;
+// else the file's own reason said it all.
+bool game_folder_refuses(const failure& why, const text& game_folder) {
+  if (why.kind != os_error::no_permission) return false;
+  const std::string folder = why.path == game_folder ? why.path : platform::parent_folder(why.path);
+  if (folder != game_folder) return false;
+  const status writable = check_writable(folder);
+  return !writable && writable.error().kind == os_error::no_permission;
 }
 
 constexpr const char* usage_text =
@@ -154,7 +166,7 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   // After the messages, why it failed: one line per reason.
   for (const failure& why : session.reasons()) say(err, "reason: " + describe(why, game_folder) + "\n");
   // A write refused for want of rights: what the player can do about it.
-  if (!session.reasons().empty() && session.reasons().back().kind == os_error::no_permission) {
+  if (!session.reasons().empty() && game_folder_refuses(session.reasons().back(), game_folder)) {
     say(err, "reason: " + std::string(rights_hint()) + "\n");
   }
   session.release_session();

@@ -108,10 +108,12 @@ status unpack_archive(std::string_view archive_path, std::string_view target_fol
 status unpack_archive(std::string_view archive_path, const platform::held_folder& target, bool target_is_new,
                       const progress_callback& progress, platform::tree_flusher* flusher) {
   if (archive_path.empty()) return failure{os_error::not_found, {}};
-  if (!path_exists(archive_path)) return failure{os_error::not_found, std::string(archive_path)};
-  const failure damaged{archive_error::damaged, platform::resolve_path(archive_path)};
-  archive_handle archive = open_archive(archive_path);
-  if (!archive) return damaged;
+  // One that cannot be opened is not damaged: it says why (held, refused,
+  // not a regular file, missing).
+  auto file = platform::open_file(archive_path, platform::open_mode::read);
+  if (!file) return file.error();
+  const failure damaged{archive_error::damaged, file->path()};
+  archive_handle archive = open_archive(std::move(*file));
   const std::int64_t count = declared_entry_count(archive.get());
   if (count < 1 || count > std::numeric_limits<std::int32_t>::max()) return damaged;
   const auto entries = static_cast<std::int32_t>(count);

@@ -141,8 +141,10 @@ bool check_zip_signature(std::string_view path) {
 archive_handle open_archive(std::string_view path) {
   auto in = platform::open_file(path, platform::open_mode::read);
   if (!in) return nullptr;
-  return archive_handle(new archive_reader(std::move(*in)));
+  return open_archive(std::move(*in));
 }
+
+archive_handle open_archive(platform::file in) { return archive_handle(new archive_reader(std::move(in))); }
 
 void close_archive(archive_handle& handle) { handle.reset(); }
 

@@ -29,6 +29,8 @@ bool check_zip_signature(std::string_view path);
 /// file cannot be opened; a handle without a directory when the file opens
 /// but holds no readable directory.
 archive_handle open_archive(std::string_view path);
+/// The same over a file already open for reading.
+archive_handle open_archive(platform::file in);
 
 /// Closes the archive (the handle becomes empty).
 void close_archive(archive_handle& handle);

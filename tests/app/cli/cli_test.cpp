@@ -12,6 +12,7 @@
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/player_texts.h"
+#include "support/zip_fixture.h"
 
 namespace vantor {
 namespace {
@@ -181,6 +182,32 @@ INSTANTIATE_TEST_SUITE_P(
                     {"bundle: stock", "backup: missing", "model folder: present"},
                     {"update package refused: updatefile/p0.pos is missing or empty",
                      "update package refused: updatefile/character.act is missing or empty"}},
+        status_case{"package_not_a_file",
+                    [](auto& g) {
+                      fs::remove_all(testing::native_path(g.path("pmodel")));
+                      fs::create_directory(testing::native_path(g.path("pmodel.pak")));
+                    },
+                    {"bundle: stock", "backup: missing",
+                     "model folder: missing (pmodel.pak is not a regular file; the upgrade cannot unpack it)"}},
+        // An upgraded bundle whose frames were cut is no upgraded one.
+        status_case{"upgraded_cut_short",
+                    [](auto& g) {
+                      upgraded(g);
+                      const auto bytes = testing::file_bytes(g.bundle());
+                      put_file(g.bundle(), testing::first_bytes(bytes, bytes.size() - 100));
+                    },
+                    {"bundle: damaged (frame count 17100, 100 bytes short of the update package's frames)",
+                     "backup: stock", "model folder: present"}},
+        status_case{"upgraded_without_frames",
+                    [](auto& g) {
+                      upgraded(g);
+                      put_file(g.bundle(),
+                               testing::first_bytes(testing::file_bytes(g.bundle()),
+                                                    static_cast<std::size_t>(
+                                                        testing::small_stock().identity().prefix_length)));
+                    },
+                    {"bundle: damaged (frame count 17100, but no frames after the stock prefix)", "backup: stock",
+                     "model folder: present"}},
         status_case{"model_folder_left_half_unpacked",
                     [](auto& g) {
                       fs::remove_all(testing::native_path(g.path("pmodel")));
@@ -197,7 +224,7 @@ TEST(StatusCommand, WithoutTheUpdateFolderSaysWhyAnUpgradeWouldBeRefused) {
   const auto result = run({"--game", game.root(), "status"});
   EXPECT_NE(result.out.find("update package refused: updatefile/p0.pos is missing or empty"), std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find("update package refused: updatefile/new.amb.out is too short"), std::string::npos);
+  EXPECT_NE(result.out.find("update package refused: updatefile/new.amb.out is missing or empty"), std::string::npos);
 }
 
 TEST(StatusCommand, CallsABundleThatCannotBeReadUnreadableNotModified) {
@@ -260,10 +287,33 @@ INSTANTIATE_TEST_SUITE_P(
                                   [] { return failing(platform::operation::write, "备份", os_error::no_space); },
                                   texts::printed({texts::not_upgraded}),
                                   "reason: Common/原始动画备份.amb cannot be written: the disk is full\n"},
-                      reason_case{"read_only_file_system", "restore", nullptr,
+                      // The file's own reason, and no word about the game folder,
+                      // which did not refuse.
+                      reason_case{"file_refused_for_rights", "restore", nullptr,
                                   [] { return failing(platform::operation::open, "P0.POS", os_error::no_permission); },
                                   texts::printed({texts::not_restored}),
-                                  "reason: pmodel/P0.POS may not be read or written (permission denied)\n", true},
+                                  "reason: pmodel/P0.POS may not be read or written (permission denied)\n"},
+                      reason_case{"game_folder_refuses", "upgrade",
+                                  [](auto& g) {
+                                    fs::remove_all(testing::native_path(g.path("pmodel")));
+                                    testing::fixture::write_zip(g.path("pmodel.pak"),
+                                                                {testing::fixture::file_item("P0.POS", "pose")});
+                                  },
+                                  [] {
+                                    return std::make_unique<testing::fault_injector>(
+                                        [](platform::operation op, std::string_view path) {
+                                          return op == platform::operation::check_writable ||
+                                                 (op == platform::operation::create_folder &&
+                                                  path.find("pmodel.vantor-tmp") != std::string_view::npos);
+                                        },
+                                        1, false, os_error::no_permission);
+                                  },
+                                  texts::printed({texts::not_upgraded}),
+                                  "reason: pmodel.vantor-tmp may not be read or written (permission denied)\n", true},
+                      reason_case{"package_file_held", "upgrade", nullptr,
+                                  [] { return failing(platform::operation::open, "new.amb.out", os_error::in_use); },
+                                  texts::printed({texts::not_upgraded}),
+                                  "reason: updatefile/new.amb.out is in use by another program\n"},
                       reason_case{"no_model_folder", "restore",
                                   [](auto& g) { fs::remove_all(testing::native_path(g.path("pmodel"))); }, nullptr,
                                   texts::printed({texts::not_restored}), "reason: pmodel/P0.POS is missing\n"}),
