@@ -104,7 +104,8 @@ game_status read_status(const patch_session& session) {
   status.live = state_of(state.bundle_path, identity, live);
   status.live_frame_count = live.frame_count;
   status.live_unread = live.unread;
-  status.live_through_link = entry_type_of(state.bundle_path) == entry_type::link && status.live != bundle_state::missing;
+  status.live_through_link =
+      entry_type_of(state.bundle_path) == entry_type::link && status.live != bundle_state::missing;
   if (status.live == bundle_state::upgraded) {
     // An upgraded bundle holds its frames after the stock prefix: none at
     // all, or fewer than the update package's of the same count, is damaged.
@@ -119,7 +120,7 @@ game_status read_status(const patch_session& session) {
   // The backup is never read through a link: it may lead to the live bundle.
   bundle_inspection backup;
   status.backup = entry_type_of(state.backup_path) == entry_type::link ? bundle_state::not_a_file
-                                                                        : state_of(state.backup_path, identity, backup);
+                                                                       : state_of(state.backup_path, identity, backup);
   status.backup_unread = backup.unread;
   if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
   const text& model_folder = state.model_folder;

@@ -36,9 +36,9 @@ struct game_status {
   std::optional<failure> backup_unread;
   model_state model = model_state::missing;
   std::optional<failure> package_unread;  ///< why pmodel.pak cannot be opened
-  std::vector<text> leftovers;          ///< temporaries an interrupted run left
-  std::optional<text> lock_in_the_way;  ///< what stands at the run lock's file name
-  std::vector<text> unwritable;         ///< folders the commands write in that refuse this user
+  std::vector<text> leftovers;            ///< temporaries an interrupted run left
+  std::optional<text> lock_in_the_way;    ///< what stands at the run lock's file name
+  std::vector<text> unwritable;           ///< folders the commands write in that refuse this user
   text frame_summary;
   std::vector<failure> package_problems;  ///< why an upgrade would refuse the package
 };

@@ -46,7 +46,7 @@ struct reason_case {
   std::function<void(testing::game_folder&)> meddle;   ///< after it started, before the click
   surroundings around;
   std::function<std::vector<std::string>()> boxes;  ///< every box, in order
-  surroundings from_start = nullptr;                 ///< as around, from before the session starts
+  surroundings from_start = nullptr;                ///< as around, from before the session starts
   friend void PrintTo(const reason_case& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -108,7 +108,10 @@ byte_string altered(byte_string bytes) {
 const reason_case reason_cases[] = {
     {"bundle_in_use", command::upgrade, nullptr, nullptr,
      fault_on(platform::operation::rename, "character.amb", os_error::in_use),
-     [] { return upgrade_failed(in_game("Common/character.amb") + " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。"); }},
+     [] {
+       return upgrade_failed(in_game("Common/character.amb") +
+                             " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。");
+     }},
     {"disk_full", command::upgrade, nullptr, nullptr, fault_on(platform::operation::write, "", os_error::no_space),
      [] { return upgrade_failed("磁盘空间不足，请至少留出 1 MB 空间再试。"); }},
     {"no_permission", command::restore, nullptr, nullptr,
@@ -217,7 +220,10 @@ const reason_case reason_cases[] = {
        testing::fixture::write_zip(g.path("pmodel.pak"), {testing::fixture::file_item("mesh/CON", "x")});
      },
      nullptr, nullptr,
-     [] { return upgrade_failed("模型包里的文件名 " + in_game("pmodel.pak/mesh/CON") + " 不能在 Windows 上使用，无法安装。"); }},
+     [] {
+       return upgrade_failed("模型包里的文件名 " + in_game("pmodel.pak/mesh/CON") +
+                             " 不能在 Windows 上使用，无法安装。");
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReasonBox, ::testing::ValuesIn(reason_cases),

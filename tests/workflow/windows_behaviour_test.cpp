@@ -13,6 +13,7 @@
 #include "support/game_folder.h"
 #include "support/native_path.h"
 #include "support/player_texts.h"
+#include "support/zip_fixture.h"
 #include "workflow/game_status.h"
 #include "workflow/session.h"
 
@@ -127,6 +128,58 @@ INSTANTIATE_TEST_SUITE_P(
         holder_case{"upgrade_bundle_shared_for_deletion", testing::command::upgrade, "Common/character.amb",
                     FILE_SHARE_READ | FILE_SHARE_DELETE, true}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A file of the update package or the model package that another program
+// holds unshared is in use, in the window's box too: never missing, short or
+// damaged. So is the backup of an upgraded game, whose live bundle is then no
+// stock one: the player is told which file to free, not to reinstall.
+struct held_source_case {
+  const char* name;
+  const char* held;           ///< relative to the game folder
+  bool package_only = false;  ///< the model folder is to be unpacked from pmodel.pak
+  bool upgraded_first = false;
+  friend void PrintTo(const held_source_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class HeldSource : public ::testing::TestWithParam<held_source_case> {};
+
+TEST_P(HeldSource, IsNamedAsInUseInTheWindow) {
+  const held_source_case& c = GetParam();
+  testing::game_folder game;
+  if (c.upgraded_first) {
+    ASSERT_EQ(testing::click(game, testing::command::upgrade).back(), texts::upgraded);
+  }
+  if (c.package_only) {
+    fs::remove_all(testing::native_path(game.path("pmodel")));
+    testing::fixture::write_zip(game.path("pmodel.pak"), {testing::fixture::file_item("P0.POS", "pose")});
+  }
+  const auto before = game.snapshot();
+  std::string named = c.held;
+  std::replace(named.begin(), named.end(), '/', '\\');
+  testing::fake_ports fake;
+  {
+    held_open holder(game.path(c.held), 0);
+    ASSERT_TRUE(holder.ok());
+    patch_session session(fake.ports(), testing::small_stock().identity());
+    ASSERT_TRUE(session.start_session(game.root()));
+    EXPECT_FALSE(session.on_upgrade_clicked());
+  }
+  std::vector<std::string> boxes;
+  if (c.upgraded_first) boxes.push_back(texts::bundle_modified);
+  boxes.push_back(named + " 正被其他程序使用，请关闭占用它的程序（比如游戏）后再试。");
+  boxes.push_back(texts::not_upgraded);
+  EXPECT_EQ(fake.boxes, boxes);
+  EXPECT_EQ(game.snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HeldSource,
+                         ::testing::Values(held_source_case{"pose_update", "updatefile/p0.pos"},
+                                           held_source_case{"action_update", "updatefile/character.act"},
+                                           held_source_case{"frames", "updatefile/new.amb.out"},
+                                           held_source_case{"model_package", "pmodel.pak", true},
+                                           held_source_case{"backup_of_an_upgraded_game", "Common/原始动画备份.amb",
+                                                            false, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A folder under the run lock's file name is no other run: every command
 // names it as in the way, and status tells of it.

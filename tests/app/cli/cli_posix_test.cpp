@@ -39,5 +39,21 @@ TEST(CommandLine, AGameFolderPathTooLongForTheSystemSaysSo) {
   EXPECT_NE(said.find("too long"), std::string::npos) << said;
 }
 
+// A game folder whose path holds a line break and a right-to-left override
+// cannot forge status lines.
+TEST(CommandLine, AGameFolderPathCannotForgeStatusLines) {
+  testing::game_folder game("line\nbackup: forged\u202egnp.exe");
+  std::string game_word = game.root();
+  std::vector<char*> arguments = {const_cast<char*>("vantor-patch"), const_cast<char*>("--game"), game_word.data(),
+                                  const_cast<char*>("status")};
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(run_patch_command(arguments, testing::small_stock().identity(), out, err), 0);
+  const std::string said = testing::drain(out);
+  const std::string first_line = said.substr(0, said.find('\n'));
+  EXPECT_NE(first_line.find("line\\x0abackup: forged\\u202egnp.exe"), std::string::npos) << said;
+  EXPECT_EQ(said.find("\nbackup: forged"), std::string::npos) << said;
+}
+
 }  // namespace
 }  // namespace vantor

@@ -6,6 +6,7 @@
 #include "app/cli/patch_command.h"
 #include "drained_stream.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
 #include "platform/system_error.h"
 #include "services/run_lock.h"
 #include "support/fault_injector.h"
@@ -29,15 +30,21 @@ struct run_result {
   std::string err;
 };
 
-run_result run(std::vector<std::string> words) {
+// The program's output exactly as printed.
+run_result run_as_printed(std::vector<std::string> words) {
   words.insert(words.begin(), "vantor-patch");
   std::vector<char*> arguments;
   for (auto& word : words) arguments.push_back(word.data());
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   const int status = run_patch_command(arguments, testing::small_stock().identity(), out, err);
+  return {status, testing::drain(out), testing::drain(err)};
+}
+
+run_result run(std::vector<std::string> words) {
+  const run_result printed = run_as_printed(std::move(words));
   // Paths inside the game folder come in the system's own separators.
-  return {status, testing::generic_path(testing::drain(out)), testing::generic_path(testing::drain(err))};
+  return {printed.status, testing::generic_path(printed.out), testing::generic_path(printed.err)};
 }
 
 struct usage_case {
@@ -201,10 +208,9 @@ INSTANTIATE_TEST_SUITE_P(
         status_case{"upgraded_without_frames",
                     [](auto& g) {
                       upgraded(g);
-                      put_file(g.bundle(),
-                               testing::first_bytes(testing::file_bytes(g.bundle()),
-                                                    static_cast<std::size_t>(
-                                                        testing::small_stock().identity().prefix_length)));
+                      put_file(g.bundle(), testing::first_bytes(testing::file_bytes(g.bundle()),
+                                                                static_cast<std::size_t>(
+                                                                    testing::small_stock().identity().prefix_length)));
                     },
                     {"bundle: damaged (frame count 17100, but no frames after the stock prefix)", "backup: stock",
                      "model folder: present"}},
@@ -327,6 +333,20 @@ TEST(CommandLine, ASecondRunAtTheSameTimeSaysSo) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, texts::printed({texts::not_upgraded}));
   EXPECT_EQ(result.err, "reason: another run is working on this game folder\n");
+}
+
+// An entry name made to clear the screen, colour it and forge a second
+// reason line reaches the terminal escaped, on one line.
+TEST(CommandLine, AnEntryNameCannotForgeLines) {
+  testing::game_folder game;
+  fs::remove_all(testing::native_path(game.path("pmodel")));
+  testing::fixture::write_zip(game.path("pmodel.pak"),
+                              {testing::fixture::file_item("evil\x1b[2J\x1b[31mname\rreason: all fine\n.msh", "x")});
+  const auto upgrade = run_as_printed({"--game", game.root(), "upgrade"});
+  EXPECT_EQ(upgrade.status, 1);
+  EXPECT_EQ(upgrade.err, std::string("reason: pmodel.pak") + platform::path_separator +
+                             "evil\\x1b[2J\\x1b[31mname\\x0dreason: all fine\\x0a.msh is an entry whose name is "
+                             "unsafe or that Windows cannot hold\n");
 }
 
 TEST(CommandLine, AGameFolderThatCannotBeUsedSaysWhy) {
