@@ -142,15 +142,14 @@ sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key space
 "$wine" "$reader" 60 </dev/null >"$work/box" 2>/dev/null || true
-# Esc closes the window as a player would. The window takes no input until
-# the upgrade has ended (a moment after its last box), so Esc is pressed
-# again while the window is there; a window that never goes fails the check
-# instead of hanging it.
-for _ in $(seq 60); do
-  xdotool getwindowname "$window" >/dev/null 2>&1 || break
-  xdotool key Escape 2>/dev/null || true
-  sleep 0.5
+# One Esc closes the window as a player would, once the box has gone (an
+# Esc while it is there would answer the box instead). The window keeps an
+# Esc that comes while the upgrade winds down and closes when it has ended.
+for _ in $(seq 100); do
+  [ -z "$(xdotool search --onlyvisible --name '信息' 2>/dev/null)" ] && break
+  sleep 0.1
 done
+xdotool key Escape 2>/dev/null || true
 (sleep 15 && kill "$program" 2>/dev/null) &
 watchdog=$!
 code=0
