@@ -256,10 +256,11 @@ void win32_window::set_busy(bool busy) {
     ::PostMessageW(handle_, WM_CLOSE, 0, 0);
   }
   // The pointer changes now, not at its next move: a move to where it is
-  // makes the system ask the window under it again.
+  // makes the system ask the window under it again. The arrow first, for a
+  // window that closes before it is asked.
   POINT at{};
   if (::GetCursorPos(&at)) ::SetCursorPos(at.x, at.y);
-  if (busy) ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 bool win32_window::take_key(const MSG& message) {
