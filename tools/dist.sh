@@ -97,6 +97,7 @@ stage=$root/build/dist-stage
 rm -rf "$stage" dist
 mkdir -p "$stage/licenses-crlf" dist
 python3 tools/dist/pack.py guide packaging/guide-zh.txt "$stage/guide.txt" "$version"
+python3 tools/dist/pack.py guide packaging/guide-zh.txt "$stage/guide-demo.txt" "$version" demo
 licences=""
 licences_crlf=""
 for file in packaging/licenses/*.txt; do
@@ -106,6 +107,7 @@ for file in packaging/licenses/*.txt; do
   licences_crlf="$licences_crlf $stage/licenses-crlf/$name=LICENSES/$name"
 done
 guide="$stage/guide.txt=使用说明.txt"
+guide_demo="$stage/guide-demo.txt=使用说明.txt"  # names the demo programs
 name=vantor-patcher-$version
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py zip "dist/$name-windows-x64.zip" "$SOURCE_DATE_EPOCH" \
@@ -114,14 +116,14 @@ python3 tools/dist/pack.py zip "dist/$name-windows-x64.zip" "$SOURCE_DATE_EPOCH"
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py zip "dist/$name-windows-x64-demo.zip" "$SOURCE_DATE_EPOCH" \
   "$windows/vantor-patcher-demo.exe=vantor-patcher-demo.exe" \
-  "$windows/vantor-patch-demo.exe=vantor-patch-demo.exe" "$guide" $licences_crlf
+  "$windows/vantor-patch-demo.exe=vantor-patch-demo.exe" "$guide_demo" $licences_crlf
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py tar "dist/$name-linux-x86_64.tar.gz" "$SOURCE_DATE_EPOCH" \
   "$linux/vantor-patcher=vantor-patcher" "$linux/vantor-patch=vantor-patch" "$guide" $licences
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py tar "dist/$name-linux-x86_64-demo.tar.gz" "$SOURCE_DATE_EPOCH" \
   "$linux/vantor-patcher-demo=vantor-patcher-demo" "$linux/vantor-patch-demo=vantor-patch-demo" \
-  "$guide" $licences
+  "$guide_demo" $licences
 (cd dist && python3 ../tools/dist/pack.py sums . ./*.zip ./*.tar.gz)
 if [ "$restore_dir" = "$root/assets/restore" ]; then
   echo "dist.sh: built with the restore stand-ins of assets/restore: not for players (see VANTOR_RESTORE_DIR)" >&2

@@ -74,7 +74,63 @@ bool is_valid_utf8(std::string_view s) {
   return true;
 }
 
+namespace {
+
+void append_utf8(text& out, std::uint32_t value) {
+  if (value < 0x80) {
+    out += static_cast<char>(value);
+  } else if (value < 0x800) {
+    out += static_cast<char>(0xC0 | (value >> 6));
+    out += static_cast<char>(0x80 | (value & 0x3F));
+  } else if (value < 0x10000) {
+    out += static_cast<char>(0xE0 | (value >> 12));
+    out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (value & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (value >> 18));
+    out += static_cast<char>(0x80 | ((value >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (value & 0x3F));
+  }
+}
+
+constexpr std::uint32_t replacement = 0xFFFD;
+
+// UTF-16 after its byte-order mark, up to the first U+0000. A surrogate
+// without its partner and an odd last byte become U+FFFD.
+text decode_utf16(std::string_view units, bool big_endian) {
+  const auto unit_at = [&](std::size_t i) -> std::uint32_t {
+    const auto first = static_cast<std::uint8_t>(units[i]);
+    const auto second = static_cast<std::uint8_t>(units[i + 1]);
+    return big_endian ? (std::uint32_t{first} << 8 | second) : (std::uint32_t{second} << 8 | first);
+  };
+  text out;
+  std::size_t i = 0;
+  for (; i + 2 <= units.size(); i += 2) {
+    const std::uint32_t unit = unit_at(i);
+    if (unit == 0) return out;
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 4 <= units.size()) {
+      const std::uint32_t low = unit_at(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    append_utf8(out, unit >= 0xD800 && unit < 0xE000 ? replacement : unit);
+  }
+  if (i < units.size()) append_utf8(out, replacement);
+  return out;
+}
+
+}  // namespace
+
 text decode_description(std::string_view bytes) {
+  // Notepad's "Unicode" and "Unicode big endian".
+  if (bytes.starts_with("\xFF\xFE")) return decode_utf16(bytes.substr(2), false);
+  if (bytes.starts_with("\xFE\xFF")) return decode_utf16(bytes.substr(2), true);
+  // Any other text ends at its first zero byte.
+  bytes = bytes.substr(0, bytes.find('\0'));
   constexpr std::string_view bom = "\xEF\xBB\xBF";
   if (bytes.substr(0, bom.size()) == bom) {
     const auto rest = bytes.substr(bom.size());

@@ -23,10 +23,13 @@ text to_text(const byte_string& bytes);
 /// values past U+10FFFF).
 bool is_valid_utf8(std::string_view bytes);
 
-/// Turns the bytes of a description file into UTF-8 for display. Valid UTF-8
-/// stays as it is (without a byte-order mark); anything else is taken as
-/// GB18030, the superset of the GBK that Chinese Windows writes. Bytes that
-/// decode to nothing become U+FFFD.
+/// Turns the bytes of a description file into UTF-8 for display. A file that
+/// starts with a UTF-16 byte-order mark (FF FE or FE FF, as Notepad saves
+/// "Unicode") is UTF-16 of that byte order, up to its first U+0000. Any other
+/// ends at its first zero byte: valid UTF-8 stays as it is (without a
+/// byte-order mark); anything else is taken as GB18030, the superset of the
+/// GBK that Chinese Windows writes. Bytes that decode to nothing (a lone
+/// surrogate, an odd last byte of UTF-16) become U+FFFD.
 text decode_description(std::string_view bytes);
 
 }  // namespace vantor

@@ -73,8 +73,9 @@ bool patch_session::start_session(std::string_view run_folder) {
     // A cover larger than any picture of the window's size is not read: the
     // picture box stays blank, as for a picture it cannot show.
     view.show_cover(read_whole_file(updates + std::string(update_cover), largest_cover).value_or({}));
+    const byte_string description = read_whole_file(updates + std::string(update_description)).value_or({});
     view.show_description(
-        decode_description(to_text(read_whole_file(updates + std::string(update_description)).value_or({}))));
+        decode_description(std::string_view(reinterpret_cast<const char*>(description.data()), description.size())));
     view.show_frame_summary(frame_summary(state_.new_frames.count, identity_.stock_count));
   }
   return true;

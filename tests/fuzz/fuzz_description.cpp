@@ -1,6 +1,7 @@
 // Description decoding on arbitrary bytes: the text is well-formed UTF-8,
-// bounded, kept as it is when it already is UTF-8, and decoding it again
-// changes nothing.
+// bounded, kept as it is when it already is UTF-8 (up to its first zero
+// byte), UTF-16 after its byte-order mark, and decoding it again changes
+// nothing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,10 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // four bytes of UTF-8.
   check(decoded.size() <= 3 * size, "the description grew past three bytes a byte");
 
-  if (bytes.starts_with(bom) && strict_utf8(bytes.substr(bom.size()))) {
-    check(decoded == bytes.substr(bom.size()), "UTF-8 after a byte-order mark was changed");
-  } else if (strict_utf8(bytes)) {
-    check(decoded == bytes, "UTF-8 was changed");
+  // UTF-16 after its byte-order mark; any other text ends at its first zero
+  // byte and is kept as it is when it is UTF-8.
+  const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+  const std::string_view text = bytes.substr(0, bytes.find('\0'));
+  if (utf16) {
+    check(decoded.find('\0') == std::string::npos, "UTF-16 went past its first U+0000");
+  } else if (text.starts_with(bom) && strict_utf8(text.substr(bom.size()))) {
+    check(decoded == text.substr(bom.size()), "UTF-8 after a byte-order mark was changed");
+  } else if (strict_utf8(text)) {
+    check(decoded == text, "UTF-8 was changed");
   }
 
   // The decoded text decodes to itself (a leading U+FEFF read as GB18030

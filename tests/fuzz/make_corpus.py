@@ -121,6 +121,11 @@ def descriptions():
     yield "surrogate", b"\xED\xA0\x80"
     yield "past_unicode", b"\xF4\x90\x80\x80"
     yield "empty", b""
+    yield "utf16le_bom", "\ufeffv0.5说明\r\n".encode("utf-16-le")
+    yield "utf16be_bom", "\ufeff说明\U0001F600".encode("utf-16-be")
+    yield "utf16_lone_surrogate", b"\xFF\xFE\x3D\xD8\x41\x00\x00\xDE"
+    yield "utf16_odd_length", b"\xFF\xFE\xF4\x8B\x41"
+    yield "gbk_then_zero", "说明".encode("gbk") + b"\x00\xB6\xAF"
 
 
 def frame_counts():

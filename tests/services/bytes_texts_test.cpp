@@ -7,6 +7,8 @@
 namespace vantor {
 namespace {
 
+using namespace std::string_literals;
+
 using testing::bytes_of;
 
 TEST(ToText, NumberRules) {
@@ -42,16 +44,36 @@ class DecodeDescription : public ::testing::TestWithParam<decode_case> {};
 
 TEST_P(DecodeDescription, GivesUtf8) { EXPECT_EQ(decode_description(GetParam().input), GetParam().expected); }
 
-INSTANTIATE_TEST_SUITE_P(Table, DecodeDescription,
-                         ::testing::Values(decode_case{"ascii", "v0.4 notes\r\n", "v0.4 notes\r\n"},
-                                           decode_case{"utf8", "动画信息", "动画信息"},
-                                           decode_case{"utf8_bom", "\xEF\xBB\xBF动画", "动画"},
-                                           decode_case{"gbk", "\xB6\xAF\xBB\xAD\xD0\xC5\xCF\xA2", "动画信息"},
-                                           decode_case{"gbk_with_ascii", "v0.4\xCB\xB5\xC3\xF7", "v0.4说明"},
-                                           decode_case{"gbk_cut_short", "\xB6\xAF\xBB", "动\xEF\xBF\xBD"},
-                                           decode_case{"undecodable", "\xFF", "\xEF\xBF\xBD"},
-                                           decode_case{"empty", "", ""}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, DecodeDescription,
+    ::testing::Values(decode_case{"ascii", "v0.4 notes\r\n", "v0.4 notes\r\n"},
+                      decode_case{"utf8", "动画信息", "动画信息"}, decode_case{"utf8_bom", "\xEF\xBB\xBF动画", "动画"},
+                      decode_case{"gbk", "\xB6\xAF\xBB\xAD\xD0\xC5\xCF\xA2", "动画信息"},
+                      decode_case{"gbk_with_ascii", "v0.4\xCB\xB5\xC3\xF7", "v0.4说明"},
+                      decode_case{"gbk_cut_short", "\xB6\xAF\xBB", "动\xEF\xBF\xBD"},
+                      decode_case{"undecodable", "\xFF", "\xEF\xBF\xBD"}, decode_case{"empty", "", ""},
+                      // The text ends at its first zero byte, or with a
+                      // UTF-16 byte-order mark at its first U+0000.
+                      decode_case{"gbk_up_to_zero", "\xB6\xAF\0\xBB\xAD"s, "动"},
+                      decode_case{"utf8_bom_only", "\xEF\xBB\xBF", ""},
+                      decode_case{"utf16le_bom", "\xFF\xFE\xA8\x52\x3B\x75\r\0\n\0v\0"s, "动画\r\nv"},
+                      decode_case{"utf16be_bom", "\xFE\xFF\x52\xA8\x75\x3B\0\r\0\n\0v"s, "动画\r\nv"},
+                      decode_case{"utf16le_bom_only", "\xFF\xFE", ""}, decode_case{"utf16be_bom_only", "\xFE\xFF", ""},
+                      decode_case{"utf16_pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, "\xF0\x9F\x98\x80"},
+                      decode_case{"utf16_odd_length", "\xFF\xFE\xA8\x52\x41", "动\xEF\xBF\xBD"},
+                      decode_case{"utf16_high_surrogate_last", "\xFF\xFE\x41\0\x3D\xD8"s, "A\xEF\xBF\xBD"},
+                      decode_case{"utf16_high_surrogate_then_letter", "\xFF\xFE\x3D\xD8\x41\0"s,
+                                  "\xEF\xBF\xBD"
+                                  "A"},
+                      decode_case{"utf16_low_surrogate_alone", "\xFF\xFE\x00\xDE\x41\0"s,
+                                  "\xEF\xBF\xBD"
+                                  "A"},
+                      decode_case{"utf16_high_surrogate_odd_end", "\xFF\xFE\x3D\xD8\x41"s, "\xEF\xBF\xBD\xEF\xBF\xBD"},
+                      decode_case{"utf16_up_to_zero", "\xFF\xFE\x41\0\0\0\x42\0"s, "A"},
+                      decode_case{"utf16_bom_twice", "\xFF\xFE\xFF\xFE\x41\0"s,
+                                  "\xEF\xBB\xBF"
+                                  "A"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vantor

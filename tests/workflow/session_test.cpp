@@ -81,6 +81,22 @@ INSTANTIATE_TEST_SUITE_P(
                         "总帧数=-1， 起始帧=17061， 结束帧=17060"}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// Notepad's "Unicode": UTF-16LE with its byte-order mark, zero bytes in
+// every ASCII letter, read whole; a GBK text ends at its first zero byte.
+TEST(StartSession, ADescriptionInUtf16IsShownWhole) {
+  testing::game_folder game;
+  using namespace std::string_view_literals;
+  const std::string_view utf16 =
+      "\xFF\xFEv\0"
+      "0\0.\0"
+      "5\0\xF4\x8B\x0E\x66\r\0\n\0"sv;
+  put_file(game.path("updatefile/界面说明.txt"), bytes_of(utf16));
+  testing::fake_ports fake;
+  patch_session session(fake.ports(), testing::small_stock().identity());
+  ASSERT_TRUE(session.start_session(game.root()));
+  EXPECT_EQ(fake.description, "v0.5说明\r\n");
+}
+
 TEST(StartSession, MissingPackageFilesLeaveEmptyUnits) {
   testing::game_folder game;
   std::filesystem::remove_all(testing::native_path(game.path("updatefile")));

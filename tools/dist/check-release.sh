@@ -94,6 +94,27 @@ fi
 grep -q "Vantor 动画升级补丁 $version 使用说明" "$guide" || fail "the guide does not name version $version"
 tar -xzf "$dist/$name-linux-x86_64.tar.gz" -O 使用说明.txt | cmp -s - "$guide" ||
   fail "the Linux archive's guide differs from the Windows one"
+# Each archive's guide names the programs that archive holds, and no other.
+guide_of() { # ARCHIVE
+  case "$1" in
+    *.zip) unzip -p "$dist/$1" 使用说明.txt ;;
+    *) tar -xzf "$dist/$1" -O 使用说明.txt ;;
+  esac
+}
+for archive in "$name-windows-x64.zip" "$name-linux-x86_64.tar.gz"; do
+  guide_of "$archive" >"$work/guide-check"
+  grep -q "vantor-patcher.exe" "$work/guide-check" || fail "the guide of $archive does not name vantor-patcher.exe"
+  ! grep -q -- "-demo" "$work/guide-check" || fail "the guide of $archive names a demo program"
+done
+for archive in "$name-windows-x64-demo.zip" "$name-linux-x86_64-demo.tar.gz"; do
+  guide_of "$archive" >"$work/guide-check"
+  grep -q "使用说明（试用版）" "$work/guide-check" || fail "the guide of $archive does not say it is the demo"
+  for program in vantor-patcher-demo.exe vantor-patch-demo.exe ./vantor-patcher-demo; do
+    grep -q -- "$program" "$work/guide-check" || fail "the guide of $archive does not name $program"
+  done
+  ! grep -qE "vantor-patch(er)?(\.exe|[ ，。])" "$work/guide-check" ||
+    fail "the guide of $archive names a program it does not hold"
+done
 
 echo "== Windows, the real programs (they refuse the demo bundle)"
 cmake -DOBJDUMP=x86_64-w64-mingw32-objdump \
@@ -122,6 +143,8 @@ cmp -s "$work/demo-bundle" "$work/windows/Common/character.amb" || fail "a refus
 
 echo "== Windows, the demo programs: upgrade and restore on the command line"
 unpack_into_demo "$name-windows-x64-demo.zip" "$work/windows-demo"
+run_windows "$work/windows-demo" "$work/out" vantor-patch-demo.exe --version || fail "vantor-patch-demo.exe --version failed"
+expect_line "$work/out" "vantor-patch-demo $version (demo)" "vantor-patch-demo.exe --version"
 run_windows "$work/windows-demo" "$work/out" vantor-patch-demo.exe upgrade || fail "vantor-patch-demo.exe upgrade failed"
 expect_line "$work/out" "升级成功！" "vantor-patch-demo.exe upgrade"
 run_windows "$work/windows-demo" "$work/out" vantor-patch-demo.exe restore || fail "vantor-patch-demo.exe restore failed"
@@ -142,15 +165,14 @@ sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key space
 "$wine" "$reader" 60 </dev/null >"$work/box" 2>/dev/null || true
-# Esc closes the window as a player would. The window takes no input until
-# the upgrade has ended (a moment after its last box), so Esc is pressed
-# again while the window is there; a window that never goes fails the check
-# instead of hanging it.
-for _ in $(seq 60); do
-  xdotool getwindowname "$window" >/dev/null 2>&1 || break
-  xdotool key Escape 2>/dev/null || true
-  sleep 0.5
+# One Esc closes the window as a player would, once the box has gone (an
+# Esc while it is there would answer the box instead). The window keeps an
+# Esc that comes while the upgrade winds down and closes when it has ended.
+for _ in $(seq 100); do
+  [ -z "$(xdotool search --onlyvisible --name '信息' 2>/dev/null)" ] && break
+  sleep 0.1
 done
+xdotool key Escape 2>/dev/null || true
 (sleep 15 && kill "$program" 2>/dev/null) &
 watchdog=$!
 code=0
@@ -183,6 +205,8 @@ expect_line "$work/out" "backup: missing" "vantor-patch status"
 
 unpack_into_demo "$name-linux-x86_64-demo.tar.gz" "$work/linux-demo"
 game=$work/linux-demo
+run_linux "$work/out" "$game/vantor-patch-demo" --version || fail "vantor-patch-demo --version failed"
+expect_line "$work/out" "vantor-patch-demo $version (demo)" "vantor-patch-demo --version"
 run_linux "$work/out" "$game/vantor-patch-demo" --game "$game" status || fail "vantor-patch-demo status failed"
 expect_line "$work/out" "bundle: stock" "vantor-patch-demo status"
 run_linux "$work/out" "$game/vantor-patch-demo" --game "$game" upgrade || fail "vantor-patch-demo upgrade failed"

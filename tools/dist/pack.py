@@ -3,7 +3,7 @@
 
   pack.py zip OUT.zip EPOCH SOURCE=NAME...
   pack.py tar OUT.tar.gz EPOCH SOURCE=NAME...
-  pack.py guide TEMPLATE OUT VERSION
+  pack.py guide TEMPLATE OUT VERSION [demo]
   pack.py crlf IN OUT
   pack.py sums FOLDER ARCHIVE...
 
@@ -126,11 +126,25 @@ def write_tar_gz(out, epoch, pairs):
             z.write(raw.getvalue())
 
 
-def write_guide(template, out, version):
+def demo_guide(text):
+    """The guide of the demo archives: it says it is the demo and names the
+    programs those archives hold (vantor-patcher-demo.exe, …) and their
+    archives."""
+    text = re.sub(r"vantor-patch(er)?(?![-\w])", r"vantor-patch\1-demo", text)
+    text = re.sub(r"(vantor-patcher-@VERSION@-[\w-]+?)(\.zip|\.tar\.gz)", r"\1-demo\2", text)
+    title, rest = text.split("\n", 1)
+    return (title + "（试用版）\n" + rest).replace(
+        "\n\n", "\n\n这是试用版：只认 vantor-make-demo 写出的演示游戏文件夹，不能升级真正的游戏。\n\n", 1)
+
+
+def write_guide(template, out, version, demo=False):
     """The player's guide as Notepad on Windows 7 to 11 reads it: UTF-8 with
     a byte order mark and CRLF line ends."""
     with open(template, encoding="utf-8") as f:
-        text = f.read().replace("@VERSION@", version)
+        text = f.read()
+    if demo:
+        text = demo_guide(text)
+    text = text.replace("@VERSION@", version)
     if re.search(r"@[A-Z_]+@", text):
         sys.exit(f"pack.py: {template} has a placeholder other than @VERSION@")
     with open(out, "wb") as f:
@@ -165,8 +179,8 @@ def main(argv):
         writer(argv[2], int(argv[3]), argv[4:])
     elif len(argv) == 4 and argv[1] == "crlf":
         write_crlf(argv[2], argv[3])
-    elif len(argv) == 5 and argv[1] == "guide":
-        write_guide(argv[2], argv[3], argv[4])
+    elif len(argv) in (5, 6) and argv[1] == "guide" and argv[5:] in ([], ["demo"]):
+        write_guide(argv[2], argv[3], argv[4], demo=argv[5:] == ["demo"])
     elif len(argv) >= 3 and argv[1] == "sums":
         write_sums(argv[2], argv[3:])
     else:

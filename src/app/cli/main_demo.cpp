@@ -13,5 +13,5 @@ int main(int argc, char** argv) {
   std::vector<std::string> words = vantor::platform::command_line_arguments(argc, argv);
   std::vector<char*> arguments;
   for (auto& word : words) arguments.push_back(word.data());
-  return vantor::run_patch_command(arguments, vantor::demo_stock_identity, stdout, stderr);
+  return vantor::run_patch_command(arguments, vantor::demo_stock_identity, stdout, stderr, vantor::patch_build::demo);
 }

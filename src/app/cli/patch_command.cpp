@@ -118,8 +118,8 @@ std::string usage_for(std::string_view program) {
 
 }  // namespace
 
-int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out,
-                      std::FILE* err) {
+int run_patch_command(std::span<char* const> arguments, const stock_identity& identity, std::FILE* out, std::FILE* err,
+                      patch_build build) {
   const char* program = arguments.empty() ? "vantor-patch" : arguments[0];
   std::string error;
   const auto parsed = parse(arguments, error);
@@ -132,7 +132,8 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
     return patch_succeeded;
   }
   if (parsed->version) {
-    say(out, std::string("vantor-patch ") + VANTOR_VERSION + "\n");
+    say(out, build == patch_build::demo ? std::string("vantor-patch-demo ") + VANTOR_VERSION + " (demo)\n"
+                                        : std::string("vantor-patch ") + VANTOR_VERSION + "\n");
     return patch_succeeded;
   }
 

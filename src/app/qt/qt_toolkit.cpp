@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QWidget>
 
 #include "ui/qt/qt_message_boxes.h"
@@ -41,6 +43,19 @@ const QWidget* window_of(const QObject* object) {
   return nullptr;
 }
 
+bool is_escape(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+      return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    case QEvent::Shortcut:
+      return static_cast<QShortcutEvent*>(event)->key() == QKeySequence(Qt::Key_Escape);
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 qt_toolkit::qt_toolkit() {
@@ -53,8 +68,11 @@ qt_toolkit::~qt_toolkit() {
 
 bool qt_toolkit::input_hold::eventFilter(QObject* target, QEvent* event) {
   // Dropped, not held: a click while the command runs must not start
-  // another once it ends. The message boxes are windows of their own.
-  return toolkit_.busy_ && toolkit_.window_ && is_input(event->type()) && window_of(target) == toolkit_.window_.get();
+  // another once it ends. The message boxes are windows of their own. Esc
+  // alone goes on, as the close box does: the window keeps it and closes
+  // once the command has ended.
+  return toolkit_.busy_ && toolkit_.window_ && is_input(event->type()) && !is_escape(event) &&
+         window_of(target) == toolkit_.window_.get();
 }
 
 std::unique_ptr<qt_window> qt_toolkit::make_window(const window_definition& definition) {

@@ -56,6 +56,10 @@ bool win32_toolkit::is_input_for_window(const MSG& message) const {
   return message.hwnd == window_->handle() || ::IsChild(window_->handle(), message.hwnd) != FALSE;
 }
 
+bool win32_toolkit::is_escape(const MSG& message) {
+  return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE;
+}
+
 void win32_toolkit::post_to_window_thread(std::function<void()> call) {
   {
     const std::lock_guard<std::mutex> lock(calls_mutex_);
@@ -95,8 +99,9 @@ void win32_toolkit::deliver_events_until(const std::function<bool()>& finished) 
         continue;
       }
       // Dropped, not held: a click while the command runs must not start
-      // another once it ends.
-      if (busy_ && is_input_for_window(message)) continue;
+      // another once it ends. Esc alone goes on, as the close box does: the
+      // window keeps it and closes once the command has ended.
+      if (busy_ && is_input_for_window(message) && !is_escape(message)) continue;
       deliver(message);
     }
   }

@@ -48,6 +48,8 @@ class win32_toolkit final : public window_holding_toolkit<win32_window> {
   void deliver(MSG& message);
   /// Keys and clicks meant for the main window or its units.
   bool is_input_for_window(const MSG& message) const;
+  /// An Esc press, which a busy window keeps to close once it may.
+  static bool is_escape(const MSG& message);
   void run_posted_calls();
   void start_com();
 

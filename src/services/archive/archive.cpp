@@ -60,9 +60,12 @@ class extraction {
     const std::string& name = *checked;
     const std::vector<std::string_view> parts = entry_name_parts(name);
 
-    if (entry.is_folder() || ends_in_separator(name)) {
-      // A name ending in "/" with data is neither a folder nor a file.
-      if (!entry.is_folder() && entry.uncompressed_size != 0) return damaged(name);
+    // A folder is an entry whose name ends in a separator, as unzip and
+    // every other reader take it; the folder attribute alone makes none (an
+    // entry that carries it without the separator is a file, with its data).
+    // Such a name with data is neither a folder nor a file.
+    if (ends_in_separator(name)) {
+      if (entry.uncompressed_size != 0) return damaged(name);
       return tree_.make_folder(parts);
     }
     if (parts.empty()) return refused_name(archive_path_, name);

@@ -40,7 +40,9 @@ struct archive_entry {
   bool name_cut = false;    ///< the stored name was longer than name can hold
   std::uint16_t flags = 0;  ///< the general purpose bit flags (see the two below)
 
-  bool is_folder() const { return (attributes & file_attribute::directory) != 0; }
+  /// The folder attribute, as stored. Whether the entry is a folder goes by
+  /// its name alone: one that ends in "/".
+  bool has_folder_attribute() const { return (attributes & file_attribute::directory) != 0; }
   /// Bit 0: the data is encrypted.
   bool is_encrypted() const { return (flags & 0x0001) != 0; }
   /// Bit 11: the name is UTF-8; without it, whatever the writing system used.

@@ -133,9 +133,22 @@ bool qt_window::focusNextPrevChild(bool next) {
   return true;
 }
 
+void qt_window::set_busy(bool busy) {
+  busy_ = busy;
+  // Esc or the close box while the command ended (the last box just
+  // answered, its thread still winding down) is not lost: the window closes
+  // now that it may.
+  if (!busy && close_asked_) {
+    close_asked_ = false;
+    close();
+  }
+}
+
 void qt_window::closeEvent(QCloseEvent* event) {
-  // Never while a command is at work in the game folder: it ends first.
+  // Never while a command is at work in the game folder: it ends first, and
+  // the window closes then.
   if (busy_) {
+    close_asked_ = true;
     event->ignore();
     return;
   }

@@ -53,8 +53,9 @@ class qt_window final : public QWidget, public unit_surface {
   /// Called once when the user closes the window.
   void set_close_handler(std::function<void()> handler) { on_close_ = std::move(handler); }
 
-  /// While a command runs the window does not close.
-  void set_busy(bool busy) { busy_ = busy; }
+  /// While a command runs the window does not close: Esc or the close box
+  /// meanwhile closes it when the command ends.
+  void set_busy(bool busy);
 
   /// Shows the window, activated, centred on the primary screen, with the
   /// focus on the first unit of the Tab order.
@@ -90,6 +91,7 @@ class qt_window final : public QWidget, public unit_surface {
   QMargins fitted_frame_{-1, -1, -1, -1};
   bool frame_settled_ = false;
   bool busy_ = false;
+  bool close_asked_ = false;  ///< Esc or the close box while busy
 };
 
 }  // namespace vantor

@@ -248,11 +248,19 @@ void win32_window::show_centred() {
 
 void win32_window::set_busy(bool busy) {
   busy_ = busy;
+  // Esc or the close box while the command ended (the last box just
+  // answered, its thread still winding down) is not lost: the window closes
+  // now that it may.
+  if (!busy && close_asked_) {
+    close_asked_ = false;
+    ::PostMessageW(handle_, WM_CLOSE, 0, 0);
+  }
   // The pointer changes now, not at its next move: a move to where it is
-  // makes the system ask the window under it again.
+  // makes the system ask the window under it again. The arrow first, for a
+  // window that closes before it is asked.
   POINT at{};
   if (::GetCursorPos(&at)) ::SetCursorPos(at.x, at.y);
-  if (busy) ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 bool win32_window::take_key(const MSG& message) {
@@ -355,8 +363,11 @@ LRESULT win32_window::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CLOSE:
       // Closed, not destroyed: the program frame destroys the window when
       // the program ends. Never while a command is at work in the game
-      // folder: it ends first.
-      if (busy_) return 0;
+      // folder: it ends first, and the window closes then.
+      if (busy_) {
+        close_asked_ = true;
+        return 0;
+      }
       if (::IsWindowVisible(handle_)) {
         ::ShowWindow(handle_, SW_HIDE);
         if (on_close_) on_close_();

@@ -52,7 +52,8 @@ class win32_window final : public unit_surface, public win32_window_object<win32
   void set_close_handler(std::function<void()> handler) { on_close_ = std::move(handler); }
 
   /// While a command runs: the window does not close and shows the busy
-  /// pointer over itself and its units (the toolkit drops their input).
+  /// pointer over itself and its units (the toolkit drops their input but
+  /// Esc). Esc or the close box meanwhile closes it when the command ends.
   void set_busy(bool busy);
 
   /// Shows the window, activated, centred on the primary screen, with the
@@ -89,6 +90,7 @@ class win32_window final : public unit_surface, public win32_window_object<win32
   std::vector<std::string_view> focus_chain_;
   HWND saved_focus_ = nullptr;
   bool busy_ = false;
+  bool close_asked_ = false;  ///< Esc or the close box while busy: closes when the command ends
   event_sink sink_;
   std::function<void()> on_close_;
 };

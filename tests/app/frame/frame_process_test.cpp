@@ -92,6 +92,14 @@ INSTANTIATE_TEST_SUITE_P(
                                   0,
                                   {"shown", "message: 升级成功！", "window visible: yes", "exit routine ran"},
                                   {}},
+                      // One Esc while the upgrade runs is kept: the window
+                      // closes once it has ended, with its box answered.
+                      process_row{"one_escape_during_the_upgrade_closes_after_it",
+                                  true,
+                                  {"--space-when-shown", "--escape-when-shown"},
+                                  0,
+                                  {"shown", "message: 升级成功！", "exit routine ran"},
+                                  {}},
                       process_row{"window_closed",
                                   true,
                                   {"--close-when-shown"},

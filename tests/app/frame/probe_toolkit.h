@@ -22,8 +22,7 @@ void press_space();
 void press_escape();
 void close_window();
 void call_from_loop(void (*call)());
-/// Esc, again every tenth of a second until the window has closed: a busy
-/// window drops it until its command has ended.
+/// Esc, again every tenth of a second until the window has closed.
 void press_escape_until_closed();
 
 /// The windowed program from start to exit code on this toolkit, with the

@@ -160,6 +160,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"shown", "message: 升级成功！", "window visible: yes", "exit routine ran"},
                     {},
                     true},
+        // One Esc while the upgrade runs is kept: the window closes once
+        // it has ended, with its box answered.
+        process_row{"one_escape_during_the_upgrade_closes_after_it",
+                    true,
+                    L"--space-when-shown --escape-when-shown",
+                    0,
+                    {"shown", "message: 升级成功！", "exit routine ran"},
+                    {},
+                    true},
         process_row{"window_closed", true, L"--close-when-shown", 0, {"shown", "exit routine ran"}, {}, false},
         process_row{"window_cannot_be_built",
                     true,

@@ -50,6 +50,16 @@ zip_item big_item(std::string name) {
   return item;
 }
 
+// An entry with the folder attribute (Unix folder mode and the DOS flag, or
+// the DOS flag alone) that holds data, as a careless writer may store a file.
+zip_item with_folder_attribute(std::string name, std::string_view data, std::uint32_t external = unix_folder) {
+  zip_item item = file_item(std::move(name), data);
+  item.external = external;
+  return item;
+}
+
+const std::string four_hundred_bytes(400, 'v');
+
 const zip_item beta = big_item("b.bin");
 const zip_item gamma_item = file_item("c.txt", "gamma", 0);
 
@@ -215,6 +225,31 @@ INSTANTIATE_TEST_SUITE_P(
                         .items = {alpha, file_item("x/", "data"), gamma_item},
                         .fails_with = archive_error::damaged,
                         .listing = {"out/", "out/a.txt"}},
+        // A folder is a name that ends in "/", as unzip and Python's zipfile
+        // read it: the folder attribute alone makes a file, its data kept.
+        extraction_case{.title = "FolderAttributeWithoutSlashIsAFileWithItsData",
+                        .items = {alpha, with_folder_attribute("x", four_hundred_bytes), gamma_item},
+                        .fails_with = std::nullopt,
+                        .listing = {"out/", "out/a.txt", "out/c.txt", "out/x"},
+                        .verify = expect_contents("out/x", bytes_of(four_hundred_bytes))},
+        extraction_case{.title = "DosFolderFlagWithoutSlashIsAFileWithItsData",
+                        .items = {alpha, with_folder_attribute("d/x.bin", four_hundred_bytes, dos_folder)},
+                        .fails_with = std::nullopt,
+                        .listing = {"out/", "out/a.txt", "out/d/", "out/d/x.bin"},
+                        .verify = expect_contents("out/d/x.bin", bytes_of(four_hundred_bytes))},
+        extraction_case{.title = "FolderAttributeWithoutSlashOrDataIsAnEmptyFile",
+                        .items = {alpha, folder_item("x"), gamma_item},
+                        .fails_with = std::nullopt,
+                        .listing = {"out/", "out/a.txt", "out/c.txt", "out/x"},
+                        .verify = expect_size("out/x", 0)},
+        extraction_case{.title = "FolderAttributeAndSlashWithData",
+                        .items = {alpha, with_folder_attribute("x/", four_hundred_bytes), gamma_item},
+                        .fails_with = archive_error::damaged,
+                        .listing = {"out/", "out/a.txt"}},
+        extraction_case{.title = "FolderAttributeWithoutSlashWhereAFolderGoes",
+                        .items = {alpha, folder_item("d"), file_item("d/f.txt", "f")},
+                        .fails_with = os_error::exists,
+                        .listing = {"out/", "out/a.txt", "out/d"}},
         extraction_case{.title = "DataCannotBeInflated",
                         .items = {alpha, beta, gamma_item},
                         .damage = break_deflate_data(1),
@@ -500,8 +535,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExtractArchive, BuildsTheWholeTree) {
   temp_folder dir;
-  zip_item textures = folder_item("textures");  // a folder by its attributes alone
-  zip_item dos_folder_entry = folder_item("dos-folder");
+  zip_item textures = folder_item("textures\\");  // a folder by its name, as Windows tools write it
+  zip_item dos_folder_entry = folder_item("dos-folder/");
   dos_folder_entry.external = dos_folder;
   zip_item readme = file_item("readme.txt", "read me", 0);
   readme.external = dos_readonly | dos_hidden;

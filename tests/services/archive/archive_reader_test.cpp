@@ -70,7 +70,7 @@ TEST_F(ArchiveReader, EntriesCarryTheirNameAttributesSizesAndTimes) {
   archive_entry entry = *read;
   EXPECT_EQ(entry.index, 0);
   EXPECT_EQ(entry.name, "models/");
-  EXPECT_TRUE(entry.is_folder());
+  EXPECT_TRUE(entry.has_folder_attribute());
 
   read = get_archive_entry(handle.get(), 1);
   ASSERT_TRUE(read) << read.error();
