@@ -1,6 +1,7 @@
 #include "workflow/game_status.h"
 
 #include "formats/game_layout.h"
+#include "formats/package_frames.h"
 #include "platform/system_error.h"
 #include "services/files.h"
 #include "services/kept_file.h"
@@ -92,6 +93,10 @@ game_status read_status(const patch_session& session) {
   game_status status;
   status.game_folder = state.run_folder;
   status.live = state_of(state.bundle_path, session.identity(), status.live_frame_count, status.live_unread);
+  if (status.live == bundle_state::upgraded)
+    status.live_holds_package =
+        bundle_holds_package(state.bundle_path, status.live_frame_count,
+                             state.update_folder + text(layout::update_frames), session.identity());
   std::int32_t ignored = 0;
   status.backup = state_of(state.backup_path, session.identity(), ignored, status.backup_unread);
   if (status.backup == bundle_state::upgraded) status.backup = bundle_state::modified;  // a backup is never upgraded
@@ -122,7 +127,9 @@ game_status read_status(const patch_session& session) {
 
 std::vector<std::string> describe_status(const game_status& status) {
   std::string live = bundle_line("bundle", status.live, status.live_unread);
-  if (status.live == bundle_state::upgraded) live += ", frame count " + to_text(status.live_frame_count);
+  if (status.live == bundle_state::upgraded)
+    live += (status.live_holds_package ? " with this update package, frame count " : ", frame count ") +
+            to_text(status.live_frame_count) + (status.live_holds_package ? "" : " (not this update package)");
   std::vector<std::string> lines = {"game folder: " + printable(status.game_folder), live,
                                     bundle_line("backup", status.backup, status.backup_unread),
                                     std::string("model folder: ") + model_words(status.model)};

@@ -21,6 +21,7 @@ struct game_status {
   text game_folder;
   bundle_state live = bundle_state::missing;
   std::int32_t live_frame_count = 0;   ///< the frame count field of an upgraded live bundle
+  bool live_holds_package = false;     ///< an upgraded live bundle holds updatefile/new.amb.out's frames
   std::optional<failure> live_unread;  ///< why an unreadable live bundle could not be read
   bundle_state backup = bundle_state::missing;
   std::optional<failure> backup_unread;

@@ -9,7 +9,9 @@
 #include "platform/outcome.h"
 #include "platform/system_error.h"
 #include "services/files.h"
+#include "ui/picture_format.h"
 #include "workflow/game_status.h"
+#include "workflow/pack.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -24,6 +26,7 @@ std::string_view rights_hint() {
 
 constexpr const char* usage_text =
     "Usage: %s [--game DIR] status | upgrade | restore\n"
+    "       %s pack --from GAME --out DIR [--cover FILE] [--description FILE]\n"
     "\n"
     "Installs the animation update in DIR/updatefile into the game in DIR, or puts\n"
     "the original animation files back. Without --game, DIR is the folder that\n"
@@ -32,8 +35,14 @@ constexpr const char* usage_text =
     "  status    show the state of the game's animation files; changes nothing\n"
     "  upgrade   install the update (开始升级)\n"
     "  restore   put the original files back (复原)\n"
+    "  pack      for mod authors: make the update package (DIR/updatefile and\n"
+    "            DIR/pmodel.pak) from the modded game GAME, and prove that it\n"
+    "            installs GAME's files byte for byte; DIR must be missing or empty\n"
     "\n"
     "  --game DIR  the game folder (the one holding Vantor.exe)\n"
+    "  --from GAME, --out DIR  the modded game and the package's folder (pack)\n"
+    "  --cover FILE  the cover picture the window shows (pack)\n"
+    "  --description FILE  the description, UTF-8, GBK or UTF-16 (pack)\n"
     "  --help      show this text\n"
     "  --version   show the version\n"
     "\n"
@@ -45,9 +54,22 @@ constexpr const char* usage_text =
 struct parsed_command {
   std::string command;
   std::optional<std::string> game_folder;
+  std::optional<std::string> from, out, cover, description;
   bool help = false;
   bool version = false;
 };
+
+// Where an option's value goes; null for a word that is no option with a
+// value.
+std::optional<std::string>* option_slot(parsed_command& parsed, std::string_view word) {
+  const std::string_view name = word.substr(0, word.find('='));
+  if (name == "--game") return &parsed.game_folder;
+  if (name == "--from") return &parsed.from;
+  if (name == "--out") return &parsed.out;
+  if (name == "--cover") return &parsed.cover;
+  if (name == "--description") return &parsed.description;
+  return nullptr;
+}
 
 std::optional<parsed_command> parse(std::span<char* const> arguments, std::string& error) {
   parsed_command parsed;
@@ -57,22 +79,25 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
       parsed.help = true;
     } else if (word == "--version") {
       parsed.version = true;
-    } else if (word == "--game" || word.starts_with("--game=")) {
-      if (parsed.game_folder) {
-        error = "--game given twice";
+    } else if (std::optional<std::string>* value = option_slot(parsed, word)) {
+      const std::string name(word.substr(0, word.find('=')));
+      const std::string needs =
+          name + (name == "--cover" || name == "--description" ? " needs a file" : " needs a folder");
+      if (*value) {
+        error = name + " given twice";
         return std::nullopt;
       }
-      if (word == "--game") {
+      if (word == name) {
         if (i + 1 >= arguments.size()) {
-          error = "--game needs a folder";
+          error = needs;
           return std::nullopt;
         }
-        parsed.game_folder = arguments[++i];
+        *value = arguments[++i];
       } else {
-        parsed.game_folder = std::string(word.substr(7));
+        *value = std::string(word.substr(name.size() + 1));
       }
-      if (parsed.game_folder->empty()) {
-        error = "--game needs a folder";
+      if ((*value)->empty()) {
+        error = needs;
         return std::nullopt;
       }
     } else if (word.starts_with("-")) {
@@ -81,7 +106,7 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
     } else if (!parsed.command.empty()) {
       error = "more than one command";
       return std::nullopt;
-    } else if (word == "status" || word == "upgrade" || word == "restore") {
+    } else if (word == "status" || word == "upgrade" || word == "restore" || word == "pack") {
       parsed.command = word;
     } else {
       error = "unknown command " + printable(word);
@@ -92,6 +117,15 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
     error = "no command given";
     return std::nullopt;
   }
+  const bool pack = parsed.command == "pack";
+  if (pack && (!parsed.from || !parsed.out)) {
+    error = "pack needs --from GAME and --out DIR";
+    return std::nullopt;
+  }
+  if (pack ? parsed.game_folder.has_value() : (parsed.from || parsed.out || parsed.cover || parsed.description)) {
+    error = pack ? "pack takes --from, not --game" : "--from, --out, --cover and --description are for pack";
+    return std::nullopt;
+  }
   return parsed;
 }
 
@@ -99,9 +133,39 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
 void say(std::FILE* stream, const std::string& text) { platform::write_text(stream, text); }
 
 std::string usage_for(std::string_view program) {
-  const std::string_view usage = usage_text;
-  const auto slot = usage.find("%s");
-  return std::string(usage.substr(0, slot)) + std::string(program) + std::string(usage.substr(slot + 2));
+  std::string usage = usage_text;
+  for (auto slot = usage.find("%s"); slot != std::string::npos; slot = usage.find("%s", slot + program.size()))
+    usage.replace(slot, 2, program);
+  return usage;
+}
+
+bool window_shows(std::span<const std::uint8_t> bytes) { return recognise_picture(bytes) != picture_format::none; }
+
+// pack: the package, or why not.
+int run_pack(const parsed_command& parsed, const stock_identity& identity, std::FILE* out, std::FILE* err) {
+  pack_request request;
+  request.game_folder = *parsed.from;
+  request.out_folder = *parsed.out;
+  request.cover = parsed.cover;
+  request.description = parsed.description;
+  request.identity = identity;
+  request.shows_picture = window_shows;
+  const pack_result made = make_update_package(request);
+  if (!made.made) {
+    for (const std::string& why : made.reasons) say(err, "reason: " + why + "\n");
+    return made.out_folder_in_use ? patch_usage_error : patch_failed;
+  }
+  say(out, "update package: " + printable(request.out_folder) + "\n");
+  say(out, "new frames: " + std::to_string(made.new_frames) + ", frame numbers " + std::to_string(made.first_frame) +
+               " to " + std::to_string(made.last_frame) + "\n");
+  for (const packed_file& file : made.files)
+    say(out, printable(file.name) + ": " + std::to_string(file.size) + " bytes\n");
+  say(out, "models: " + std::to_string(made.model_files) + " files in " + std::to_string(made.model_folders) +
+               " folders, the pose file among them\n");
+  say(out,
+      "proved: installed on a stock game it gives the modded bundle, pose file, action file and model folder byte "
+      "for byte, and the restore gives the stock bundle back\n");
+  return patch_succeeded;
 }
 
 }  // namespace
@@ -122,6 +186,15 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
   if (parsed->version) {
     say(out, std::string("vantor-patch ") + VANTOR_VERSION + "\n");
     return patch_succeeded;
+  }
+
+  if (parsed->command == "pack") {
+    const int result = run_pack(*parsed, identity, out, err);
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+      say(err, std::string(program) + ": cannot write to standard output\n");
+      return result == patch_succeeded ? patch_failed : result;
+    }
+    return result;
   }
 
   if (parsed->game_folder)
