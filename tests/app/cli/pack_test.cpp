@@ -91,7 +91,9 @@ TEST(Pack, GivesBackTheUpdatePackageAndInstallsTheAuthorsFilesOnAFreshGame) {
   testing::game_folder player;
   fs::remove_all(testing::native_path(player.path("pmodel")));
   fs::remove_all(testing::native_path(player.path("updatefile")));
-  fs::copy(testing::native_path(out), testing::native_path(player.root()), fs::copy_options::recursive);
+  fs::copy(testing::native_path(out + "/updatefile"), testing::native_path(player.path("updatefile")),
+           fs::copy_options::recursive);
+  fs::copy_file(testing::native_path(out + "/pmodel.pak"), testing::native_path(player.path("pmodel.pak")));
   EXPECT_EQ(testing::click(player, testing::command::upgrade).size(), 1u);
   EXPECT_EQ(player.snapshot("pmodel"), game.snapshot("pmodel"));
   EXPECT_EQ(file_bytes(player.bundle()), file_bytes(game.bundle()));
