@@ -14,7 +14,9 @@ status walk(const std::string& folder, const std::string& prefix, std::vector<tr
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     const std::string path = platform::join_path(folder, name);
-    const std::string relative = prefix.empty() ? name : prefix + "/" + name;
+    std::string relative = prefix;
+    if (!relative.empty()) relative += '/';
+    relative += name;
     switch (platform::kind_of(path)) {
       case platform::entry_kind::file:
         out.push_back({relative, false});

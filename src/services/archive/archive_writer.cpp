@@ -112,7 +112,7 @@ struct archive_writer::open_archive {
   std::string path;
 
   failure failed_with(failure_kind fallback) const { return stream.failed ? *stream.failed : failure{fallback, path}; }
-  status open_entry(const stored_entry_name& stored, bool folder, bool zip64) {
+  status open_entry(const stored_entry_name& stored, bool folder, bool zip64) const {
     zip_fileinfo info{};
     info.dosDate = fixed_dos_time;
     info.external_fa = folder ? dos_folder : dos_archive;
