@@ -160,8 +160,11 @@ int run_pack(const parsed_command& parsed, const stock_identity& identity, std::
                " to " + std::to_string(made.last_frame) + "\n");
   for (const packed_file& file : made.files)
     say(out, printable(file.name) + ": " + std::to_string(file.size) + " bytes\n");
-  say(out, "models: " + std::to_string(made.model_files) + " files in " + std::to_string(made.model_folders) +
-               " folders, the pose file among them\n");
+  const auto counted = [](std::int32_t count, const char* what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+  };
+  say(out, "models: " + counted(made.model_files, "file") + " in " + counted(made.model_folders, "folder") +
+               " below pmodel, the pose file among them\n");
   say(out,
       "proved: installed on a stock game it gives the modded bundle, pose file, action file and model folder byte "
       "for byte, and the restore gives the stock bundle back\n");

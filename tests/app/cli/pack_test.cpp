@@ -78,7 +78,7 @@ TEST(Pack, GivesBackTheUpdatePackageAndInstallsTheAuthorsFilesOnAFreshGame) {
   EXPECT_NE(made.out.find("new frames: 39, frame numbers 17061 to 17100\n"), std::string::npos) << made.out;
   EXPECT_NE(made.out.find("updatefile/new.amb.out: " + std::to_string(39 * 16 + 4) + " bytes\n"), std::string::npos)
       << made.out;
-  EXPECT_NE(made.out.find("models: 3 files in 2 folders"), std::string::npos) << made.out;
+  EXPECT_NE(made.out.find("models: 3 files in 2 folders below pmodel"), std::string::npos) << made.out;
 
   // The package is the one the game was upgraded with, and nothing else.
   EXPECT_EQ(contents(out + "/updatefile"), contents(game.path("updatefile")));
