@@ -12,7 +12,8 @@
 #   SHA256SUMS                                  of every archive
 #
 # each archive with 使用说明.txt (the player's guide, UTF-8 with a byte
-# order mark and CRLF line ends, as Notepad reads it) and LICENSES/.
+# order mark and CRLF line ends, as Notepad reads it), 制作更新包.txt (the
+# mod authors' guide to pack, written the same way) and LICENSES/.
 # Programs at the top of the archive: unpacked into the game folder, they
 # land next to Vantor.exe.
 #
@@ -98,6 +99,8 @@ rm -rf "$stage" dist
 mkdir -p "$stage/licenses-crlf" dist
 python3 tools/dist/pack.py guide packaging/guide-zh.txt "$stage/guide.txt" "$version"
 python3 tools/dist/pack.py guide packaging/guide-zh.txt "$stage/guide-demo.txt" "$version" demo
+python3 tools/dist/pack.py guide packaging/authors-guide-zh.txt "$stage/authors-guide.txt" "$version"
+python3 tools/dist/pack.py guide packaging/authors-guide-zh.txt "$stage/authors-guide-demo.txt" "$version" demo
 licences=""
 licences_crlf=""
 for file in packaging/licenses/*.txt; do
@@ -106,24 +109,25 @@ for file in packaging/licenses/*.txt; do
   licences="$licences $file=LICENSES/$name"
   licences_crlf="$licences_crlf $stage/licenses-crlf/$name=LICENSES/$name"
 done
-guide="$stage/guide.txt=使用说明.txt"
-guide_demo="$stage/guide-demo.txt=使用说明.txt"  # names the demo programs
+guides="$stage/guide.txt=使用说明.txt $stage/authors-guide.txt=制作更新包.txt"
+# The demo's guides name the demo programs.
+guides_demo="$stage/guide-demo.txt=使用说明.txt $stage/authors-guide-demo.txt=制作更新包.txt"
 name=vantor-patcher-$version
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py zip "dist/$name-windows-x64.zip" "$SOURCE_DATE_EPOCH" \
   "$windows/vantor-patcher.exe=vantor-patcher.exe" "$windows/vantor-patch.exe=vantor-patch.exe" \
-  "$guide" $licences_crlf
+  $guides $licences_crlf
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py zip "dist/$name-windows-x64-demo.zip" "$SOURCE_DATE_EPOCH" \
   "$windows/vantor-patcher-demo.exe=vantor-patcher-demo.exe" \
-  "$windows/vantor-patch-demo.exe=vantor-patch-demo.exe" "$guide_demo" $licences_crlf
+  "$windows/vantor-patch-demo.exe=vantor-patch-demo.exe" $guides_demo $licences_crlf
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py tar "dist/$name-linux-x86_64.tar.gz" "$SOURCE_DATE_EPOCH" \
-  "$linux/vantor-patcher=vantor-patcher" "$linux/vantor-patch=vantor-patch" "$guide" $licences
+  "$linux/vantor-patcher=vantor-patcher" "$linux/vantor-patch=vantor-patch" $guides $licences
 # shellcheck disable=SC2086
 python3 tools/dist/pack.py tar "dist/$name-linux-x86_64-demo.tar.gz" "$SOURCE_DATE_EPOCH" \
   "$linux/vantor-patcher-demo=vantor-patcher-demo" "$linux/vantor-patch-demo=vantor-patch-demo" \
-  "$guide_demo" $licences
+  $guides_demo $licences
 (cd dist && python3 ../tools/dist/pack.py sums . ./*.zip ./*.tar.gz)
 if [ "$restore_dir" = "$root/assets/restore" ]; then
   echo "dist.sh: built with the restore stand-ins of assets/restore: not for players (see VANTOR_RESTORE_DIR)" >&2

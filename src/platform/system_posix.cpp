@@ -159,6 +159,23 @@ std::string decode_gb18030(std::string_view bytes) {
   return out;
 }
 
+bool encode_gbk_character(std::string_view utf8_character, std::string& out) {
+  // CP936 is the GBK of Windows (glibc's "GBK" lacks its euro sign at 0x80).
+  iconv_t converter = ::iconv_open("CP936", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr): the system's own marker
+    return false;
+  char buffer[8];
+  auto* in = const_cast<char*>(utf8_character.data());
+  std::size_t in_left = utf8_character.size();
+  char* out_ptr = buffer;
+  std::size_t out_left = sizeof buffer;
+  const std::size_t result = ::iconv(converter, &in, &in_left, &out_ptr, &out_left);
+  ::iconv_close(converter);
+  if (result != 0 || in_left != 0) return false;  // a character iconv replaced counts as missing too
+  out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
+  return true;
+}
+
 void reset_floating_point() {
   std::fesetround(FE_TONEAREST);
   std::feclearexcept(FE_ALL_EXCEPT);

@@ -255,6 +255,18 @@ std::string decode_gb18030(std::string_view bytes) {
   return narrow(wide);
 }
 
+bool encode_gbk_character(std::string_view utf8_character, std::string& out) {
+  const std::wstring wide = widen(utf8_character);
+  if (wide.empty()) return false;
+  char buffer[8];
+  BOOL used_default = FALSE;
+  const int length = ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                           buffer, static_cast<int>(sizeof buffer), nullptr, &used_default);
+  if (length <= 0 || used_default) return false;
+  out.append(buffer, static_cast<std::size_t>(length));
+  return true;
+}
+
 void reset_floating_point() {
   std::fesetround(FE_TONEAREST);
   std::feclearexcept(FE_ALL_EXCEPT);

@@ -10,4 +10,9 @@ namespace vantor::platform {
 /// UTF-8. A byte that starts no valid sequence becomes U+FFFD.
 std::string decode_gb18030(std::string_view bytes);
 
+/// Encodes one character, given as its UTF-8 bytes, in GBK (code page 936,
+/// as Chinese Windows reads it). False when GBK has no such character; a
+/// near look-alike is never put in its place.
+bool encode_gbk_character(std::string_view utf8_character, std::string& out);
+
 }  // namespace vantor::platform

@@ -141,4 +141,77 @@ text decode_description(std::string_view bytes) {
   return platform::decode_gb18030(bytes);
 }
 
+namespace {
+
+// UTF-16 (after its byte-order mark) as UTF-8; an unpaired surrogate or a
+// cut-off last unit becomes U+FFFD.
+text utf16_to_utf8(std::string_view units, bool big_endian) {
+  const auto unit = [&](std::size_t i) {
+    const auto a = static_cast<unsigned char>(units[i]), b = static_cast<unsigned char>(units[i + 1]);
+    return big_endian ? static_cast<std::uint32_t>(a << 8 | b) : static_cast<std::uint32_t>(b << 8 | a);
+  };
+  text out;
+  const auto put = [&](std::uint32_t c) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  };
+  std::size_t i = 0;
+  for (; i + 1 < units.size(); i += 2) {
+    const std::uint32_t first = unit(i);
+    if (first >= 0xD800 && first <= 0xDBFF && i + 3 < units.size()) {
+      const std::uint32_t second = unit(i + 2);
+      if (second >= 0xDC00 && second <= 0xDFFF) {
+        put(0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    put(first >= 0xD800 && first <= 0xDFFF ? 0xFFFD : first);
+  }
+  if (i < units.size()) put(0xFFFD);
+  return out;
+}
+
+}  // namespace
+
+gbk_description description_in_gbk(std::string_view bytes) {
+  text utf8;
+  if (bytes.starts_with("\xFF\xFE"))
+    utf8 = utf16_to_utf8(bytes.substr(2), false);
+  else if (bytes.starts_with("\xFE\xFF"))
+    utf8 = utf16_to_utf8(bytes.substr(2), true);
+  else
+    utf8 = decode_description(bytes);
+  gbk_description out;
+  out.bytes.reserve(utf8.size());
+  std::string encoded;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = std::max<std::size_t>(utf8_sequence_length(utf8, i), 1);
+    const std::string_view character = std::string_view(utf8).substr(i, length);
+    encoded.clear();
+    if (length == 1 && static_cast<unsigned char>(character[0]) < 0x80) {
+      encoded = character;
+    } else if (!platform::encode_gbk_character(character, encoded)) {
+      out.missing_character = text(character);
+      return out;
+    }
+    out.bytes.insert(out.bytes.end(), encoded.begin(), encoded.end());
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace vantor

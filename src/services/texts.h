@@ -32,4 +32,16 @@ bool is_valid_utf8(std::string_view bytes);
 /// surrogate, an odd last byte of UTF-16) become U+FFFD.
 text decode_description(std::string_view bytes);
 
+/// A description in GBK, as the window reads it, and the first character
+/// GBK has no code for (empty when there was none).
+struct gbk_description {
+  byte_string bytes;
+  text missing_character;  ///< as UTF-8
+};
+
+/// Turns a description file written by an author into GBK: UTF-16 with its
+/// byte-order mark (either order), UTF-8 with or without one, or anything
+/// else taken as GB18030 as decode_description reads it.
+gbk_description description_in_gbk(std::string_view bytes);
+
 }  // namespace vantor

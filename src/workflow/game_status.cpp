@@ -1,6 +1,7 @@
 #include "workflow/game_status.h"
 
 #include "formats/game_layout.h"
+#include "formats/package_frames.h"
 #include "platform/system_error.h"
 #include "services/files.h"
 #include "services/kept_file.h"
@@ -116,6 +117,9 @@ game_status read_status(const patch_session& session) {
     else if (frames.has_count && upgraded_frame_count(identity, frames.count) == live.frame_count &&
              live.size < with_frames)
       status.live_bytes_short = with_frames - live.size;
+    else
+      status.live_holds_package = bundle_holds_package(state.bundle_path, status.live_frame_count,
+                                                       state.update_folder + text(layout::update_frames), identity);
   }
   // The backup is never read through a link: it may lead to the live bundle.
   bundle_inspection backup;
@@ -163,7 +167,8 @@ std::vector<std::string> describe_status(const game_status& status) {
     live = "bundle: damaged (" + frame_count + ", " + std::to_string(status.live_bytes_short) +
            " bytes short of the update package's frames)";
   else if (status.live == bundle_state::upgraded)
-    live += ", " + frame_count;
+    live += status.live_holds_package ? " with this update package, " + frame_count
+                                      : ", " + frame_count + " (not this update package)";
   if (status.live_through_link) live += " (a link to a file)";
   std::string model = std::string("model folder: ") + model_words(status.model);
   if (status.model == model_state::missing_package_unusable && status.package_unread)

@@ -31,6 +31,7 @@ struct game_status {
   bool live_through_link = false;      ///< the live bundle is a link to a file, read through it as the commands do
   std::int64_t live_bytes_short = 0;   ///< an upgraded live bundle cut short: bytes missing of the package's frames
   bool live_without_frames = false;    ///< an upgraded live bundle with nothing after the stock prefix
+  bool live_holds_package = false;     ///< an upgraded live bundle holds updatefile/new.amb.out's frames
   std::optional<failure> live_unread;  ///< why an unreadable live bundle could not be read
   bundle_state backup = bundle_state::missing;
   std::optional<failure> backup_unread;

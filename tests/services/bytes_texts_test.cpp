@@ -75,5 +75,39 @@ INSTANTIATE_TEST_SUITE_P(
                                   "A"}),
     [](const auto& row) { return std::string(row.param.name); });
 
+struct gbk_case {
+  const char* name;
+  std::string input;
+  std::string gbk;      // what is stored
+  std::string missing;  // the first character GBK cannot hold
+  friend void PrintTo(const gbk_case& c, std::ostream* os) { *os << c.name; }
+};
+
+class DescriptionInGbk : public ::testing::TestWithParam<gbk_case> {};
+
+TEST_P(DescriptionInGbk, StoresWhatTheWindowReads) {
+  const gbk_description made = description_in_gbk(GetParam().input);
+  EXPECT_EQ(made.missing_character, GetParam().missing);
+  if (GetParam().missing.empty()) {
+    EXPECT_EQ(std::string(made.bytes.begin(), made.bytes.end()), GetParam().gbk);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DescriptionInGbk,
+    ::testing::Values(gbk_case{"utf8", "动画\r\nv2", "\xB6\xAF\xBB\xAD\r\nv2", ""},
+                      gbk_case{"utf8_bom", "\xEF\xBB\xBF动画", "\xB6\xAF\xBB\xAD", ""},
+                      gbk_case{"gbk_as_it_is", "v0.4\xCB\xB5\xC3\xF7", "v0.4\xCB\xB5\xC3\xF7", ""},
+                      gbk_case{"utf16_little_endian", std::string("\xFF\xFE\xA8\x52\x3B\x75\x41\x00", 8),
+                               "\xB6\xAF\xBB\xAD"
+                               "A",
+                               ""},
+                      gbk_case{"utf16_big_endian", std::string("\xFE\xFF\x52\xA8\x75\x3B", 6), "\xB6\xAF\xBB\xAD", ""},
+                      gbk_case{"euro_sign_of_code_page_936", "€", "\x80", ""},
+                      gbk_case{"emoji", "新 \xF0\x9F\x98\x80 帧", "", "\xF0\x9F\x98\x80"},
+                      gbk_case{"utf16_emoji", std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), "", "\xF0\x9F\x98\x80"},
+                      gbk_case{"undecodable_bytes", "\xFF", "", "\xEF\xBF\xBD"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 }  // namespace
 }  // namespace vantor

@@ -65,13 +65,13 @@ expect_listing() {
   diff "$work/expected" "$work/listed" >&2 || fail "$listing: not the expected entries"
 }
 unzip -Z1 "$dist/$name-windows-x64.zip" >"$work/windows.list"
-expect_listing "$work/windows.list" vantor-patch.exe vantor-patcher.exe 使用说明.txt
+expect_listing "$work/windows.list" vantor-patch.exe vantor-patcher.exe 使用说明.txt 制作更新包.txt
 unzip -Z1 "$dist/$name-windows-x64-demo.zip" >"$work/windows-demo.list"
-expect_listing "$work/windows-demo.list" vantor-patch-demo.exe vantor-patcher-demo.exe 使用说明.txt
+expect_listing "$work/windows-demo.list" vantor-patch-demo.exe vantor-patcher-demo.exe 使用说明.txt 制作更新包.txt
 tar -tzf "$dist/$name-linux-x86_64.tar.gz" >"$work/linux.list"
-expect_listing "$work/linux.list" vantor-patch vantor-patcher 使用说明.txt
+expect_listing "$work/linux.list" vantor-patch vantor-patcher 使用说明.txt 制作更新包.txt
 tar -tzf "$dist/$name-linux-x86_64-demo.tar.gz" >"$work/linux-demo.list"
-expect_listing "$work/linux-demo.list" vantor-patch-demo vantor-patcher-demo 使用说明.txt
+expect_listing "$work/linux-demo.list" vantor-patch-demo vantor-patcher-demo 使用说明.txt 制作更新包.txt
 
 # A demo game folder with archive $1 unpacked into it, at $2.
 unpack_into_demo() {
@@ -94,11 +94,11 @@ fi
 grep -q "Vantor 动画升级补丁 $version 使用说明" "$guide" || fail "the guide does not name version $version"
 tar -xzf "$dist/$name-linux-x86_64.tar.gz" -O 使用说明.txt | cmp -s - "$guide" ||
   fail "the Linux archive's guide differs from the Windows one"
-# Each archive's guide names the programs that archive holds, and no other.
-guide_of() { # ARCHIVE
+# Each archive's guides name the programs that archive holds, and no other.
+guide_of() { # ARCHIVE [GUIDE]
   case "$1" in
-    *.zip) unzip -p "$dist/$1" 使用说明.txt ;;
-    *) tar -xzf "$dist/$1" -O 使用说明.txt ;;
+    *.zip) unzip -p "$dist/$1" "${2:-使用说明.txt}" ;;
+    *) tar -xzf "$dist/$1" -O "${2:-使用说明.txt}" ;;
   esac
 }
 for archive in "$name-windows-x64.zip" "$name-linux-x86_64.tar.gz"; do
@@ -114,7 +114,16 @@ for archive in "$name-windows-x64-demo.zip" "$name-linux-x86_64-demo.tar.gz"; do
   done
   ! grep -qE "vantor-patch(er)?(\.exe|[ ，。])" "$work/guide-check" ||
     fail "the guide of $archive names a program it does not hold"
+  guide_of "$archive" 制作更新包.txt >"$work/guide-check"
+  grep -q -- "vantor-patch-demo pack" "$work/guide-check" || fail "the authors' guide of $archive does not name vantor-patch-demo"
+  ! grep -qE "vantor-patch(er)?(\.exe|[ ，。])" "$work/guide-check" ||
+    fail "the authors' guide of $archive names a program it does not hold"
 done
+authors="$work/windows/制作更新包.txt"
+[ "$(head -c 3 "$authors" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the authors' guide has no UTF-8 byte order mark"
+grep -q "Vantor 动画升级补丁 $version 制作更新包" "$authors" || fail "the authors' guide does not name version $version"
+tar -xzf "$dist/$name-linux-x86_64.tar.gz" -O 制作更新包.txt | cmp -s - "$authors" ||
+  fail "the Linux archive's authors' guide differs from the Windows one"
 
 echo "== Windows, the real programs (they refuse the demo bundle)"
 cmake -DOBJDUMP=x86_64-w64-mingw32-objdump \

@@ -10,7 +10,9 @@
 #include "platform/outcome.h"
 #include "platform/system_error.h"
 #include "services/files.h"
+#include "ui/picture_format.h"
 #include "workflow/game_status.h"
+#include "workflow/pack.h"
 #include "workflow/session.h"
 
 namespace vantor {
@@ -36,6 +38,7 @@ bool game_folder_refuses(const failure& why, const text& game_folder) {
 
 constexpr const char* usage_text =
     "Usage: %s [--game DIR] status | upgrade | restore\n"
+    "       %s pack --from GAME --out DIR [--cover FILE] [--description FILE]\n"
     "\n"
     "Installs the animation update in DIR/updatefile into the game in DIR, or puts\n"
     "the original animation files back. Without --game, DIR is the folder that\n"
@@ -44,8 +47,14 @@ constexpr const char* usage_text =
     "  status    show the state of the game's animation files; changes nothing\n"
     "  upgrade   install the update (开始升级)\n"
     "  restore   put the original files back (复原)\n"
+    "  pack      for mod authors: make the update package (DIR/updatefile and\n"
+    "            DIR/pmodel.pak) from the modded game GAME, and prove that it\n"
+    "            installs GAME's files byte for byte; DIR must be missing or empty\n"
     "\n"
     "  --game DIR  the game folder (the one holding Vantor.exe)\n"
+    "  --from GAME, --out DIR  the modded game and the package's folder (pack)\n"
+    "  --cover FILE  the cover picture the window shows (pack)\n"
+    "  --description FILE  the description, UTF-8, GBK or UTF-16 (pack)\n"
     "  --help      show this text\n"
     "  --version   show the version\n"
     "\n"
@@ -57,9 +66,22 @@ constexpr const char* usage_text =
 struct parsed_command {
   std::string command;
   std::optional<std::string> game_folder;
+  std::optional<std::string> from, out, cover, description;
   bool help = false;
   bool version = false;
 };
+
+// Where an option's value goes; null for a word that is no option with a
+// value.
+std::optional<std::string>* option_slot(parsed_command& parsed, std::string_view word) {
+  const std::string_view name = word.substr(0, word.find('='));
+  if (name == "--game") return &parsed.game_folder;
+  if (name == "--from") return &parsed.from;
+  if (name == "--out") return &parsed.out;
+  if (name == "--cover") return &parsed.cover;
+  if (name == "--description") return &parsed.description;
+  return nullptr;
+}
 
 std::optional<parsed_command> parse(std::span<char* const> arguments, std::string& error) {
   parsed_command parsed;
@@ -69,22 +91,25 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
       parsed.help = true;
     } else if (word == "--version") {
       parsed.version = true;
-    } else if (word == "--game" || word.starts_with("--game=")) {
-      if (parsed.game_folder) {
-        error = "--game given twice";
+    } else if (std::optional<std::string>* value = option_slot(parsed, word)) {
+      const std::string name(word.substr(0, word.find('=')));
+      const std::string needs =
+          name + (name == "--cover" || name == "--description" ? " needs a file" : " needs a folder");
+      if (*value) {
+        error = name + " given twice";
         return std::nullopt;
       }
-      if (word == "--game") {
+      if (word == name) {
         if (i + 1 >= arguments.size()) {
-          error = "--game needs a folder";
+          error = needs;
           return std::nullopt;
         }
-        parsed.game_folder = arguments[++i];
+        *value = arguments[++i];
       } else {
-        parsed.game_folder = std::string(word.substr(7));
+        *value = std::string(word.substr(name.size() + 1));
       }
-      if (parsed.game_folder->empty()) {
-        error = "--game needs a folder";
+      if ((*value)->empty()) {
+        error = needs;
         return std::nullopt;
       }
     } else if (word.starts_with("-")) {
@@ -93,7 +118,7 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
     } else if (!parsed.command.empty()) {
       error = "more than one command";
       return std::nullopt;
-    } else if (word == "status" || word == "upgrade" || word == "restore") {
+    } else if (word == "status" || word == "upgrade" || word == "restore" || word == "pack") {
       parsed.command = word;
     } else {
       error = "unknown command " + printable(word);
@@ -104,6 +129,15 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
     error = "no command given";
     return std::nullopt;
   }
+  const bool pack = parsed.command == "pack";
+  if (pack && (!parsed.from || !parsed.out)) {
+    error = "pack needs --from GAME and --out DIR";
+    return std::nullopt;
+  }
+  if (pack ? parsed.game_folder.has_value() : (parsed.from || parsed.out || parsed.cover || parsed.description)) {
+    error = pack ? "pack takes --from, not --game" : "--from, --out, --cover and --description are for pack";
+    return std::nullopt;
+  }
   return parsed;
 }
 
@@ -111,9 +145,42 @@ std::optional<parsed_command> parse(std::span<char* const> arguments, std::strin
 void say(std::FILE* stream, const std::string& text) { platform::write_text(stream, text); }
 
 std::string usage_for(std::string_view program) {
-  const std::string_view usage = usage_text;
-  const auto slot = usage.find("%s");
-  return std::string(usage.substr(0, slot)) + std::string(program) + std::string(usage.substr(slot + 2));
+  std::string usage = usage_text;
+  for (auto slot = usage.find("%s"); slot != std::string::npos; slot = usage.find("%s", slot + program.size()))
+    usage.replace(slot, 2, program);
+  return usage;
+}
+
+bool window_shows(std::span<const std::uint8_t> bytes) { return recognise_picture(bytes) != picture_format::none; }
+
+// pack: the package, or why not.
+int run_pack(const parsed_command& parsed, const stock_identity& identity, std::FILE* out, std::FILE* err) {
+  pack_request request;
+  request.game_folder = *parsed.from;
+  request.out_folder = *parsed.out;
+  request.cover = parsed.cover;
+  request.description = parsed.description;
+  request.identity = identity;
+  request.shows_picture = window_shows;
+  const pack_result made = make_update_package(request);
+  if (!made.made) {
+    for (const std::string& why : made.reasons) say(err, "reason: " + why + "\n");
+    return made.out_folder_in_use ? patch_usage_error : patch_failed;
+  }
+  say(out, "update package: " + printable(request.out_folder) + "\n");
+  say(out, "new frames: " + std::to_string(made.new_frames) + ", frame numbers " + std::to_string(made.first_frame) +
+               " to " + std::to_string(made.last_frame) + "\n");
+  for (const packed_file& file : made.files)
+    say(out, printable(file.name) + ": " + std::to_string(file.size) + " bytes\n");
+  const auto counted = [](std::int32_t count, const char* what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+  };
+  say(out, "models: " + counted(made.model_files, "file") + " in " + counted(made.model_folders, "folder") +
+               " below pmodel, the pose file among them\n");
+  say(out,
+      "proved: installed on a stock game it gives the modded bundle, pose file, action file and model folder byte "
+      "for byte, and the restore gives the stock bundle back\n");
+  return patch_succeeded;
 }
 
 }  // namespace
@@ -135,6 +202,15 @@ int run_patch_command(std::span<char* const> arguments, const stock_identity& id
     say(out, build == patch_build::demo ? std::string("vantor-patch-demo ") + VANTOR_VERSION + " (demo)\n"
                                         : std::string("vantor-patch ") + VANTOR_VERSION + "\n");
     return patch_succeeded;
+  }
+
+  if (parsed->command == "pack") {
+    const int result = run_pack(*parsed, identity, out, err);
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+      say(err, std::string(program) + ": cannot write to standard output\n");
+      return result == patch_succeeded ? patch_failed : result;
+    }
+    return result;
   }
 
   if (parsed->game_folder)

@@ -12,6 +12,8 @@ std::string_view archive_words(archive_error kind) {
       return "has a time stamp that names no date";
     case archive_error::unsafe_name:
       return "is an entry whose name is unsafe or that Windows cannot hold";
+    case archive_error::name_not_gbk:
+      return "has a name that GBK cannot hold so that it reads back the same (rename it)";
     case archive_error::damaged:
       break;
   }

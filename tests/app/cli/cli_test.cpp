@@ -142,7 +142,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         status_case{"stock", [](auto&) {}, {"bundle: stock", "backup: missing", "model folder: present"}},
         status_case{
-            "upgraded", upgraded, {"bundle: upgraded, frame count 17100", "backup: stock", "model folder: present"}},
+            "upgraded",
+            upgraded,
+            {"bundle: upgraded with this update package, frame count 17100", "backup: stock", "model folder: present"}},
+        status_case{"upgraded_with_other_frames",
+                    [](auto& g) {
+                      upgraded(g);
+                      // The same count and length: only the frames' bytes tell them apart.
+                      byte_string frames = g.new_frames;
+                      frames.back() ^= 1;
+                      put_file(g.path("updatefile/new.amb.out"), testing::frame_package(frames, g.new_count));
+                    },
+                    {"bundle: upgraded, frame count 17100 (not this update package)", "backup: stock",
+                     "model folder: present"}},
         status_case{"modified",
                     [](auto& g) {
                       auto bytes = testing::small_stock().bundle;

@@ -64,5 +64,43 @@ TEST(DemoFolder, AcceptsAnEmptyFolderButNotAFile) {
   EXPECT_EQ(make_demo_folder(dir / "file", error), demo_result::folder_not_empty);
 }
 
+// The demo build's pack, on an upgraded demo game, gives back the demo's
+// own update package, and that installs the same on a fresh demo game.
+TEST(DemoFolder, PackedAfterItsUpgradeGivesBackItsOwnUpdatePackage) {
+  testing::temp_folder dir;
+  const std::string game = dir / "game", fresh = dir / "fresh", out = dir / "package";
+  std::string error, said;
+  ASSERT_EQ(make_demo_folder(game, error), demo_result::written) << error;
+  ASSERT_EQ(make_demo_folder(fresh, error), demo_result::written) << error;
+  ASSERT_EQ(patch(game, "upgrade", demo_stock_identity, said), 0);
+
+  std::vector<std::string> words = {"vantor-patch-demo",
+                                    "pack",
+                                    "--from",
+                                    game,
+                                    "--out",
+                                    out,
+                                    "--cover",
+                                    game + "/updatefile/封面图片.jpg",
+                                    "--description",
+                                    game + "/updatefile/界面说明.txt"};
+  std::vector<char*> arguments;
+  for (auto& word : words) arguments.push_back(word.data());
+  std::FILE* printed = std::tmpfile();
+  ASSERT_EQ(run_patch_command(arguments, demo_stock_identity, printed, stderr), 0);
+  std::fclose(printed);
+  for (const char* name : {"new.amb.out", "p0.pos", "character.act", "封面图片.jpg", "界面说明.txt"})
+    EXPECT_EQ(testing::file_bytes(out + "/updatefile/" + name), testing::file_bytes(game + "/updatefile/" + name))
+        << name;
+
+  fs::remove(fresh + "/pmodel.pak");
+  fs::remove_all(fresh + "/updatefile");
+  fs::copy(out, fresh, fs::copy_options::recursive);
+  ASSERT_EQ(patch(fresh, "upgrade", demo_stock_identity, said), 0);
+  for (const char* name : {"Common/character.amb", "Common/character.act", "pmodel/P0.POS", "pmodel/mesh/hero.msh"})
+    EXPECT_EQ(testing::file_bytes(fresh + "/" + name), testing::file_bytes(game + "/" + name)) << name;
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(fresh + "/pmodel"), fs::recursive_directory_iterator()), 3);
+}
+
 }  // namespace
 }  // namespace vantor
