@@ -14,6 +14,7 @@
 
 #include "platform/flush_walk.h"
 #include "platform/hook_calls.h"
+#include "platform/letter_case.h"
 #include "platform/native.h"
 
 namespace vantor::platform {
@@ -88,9 +89,16 @@ status check_folder(std::string_view path) {
   return native::check_folder(resolve_path(path));
 }
 
-entry_kind kind_of(std::string_view path) {
+entry_kind kind_of(std::string_view path, path_lookup lookup) {
   if (path.empty()) return entry_kind::none;
-  return native::look_at(resolve_path(path)).value_or(entry_kind::none);
+  // As resolve_path would, the path is looked at as given first; only when
+  // nothing is there is it resolved, and then looked at once more.
+  const std::string exact(path);
+  if (auto kind = native::look_at(exact)) return *kind;
+  if (lookup == path_lookup::exact) return entry_kind::none;
+  const std::string resolved = resolve_missing_path(path);
+  if (resolved == exact) return entry_kind::none;
+  return native::look_at(resolved).value_or(entry_kind::none);
 }
 
 std::vector<std::string> list_folder(std::string_view folder) {

@@ -61,8 +61,8 @@ std::string resolve_path(std::string_view path);
 /// Success when the path names a folder (links followed); otherwise why not.
 status check_folder(std::string_view path);
 
-/// The kind of entry at a path (after resolve_path).
-entry_kind kind_of(std::string_view path);
+/// The kind of entry at a path (after resolve_path, unless lookup is exact).
+entry_kind kind_of(std::string_view path, path_lookup lookup = path_lookup::letter_case);
 
 /// Names in a folder, without "." and "..". Empty when it cannot be read.
 std::vector<std::string> list_folder(std::string_view folder);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/letter_case.h"
 #include "platform/native.h"
 
 namespace vantor::platform {
@@ -40,6 +41,25 @@ bool exists_exactly(const std::string& path) { return native::look_at(path).ok()
 std::string resolve_path(std::string_view path) {
   std::string exact(path);
   if (!native::names_keep_letter_case || exact.empty() || exists_exactly(exact)) return exact;
+  return resolve_missing_path(path);
+}
+
+std::string resolve_missing_path(std::string_view path) {
+  if (!native::names_keep_letter_case || path.empty()) return std::string(path);
+
+  // Mostly only the last part is missing or differs in case: when the folder
+  // holding it stands as asked for, the walk below would keep every other
+  // part as it is, so one listing of that folder is all it takes.
+  if (const auto last_separator = path.rfind(path_separator); last_separator != std::string_view::npos) {
+    std::string folder(path.substr(0, last_separator));
+    if (folder.empty() || exists_exactly(folder)) {  // empty: the root
+      const auto last = path.substr(last_separator + 1);
+      if (last.empty() || last == "." || last == "..") return std::string(path);
+      folder += path_separator;
+      if (auto match = unique_case_match(folder, last)) return folder + *match;
+      return std::string(path);
+    }
+  }
 
   std::string resolved = path.front() == path_separator ? std::string(1, path_separator) : std::string();
   std::size_t position = resolved.size();

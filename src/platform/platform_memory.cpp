@@ -115,8 +115,13 @@ class path_parts {
 // ending in "..", have no holding folder.
 struct place {
   node* folder = nullptr;
-  std::string name;
   node_ptr entry;
+  std::string_view name_in_path;  ///< the last part, in the path asked for
+  std::string name_after_link;    ///< the last part, when a link led elsewhere
+
+  // The last part's name: most walks follow no link, and their name costs
+  // no copy.
+  std::string_view name() const { return name_in_path.data() ? name_in_path : name_after_link; }
 };
 
 // Walks a path from the root, following the links in every part but the
@@ -141,7 +146,7 @@ outcome<place> locate(const std::string& path, bool follow_last) {
           folders.pop_back();
           names.pop_back();
         }
-        if (last) return place{nullptr, {}, *folders.back()};
+        if (last) return place{nullptr, *folders.back(), {}, {}};
         continue;
       }
       if (part.size() > longest_name) return fail(ENAMETOOLONG, path);
@@ -149,7 +154,14 @@ outcome<place> locate(const std::string& path, bool follow_last) {
       const auto found = folder->entries.find(part);
       const node_ptr* entry = found == folder->entries.end() ? nullptr : &found->second;
       const bool follow = entry && (*entry)->kind == entry_kind::link && (!last || follow_last);
-      if (last && !follow) return place{folder, std::string(part), entry ? *entry : nullptr};
+      if (last && !follow) {
+        place at{folder, entry ? *entry : nullptr, {}, {}};
+        if (walked.data() == path.data())
+          at.name_in_path = part;
+        else
+          at.name_after_link = part;
+        return at;
+      }
       if (!entry) return not_found(path);
       if (follow) {
         // Go on from where the link points, with the rest of the path.
@@ -166,7 +178,7 @@ outcome<place> locate(const std::string& path, bool follow_last) {
       folders.push_back(entry);
       names.push_back(part);
     }
-    if (next.empty()) return place{nullptr, {}, *folders.back()};
+    if (next.empty()) return place{nullptr, *folders.back(), {}, {}};
     followed = std::move(next);
     walked = followed;
   }
@@ -178,6 +190,12 @@ outcome<place> find_entry(const std::string& path, bool follow_last) {
   auto at = locate(path, follow_last);
   if (at && !at->entry) return not_found(path);
   return at;
+}
+
+// Takes the entry at a place out of its folder.
+void erase_entry(const place& at) {
+  const auto found = at.folder->entries.find(at.name());
+  if (found != at.folder->entries.end()) at.folder->entries.erase(found);
 }
 
 // A new entry's place must have a holding folder and a name the system takes.
@@ -253,7 +271,7 @@ outcome<native::handle> native::open(const std::string& path, open_mode mode) {
   }
   if (!entry) {
     entry = make_node(entry_kind::file);
-    at->folder->entries.emplace(at->name, entry);
+    at->folder->entries.emplace(at->name(), entry);
   } else if (mode == open_mode::replace) {
     entry->bytes.clear();
   }
@@ -323,8 +341,9 @@ void native::close_quietly(handle file) {
 
 outcome<entry_kind> native::look_at(const std::string& path) {
   const guard held(tree().mutex);
-  const auto at = find_entry(path, false);
+  const auto at = locate(path, false);
   if (!at) return at.error();
+  if (!at->entry) return not_found(path);  // made once, not copied
   return at->entry->kind;
 }
 
@@ -341,6 +360,7 @@ std::vector<std::string> native::list_folder(const std::string& folder) {
   std::vector<std::string> names;
   const auto at = locate(folder, true);
   if (!at || !at->entry || at->entry->kind != entry_kind::folder) return names;
+  names.reserve(at->entry->entries.size());
   for (const auto& [name, entry] : at->entry->entries) names.push_back(name);
   return names;
 }
@@ -356,7 +376,7 @@ status native::make_hard_link(const std::string& existing, const std::string& pa
   const auto at = locate(path, false);
   if (!at) return at.error();
   if (status fresh = check_new(*at, path); !fresh) return fresh;
-  at->folder->entries.emplace(at->name, source->entry);  // the very node, under a second name
+  at->folder->entries.emplace(at->name(), source->entry);  // the very node, under a second name
   return {};
 }
 
@@ -483,8 +503,8 @@ status native::rename_over(const std::string& from, const std::string& to) {
   }
   if (moves_folder && lies_in(target->folder, source->entry)) return fail(EINVAL, to);
   const node_ptr moved = source->entry;
-  source->folder->entries.erase(source->name);
-  target->folder->entries[target->name] = moved;
+  erase_entry(*source);
+  target->folder->entries.insert_or_assign(std::string(target->name()), moved);
   return {};
 }
 
@@ -493,7 +513,7 @@ status native::remove_file(const std::string& path) {
   const auto at = find_entry(path, false);
   if (!at) return at.error();
   if (at->entry->kind == entry_kind::folder || !at->folder) return not_a_file(path);
-  at->folder->entries.erase(at->name);
+  erase_entry(*at);
   return {};
 }
 
@@ -504,7 +524,7 @@ status native::create_folder(const std::string& path) {
   const auto at = locate(path, false);
   if (!at) return at.error();
   if (status fresh = check_new(*at, path); !fresh) return fresh;
-  at->folder->entries.emplace(at->name, make_node(entry_kind::folder));
+  at->folder->entries.emplace(at->name(), make_node(entry_kind::folder));
   return {};
 }
 
@@ -515,7 +535,7 @@ status native::remove_folder(const std::string& path) {
   if (at->entry->kind != entry_kind::folder) return fail(ENOTDIR, path);
   if (!at->folder) return fail(EBUSY, path);
   if (!at->entry->entries.empty()) return fail(ENOTEMPTY, path);
-  at->folder->entries.erase(at->name);
+  erase_entry(*at);
   return {};
 }
 
@@ -616,7 +636,7 @@ status native::make_link(const std::string& link_text, const std::string& path) 
   if (status fresh = check_new(*at, path); !fresh) return fresh;
   const node_ptr link = make_node(entry_kind::link);
   link->bytes = link_text;
-  at->folder->entries.emplace(at->name, link);
+  at->folder->entries.emplace(at->name(), link);
   return {};
 }
 

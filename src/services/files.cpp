@@ -89,8 +89,10 @@ bool file_exists(std::string_view path) {
 
 bool is_regular_file(std::string_view path) { return platform::kind_of(path) == platform::entry_kind::file; }
 
-entry_type entry_type_of(std::string_view path) {
-  switch (platform::kind_of(path)) {
+namespace {
+
+entry_type type_of(platform::entry_kind kind) {
+  switch (kind) {
     case platform::entry_kind::none:
       return entry_type::none;
     case platform::entry_kind::file:
@@ -102,6 +104,14 @@ entry_type entry_type_of(std::string_view path) {
     default:
       return entry_type::other;
   }
+}
+
+}  // namespace
+
+entry_type entry_type_of(std::string_view path) { return type_of(platform::kind_of(path)); }
+
+entry_type exact_entry_type_of(std::string_view path) {
+  return type_of(platform::kind_of(path, platform::path_lookup::exact));
 }
 
 status check_folder(std::string_view path) { return platform::check_folder(path); }

@@ -90,6 +90,9 @@ bool is_regular_file(std::string_view path);
 /// What is at a path, as far as the program cares; a link is not followed.
 enum class entry_type { none, file, folder, link, other };
 entry_type entry_type_of(std::string_view path);
+/// The same for a path taken exactly as given, letter case and all: one
+/// resolve_path gave, which another lookup would only give again.
+entry_type exact_entry_type_of(std::string_view path);
 
 /// Success when the path names a folder; otherwise why it cannot be used.
 status check_folder(std::string_view path);

@@ -29,7 +29,8 @@ own_files files_of(const workflow_state& state) {
 // aside (the name itself may differ in case, as the file does).
 text beside(const text& file, std::string_view suffix) { return resolve_path(file + std::string(suffix)); }
 
-bool stands(const text& path) { return entry_type_of(path) != entry_type::none; }
+// Whether something stands at a path beside() gave (resolved already).
+bool stands(const text& path) { return exact_entry_type_of(path) != entry_type::none; }
 
 }  // namespace
 

@@ -30,6 +30,26 @@ TEST(ResolvePath, KeepsExactPathsAndFixesLetterCase) {
   EXPECT_EQ(platform::resolve_path(dir / "nowhere/Common"), dir / "nowhere/Common");
 }
 
+TEST(ResolvePath, NamesBesideAnExactFolder) {
+  temp_folder dir;
+  put_file(dir / "Common/character.amb", bytes_of("x"));
+  put_file(dir / "Twice/a.txt", bytes_of("a"));
+  put_file(dir / "Twice/A.TXT", bytes_of("A"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"Common/CHARACTER.amb", "Common/character.amb"},          // only the last part differs
+      {"Common/character.amb.tmp", "Common/character.amb.tmp"},  // missing: as asked for
+      {"Twice/a.Txt", "Twice/a.Txt"},                            // two matches: as asked for
+      {"Common/character.amb/x", "Common/character.amb/x"},      // below a file
+      {"Common/", "Common/"},
+      {"COMMON/..", "Common/.."},
+      {"Common//CHARACTER.AMB", "Common//character.amb"},
+  };
+  for (const auto& [asked, resolved] : cases) EXPECT_EQ(platform::resolve_path(dir / asked), dir / resolved) << asked;
+  EXPECT_EQ(platform::kind_of(dir / "COMMON/Character.AMB"), platform::entry_kind::file);
+  EXPECT_EQ(platform::kind_of(dir / "COMMON/Character.AMB", platform::path_lookup::exact), platform::entry_kind::none);
+  EXPECT_EQ(platform::kind_of(dir / "Common/character.amb", platform::path_lookup::exact), platform::entry_kind::file);
+}
+
 TEST(PlatformFiles, WritingModesDoNotFollowLinks) {
   temp_folder dir;
   put_file(dir / "outside.txt", bytes_of("keep"));

@@ -51,6 +51,21 @@ TEST(BackgroundMd5, GivesTheDigestOfEveryPieceInOrder) {
   EXPECT_EQ(hex_text(hasher.finish()), md5_text_digest(data));
 }
 
+TEST(BackgroundMd5, GivesTheDigestForAnyNumberOfPieces) {
+  // None, one (hashed without a thread), two (the thread starts), and more
+  // than may wait at once.
+  for (const std::size_t pieces : {0u, 1u, 2u, 20u}) {
+    const byte_string data = testing::random_bytes(pieces * 1000, static_cast<unsigned>(pieces));
+    background_md5 hasher;
+    for (std::size_t at = 0; at < data.size(); at += 1000) {
+      byte_string piece = hasher.take_buffer(1000);
+      std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), piece.size(), piece.begin());
+      hasher.update(std::move(piece));
+    }
+    EXPECT_EQ(hex_text(hasher.finish()), md5_text_digest(data)) << pieces << " pieces";
+  }
+}
+
 TEST(Md5, TextIsLowerCaseWithLeadingZeros) {
   EXPECT_EQ(hex_text(std::array<std::uint8_t, 3>{0x00, 0x0a, 0xf0}), "000af0");
   for (unsigned seed = 0; seed < 50; ++seed) {
