@@ -118,6 +118,13 @@ status check_folder(std::string_view path) { return platform::check_folder(path)
 
 status check_writable(std::string_view folder) { return platform::check_writable(folder); }
 
+std::string with_system_separators(std::string_view path) {
+  std::string written(path);
+  for (char& c : written)
+    if (platform::is_separator(c)) c = platform::path_separator;
+  return written;
+}
+
 status remove_file(std::string_view path) { return platform::remove_file(path); }
 
 status rename_over(std::string_view from, std::string_view to) { return platform::rename_over(from, to); }

@@ -119,6 +119,10 @@ status open_address(std::string_view address);
 void fix_run_folder();
 /// Sets the run folder explicitly (the command-line patcher's --game).
 void fix_run_folder(std::string_view folder);
+/// A path with every separator the system's own (a model package's entry
+/// names come with /, joined to a Windows path with \).
+std::string with_system_separators(std::string_view path);
+
 /// The run folder, without a trailing separator.
 text get_run_folder();
 

@@ -1,11 +1,9 @@
 #include "workflow/player_reasons.h"
 
-#include <algorithm>
-
-#include "platform/files.h"
 #include "platform/system_error.h"
 #include "services/archive/archive_error.h"
 #include "services/file_error.h"
+#include "services/files.h"
 #include "workflow/refusal.h"
 
 namespace vantor {
@@ -16,9 +14,7 @@ namespace {
 // as the folders around it.
 std::string in_game(std::string_view path, std::string_view folder) {
   if (path.empty() || path == folder) return "游戏目录";
-  std::string shown = printable(path_in_folder(path, folder));
-  std::replace(shown.begin(), shown.end(), '/', platform::path_separator);
-  return shown;
+  return with_system_separators(printable(path_in_folder(path, folder)));
 }
 
 // Several files of one kind, named together.
