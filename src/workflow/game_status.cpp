@@ -86,8 +86,7 @@ const char* model_words(model_state state) {
       return "not a folder";
     case model_state::missing_with_package:
       return "missing (pmodel.pak will be unpacked)";
-    case model_state::missing_package_unusable:
-      return "missing";
+    case model_state::missing_package_unusable:  // why, from the package's failure
     case model_state::missing:
       return "missing";
   }
