@@ -40,7 +40,7 @@ class background_md5 {
   /// Hashes the queued pieces on the caller's thread (no thread running).
   void hash_queued();
 
-  static constexpr std::size_t most_queued = 2;
+  static constexpr std::size_t most_queued = 8;
   md5 hasher_;
   std::mutex mutex_;
   std::condition_variable changed_;
